@@ -1,0 +1,51 @@
+#pragma once
+// The song record (one fixed-width line of "song.qv2") and the writers that change the file in place.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "catalogue/SongTable.h"
+
+namespace qv {
+
+constexpr int SongFieldCount = 21;
+constexpr int SongLineLength = 140;  // without CR LF
+constexpr int SongRecordBytes = SongLineLength + 2;
+extern const std::array<int, SongFieldCount> SongFieldWidths;
+extern const std::array<int, SongFieldCount> SongFieldStart;  // 1-based first columns
+
+using FieldList = std::vector<std::string>;
+
+void SplitSongRecord(const std::string& record, FieldList& fields);
+void SplitOldSongRecord(const std::string& record, FieldList& fields);
+std::string JoinSongRecord(const FieldList& fields);
+std::string JoinSongRecord(const SongRow& row);
+std::string PadField(const std::string& text, int width, bool zeroFill);
+std::string ZeroPad3(int value);
+std::string ZeroPadInt(int value, int width);
+std::string NextSongNumber(const std::string& lastSongNumber);
+
+std::string SongListPath();  // LibraryRoot + "/song.qv2"
+
+bool LoadSongList2();
+bool UpgradeSongFileLayout();
+void MigrateOlderSongLists();
+bool LoadAllSong(const std::string& path);
+
+bool WriteSongRecord(int row);
+bool AppendSongRecord();
+bool WriteStringToFile(const std::string& path, const std::string& text, int index);
+bool AppendSongLine(const std::string& path, const std::string& text);
+bool TruncateSongFile(const std::string& path, int recordLength, int recordCount);
+
+bool WritePinyinColumn();
+bool WriteSingerClassColumn();
+bool WritePriorityColumn();
+bool WriteStrokesColumn();
+bool WriteFavouriteColumn();
+bool WriteVolumeColumn();
+bool ClearNewMarksColumn();
+bool MarkNewSongsBooked();
+bool WriteRowPriority(int row);
+
+}  // namespace qv

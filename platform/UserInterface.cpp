@@ -1,0 +1,31 @@
+#include "platform/UserInterface.h"
+
+namespace qv {
+namespace {
+
+// Until a real one is set (early start-up, tools) nothing is shown and every question is "no".
+class SilentUserInterface final : public UserInterface {
+public:
+    void ShowErrorBox(const std::string&) override {}
+    void ShowWarningBox(const std::string&) override {}
+    void ShowInfoMessage(const std::string&) override {}
+    void ShowBlueMessage(const std::string&) override {}
+    bool AskBlueYesNo(const std::string&) override { return false; }
+    bool AskYesNo(const std::string&) override { return false; }
+    void ShowWaitMessage(const std::string&) override {}
+    void HideWaitMessage() override {}
+    void SetLineMessage(const std::string&) override {}
+    void SetProgress(int, int) override {}
+    bool AskIndexRange(std::string&, std::string&) override { return false; }
+    void ProcessEvents() override {}
+};
+
+SilentUserInterface silent;
+UserInterface* current = &silent;
+
+}  // namespace
+
+UserInterface& UI() { return *current; }
+void SetUserInterface(UserInterface* ui) { current = ui ? ui : &silent; }
+
+}  // namespace qv
