@@ -1,0 +1,24 @@
+#pragma once
+// The singer table read from "singer.bin", the character-to-Zhuyin-key table that follows it in the same
+// file, and the singer display list of the singer combo box. All texts Big5.
+#include <string>
+#include <vector>
+
+namespace qv {
+
+// Parallel: one entry per singer line of "singer.bin".
+extern std::vector<std::string> SingerNames;
+extern std::vector<std::string> SingerLanguageCodes;
+extern std::vector<std::string> SingerClassCodes;  // catalogue codes (after the file's codes are remapped)
+// Parallel: one entry per character line (two Big5 bytes; one Zhuyin keyboard key byte).
+extern std::vector<std::string> ZhuyinCharList;
+extern std::vector<std::string> ZhuyinKeyList;
+// Parallel, most recently added first.
+extern std::vector<std::string> SingerDisplayList;
+extern std::vector<std::string> SingerDisplayLanguages;
+
+void LoadSingerBin();  // AppDir + "/singer.bin"
+void BuildSingerDisplayList();
+void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode);
+
+}  // namespace qv
