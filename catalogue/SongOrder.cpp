@@ -21,22 +21,6 @@ const std::string& Cell(int row, int column) { return AllSong[row][column]; }
 int Number(int row, int column) { return SafeStrToInt(Cell(row, column)); }
 std::string Lower(int row, int column) { return LowerCaseBig5(Cell(row, column)); }
 
-// Primary weight of one character: symbols, then digits, then letters (case folded), then double-byte
-// characters in Big5 code order, which in both blocks is stroke order.
-unsigned PrimaryWeight(const std::string& s, size_t i, size_t& len) {
-    auto b = static_cast<unsigned char>(s[i]);
-    if (IsBig5LeadByte(b) && i + 1 < s.size()) {
-        len = 2;
-        return 0x10000 + b * 256u + static_cast<unsigned char>(s[i + 1]);
-    }
-    len = 1;
-    if (b >= '0' && b <= '9') return 0x200 + b;
-    if (b >= 'a' && b <= 'z') return 0x300 + b;
-    if (b >= 'A' && b <= 'Z') return 0x300 + (b - 'A' + 'a');
-    return 0x100 + b;
-}
-
-
 // Byte at a 1-based position of a line; 0 past its end.
 unsigned char ByteAt(const std::string& line, size_t pos) {
     return pos >= 1 && pos <= line.size() ? static_cast<unsigned char>(line[pos - 1]) : 0;
@@ -115,28 +99,9 @@ int GroupsFirst(int a, int b) {
 
 }  // namespace
 
-int LocaleCompare(const std::string& a, const std::string& b) {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        size_t la, lb;
-        unsigned wa = PrimaryWeight(a, i, la), wb = PrimaryWeight(b, j, lb);
-        if (wa != wb) return wa < wb ? -1 : 1;
-        i += la;
-        j += lb;
-    }
-    if (i < a.size()) return 1;
-    if (j < b.size()) return -1;
-    // Equal but for letter case: lower case first, at the first difference.
-    for (size_t k = 0; k < a.size() && k < b.size(); ++k) {
-        if (a[k] != b[k]) {
-            bool lowerA = a[k] >= 'a' && a[k] <= 'z';
-            bool lowerB = b[k] >= 'a' && b[k] <= 'z';
-            if (lowerA != lowerB) return lowerA ? -1 : 1;
-            return ByteCompare(a, b);
-        }
-    }
-    return 0;
-}
+// Big5 orders the common characters by stroke count, which is the order the jukebox owner expects, so the
+// collation of the catalogue is the byte order of its texts.
+int LocaleCompare(const std::string& a, const std::string& b) { return ByteCompare(a, b); }
 
 int ByteCompare(const std::string& a, const std::string& b) {
     int c = a.compare(b);  // char_traits<char>::compare is unsigned, per the standard

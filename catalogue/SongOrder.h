@@ -7,7 +7,7 @@
 
 namespace qv {
 
-// Case-sensitive collation of the catalogue's Big5 texts; -1, 0 or 1.
+// Collation of the catalogue's Big5 texts (byte order: stroke order for Chinese); -1, 0 or 1.
 int LocaleCompare(const std::string& a, const std::string& b);
 // Plain byte-wise comparison, a proper prefix first; -1, 0 or 1.
 int ByteCompare(const std::string& a, const std::string& b);
