@@ -1,100 +1,33 @@
 #include "settings/IniFile.h"
 
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 #include "catalogue/CharTw.h"
+#include "catalogue/TextFile.h"
 
 namespace qv {
 namespace {
 
-enum class ReadResult { Ok, Missing, Failed };
-
-// A missing file (or folder) is no error: it reads as an empty file. Anything that is not a regular file
-// is refused, so a FIFO or a device never blocks or floods the program.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+// The file's bytes, or none when there is no file; false when a file is there but cannot be read.
+bool ReadFileOrNothing(const std::string& path, std::string& bytes) {
+    if (ReadFileBytes(path, bytes)) return true;
     bytes.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadResult::Failed;
-    }
-    if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            bytes.clear();
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ReadResult::Ok;
+    return ::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes a temporary file beside the target and renames it over the target, so the target is either the
-// old file or the complete new one. A symbolic link is kept: the file it points to is replaced.
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+// A symbolic link stays a link: the file it points to is the one replaced.
+bool ReplaceFileKeepingLinks(const std::string& path, const std::string& bytes) {
     std::string target = path;
     if (char* resolved = ::realpath(path.c_str(), nullptr)) {
         target = resolved;
         std::free(resolved);
     }
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-
-    struct stat old {};
-    bool hadFile = ::stat(target.c_str(), &old) == 0;
-
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "/." + base + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = WriteAll(fd, bytes);
-    if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    return ReplaceFileContents(target, bytes);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -204,7 +137,7 @@ bool IsStorableName(std::string_view name) {
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
     std::string text;
-    if (ReadWholeFile(path_, text) != ReadResult::Ok) return std::string(defaultValue);
+    if (!ReadFileBytes(path_, text)) return std::string(defaultValue);
     KeyPlace place = FindKey(text, section, key);
     if (!place.keyFound) return std::string(defaultValue);
     std::string_view value = TrimView(std::string_view(text).substr(place.valueBegin, place.valueEnd - place.valueBegin));
@@ -228,7 +161,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
     if (key.front() == '[' || key.front() == ';') return false;
 
     std::string text;
-    if (ReadWholeFile(path_, text) == ReadResult::Failed) return false;
+    if (!ReadFileOrNothing(path_, text)) return false;
     const std::string original = text;
     const std::string lineBreak = LineBreakOf(text);
     KeyPlace place = FindKey(text, section, key);
@@ -246,7 +179,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         text += header + lineBreak + keyLine + lineBreak;
     }
     if (text == original) return true;
-    return ReplaceFileContents(path_, text);
+    return ReplaceFileKeepingLinks(path_, text);
 }
 
 bool IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
