@@ -108,7 +108,8 @@ KeyPlace FindKey(const std::string& text, std::string_view section, std::string_
         if (equals == std::string_view::npos) continue;
         equals += line.begin;
         place.lastLine = line;
-        if (!SameName(TrimView(std::string_view(text).substr(line.begin, equals - line.begin)), foldedKey)) continue;
+        if (!SameName(TrimView(std::string_view(text).substr(line.begin, equals - line.begin)), foldedKey))
+            continue;
         place.keyFound = true;
         place.valueBegin = equals + 1;
         while (place.valueBegin < line.end && IsBlank(text[place.valueBegin])) ++place.valueBegin;
@@ -140,8 +141,10 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     if (!ReadFileBytes(path_, text)) return std::string(defaultValue);
     KeyPlace place = FindKey(text, section, key);
     if (!place.keyFound) return std::string(defaultValue);
-    std::string_view value = TrimView(std::string_view(text).substr(place.valueBegin, place.valueEnd - place.valueBegin));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    std::string_view value =
+        TrimView(std::string_view(text).substr(place.valueBegin, place.valueEnd - place.valueBegin));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
     return std::string(value);

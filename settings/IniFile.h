@@ -19,7 +19,8 @@ public:
 
     // The value of the key, blanks around it removed and one pair of enclosing quotes dropped; the default
     // when the file, the section or the key is missing. A key with an empty value gives "".
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
 
     // The value as an integer; the default when the key is missing or its text is not an integer.
     int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;

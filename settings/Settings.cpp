@@ -113,10 +113,12 @@ void LoadSettings() {
     ZtPinYinIncludeChi = Flag(ini, keys::ZtPinYinIncludeChi);
     ZtPinYinIncludeEng = Flag(ini, keys::ZtPinYinIncludeEng);
     std::string playMode = Text(ini, keys::ZtSelectedSongPlayMode);
-    ZtSelectedSongPlayMode = (playMode == PlayModeList || playMode == PlayModeRandom) ? playMode : PlayModeReplay;
+    ZtSelectedSongPlayMode =
+        (playMode == PlayModeList || playMode == PlayModeRandom) ? playMode : PlayModeReplay;
 
     ObrelEnabled = Flag(ini, keys::Enable);
-    IdxFileOutputFormat = ini.ReadInteger(keys::IdxFileOutputFormat.section, keys::IdxFileOutputFormat.name, 2);
+    IdxFileOutputFormat =
+        ini.ReadInteger(keys::IdxFileOutputFormat.section, keys::IdxFileOutputFormat.name, 2);
 }
 
 std::string SettingsFilePath() { return PathIn(AppDir, setup::SettingsFileName); }

@@ -27,8 +27,12 @@ std::string SampleFile() {
            "[Basic Setting]\r\n"
            "Language=0\r\n"
            "  PingYing = 1  \r\n"
-           "Unknown=" + B5("許功蓋") + "\r\n"
-           "; " + B5("註解") + "\r\n"
+           "Unknown=" +
+           B5("許功蓋") +
+           "\r\n"
+           "; " +
+           B5("註解") +
+           "\r\n"
            "SongNameFormat=8\r\n"
            "\r\n"
            "[Own Section]\r\n"
@@ -69,7 +73,8 @@ TEST(IniFile, NewKeyGoesAfterTheSectionsLastKeyAndNewSectionAtTheEnd) {
     IniFile ini(path);
 
     ASSERT_TRUE(ini.WriteString("Basic Setting", "FirstTime", "no"));
-    std::string expected = Replaced(SampleFile(), "SongNameFormat=8\r\n", "SongNameFormat=8\r\nFirstTime=no\r\n");
+    std::string expected =
+        Replaced(SampleFile(), "SongNameFormat=8\r\n", "SongNameFormat=8\r\nFirstTime=no\r\n");
     EXPECT_EQ(ReadBytes(path), expected);
 
     ASSERT_TRUE(ini.WriteString("Obrel Setting", "LastUpdate", "1234"));

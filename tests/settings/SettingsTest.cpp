@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 #include "TempFolder.h"
 #include "catalogue/ProgramState.h"
@@ -24,24 +25,58 @@ protected:
     }
     void TearDown() override { AppDir = savedAppDir_; }
 
-    static void Scramble() {
+    // Every integer and flag value LoadSettings fills, in the order of the tables.
+    static std::vector<int*> IntValues() {
         using namespace setup;
-        for (int* v : {&Language, &PingYing, &SongNameFormat, &DefaultSongVolumn, &SelfDefine1, &SelfDefine2,
-                       &SelfDefine3, &SelfDefine4, &SelfDefine5, &SelfDefine6, &SelfDefine7, &SelfDefine8,
-                       &IdxFileOutputFormat, &SingerNameBackground, &SingerOutputRowStyle,
-                       &SongReportLeadFontSize, &SongReportNormalFontSize, &SongReportSongNumPerPage,
-                       &SingerReportLeadFontSize, &SingerReportNormalFontSize, &SingerMaleColor,
-                       &SingerFemaleColor, &SingerGroupColor, &SingerForeignColor, &SingerDoubleColor,
-                       &SingerOtherColor}) {
-            *v = 777;
-        }
-        for (bool* b : {&IsSameSongNameBeSameSong, &IsBatchAddIncludeWarningSong, &IsMainLanguageContinue,
-                        &IsOtherReportContinue, &IsOutputWithPingYing, &IsSingerReportContinue,
-                        &IsSingerClassifiedByLanguage, &IsOutputSpecialDeleteSong, &ZtPinYinIncludeJpn,
-                        &ZtPinYinIncludeChi, &ZtPinYinIncludeEng, &ObrelEnabled}) {
-            *b = !*b;
-        }
-        ZtSelectedSongPlayMode = "garbage";
+        return {&Language,
+                &PingYing,
+                &SongNameFormat,
+                &DefaultSongVolumn,
+                &SelfDefine1,
+                &SelfDefine2,
+                &SelfDefine3,
+                &SelfDefine4,
+                &SelfDefine5,
+                &SelfDefine6,
+                &SelfDefine7,
+                &SelfDefine8,
+                &IdxFileOutputFormat,
+                &SingerNameBackground,
+                &SingerOutputRowStyle,
+                &SongReportLeadFontSize,
+                &SongReportNormalFontSize,
+                &SongReportSongNumPerPage,
+                &SingerReportLeadFontSize,
+                &SingerReportNormalFontSize,
+                &SingerMaleColor,
+                &SingerFemaleColor,
+                &SingerGroupColor,
+                &SingerForeignColor,
+                &SingerDoubleColor,
+                &SingerOtherColor};
+    }
+    static std::vector<bool*> FlagValues() {
+        using namespace setup;
+        return {&IsSameSongNameBeSameSong,     &IsBatchAddIncludeWarningSong, &IsMainLanguageContinue,
+                &IsOtherReportContinue,        &IsOutputWithPingYing,         &IsSingerReportContinue,
+                &IsSingerClassifiedByLanguage, &IsOutputSpecialDeleteSong,    &ZtPinYinIncludeJpn,
+                &ZtPinYinIncludeChi,           &ZtPinYinIncludeEng,           &ObrelEnabled};
+    }
+    static std::vector<int> Ints() {
+        std::vector<int> out;
+        for (int* v : IntValues()) out.push_back(*v);
+        return out;
+    }
+    static std::vector<bool> Flags() {
+        std::vector<bool> out;
+        for (bool* v : FlagValues()) out.push_back(*v);
+        return out;
+    }
+
+    static void Scramble() {
+        for (int* v : IntValues()) *v = 777;
+        for (bool* b : FlagValues()) *b = !*b;
+        setup::ZtSelectedSongPlayMode = "garbage";
     }
 
     std::string IniPath() const { return folder_.File("setting.ini"); }
@@ -58,40 +93,11 @@ protected:
     }
 
     static void ExpectDefaults() {
-        using namespace setup;
-        EXPECT_EQ(Language, 0);
-        EXPECT_EQ(PingYing, 0);
-        EXPECT_EQ(SongNameFormat, 0);
-        EXPECT_EQ(DefaultSongVolumn, -1);
-        for (int v : {SelfDefine1, SelfDefine2, SelfDefine3, SelfDefine4, SelfDefine5, SelfDefine6, SelfDefine7,
-                      SelfDefine8}) {
-            EXPECT_EQ(v, -1);
-        }
-        EXPECT_FALSE(IsSameSongNameBeSameSong);
-        EXPECT_TRUE(IsBatchAddIncludeWarningSong);
-        EXPECT_TRUE(IsMainLanguageContinue);
-        EXPECT_TRUE(IsOtherReportContinue);
-        EXPECT_FALSE(IsOutputWithPingYing);
-        EXPECT_TRUE(IsSingerReportContinue);
-        EXPECT_FALSE(IsSingerClassifiedByLanguage);
-        EXPECT_FALSE(IsOutputSpecialDeleteSong);
-        EXPECT_EQ(SingerNameBackground, 0);
-        EXPECT_EQ(SingerOutputRowStyle, 0);
-        EXPECT_EQ(SongReportLeadFontSize, 24);
-        EXPECT_EQ(SongReportNormalFontSize, 20);
-        EXPECT_EQ(SongReportSongNumPerPage, 50);
-        EXPECT_EQ(SingerReportLeadFontSize, 18);
-        EXPECT_EQ(SingerReportNormalFontSize, 14);
-        for (int c : {SingerMaleColor, SingerFemaleColor, SingerGroupColor, SingerForeignColor, SingerDoubleColor,
-                      SingerOtherColor}) {
-            EXPECT_EQ(c, 0);
-        }
-        EXPECT_TRUE(ZtPinYinIncludeJpn);
-        EXPECT_TRUE(ZtPinYinIncludeChi);
-        EXPECT_FALSE(ZtPinYinIncludeEng);
-        EXPECT_EQ(ZtSelectedSongPlayMode, "REPLAY");
-        EXPECT_FALSE(ObrelEnabled);
-        EXPECT_EQ(IdxFileOutputFormat, 2);
+        EXPECT_EQ(Ints(), (std::vector<int>{0, 0, 0,  -1, -1, -1, -1, -1, -1, -1, -1, -1, 2,
+                                            0, 0, 24, 20, 50, 18, 14, 0,  0,  0,  0,  0,  0}));
+        EXPECT_EQ(Flags(), (std::vector<bool>{false, true, true, true, false, true, false, false, true, true,
+                                              false, false}));
+        EXPECT_EQ(setup::ZtSelectedSongPlayMode, "REPLAY");
     }
 
     TempFolder folder_;
@@ -124,38 +130,12 @@ TEST_F(SettingsTest, ReadsEveryValueOfAWrittenFile) {
                "ZtSelectedSongPlayMode=RANDOM\r\n"
                "[Obrel Setting]\r\nEnable=yes\r\n");
     LoadUnchanged();
-    using namespace setup;
-    EXPECT_EQ(Language, 1);
-    EXPECT_EQ(PingYing, 2);
-    EXPECT_EQ(SongNameFormat, 8);
-    EXPECT_EQ(DefaultSongVolumn, 15);
-    EXPECT_EQ(SelfDefine1 * 1000 + SelfDefine2 * 100 + SelfDefine3 * 10 + SelfDefine4, 1234);
-    EXPECT_EQ(SelfDefine5 * 1000 + SelfDefine6 * 100 + SelfDefine7 * 10 + SelfDefine8, 124);
-    EXPECT_TRUE(IsSameSongNameBeSameSong);
-    EXPECT_FALSE(IsBatchAddIncludeWarningSong);
-    EXPECT_EQ(IdxFileOutputFormat, 7);
-    EXPECT_FALSE(IsMainLanguageContinue);
-    EXPECT_FALSE(IsOtherReportContinue);
-    EXPECT_TRUE(IsOutputWithPingYing);
-    EXPECT_FALSE(IsSingerReportContinue);
-    EXPECT_TRUE(IsSingerClassifiedByLanguage);
-    EXPECT_TRUE(IsOutputSpecialDeleteSong);
-    EXPECT_EQ(SingerNameBackground, 1);
-    EXPECT_EQ(SingerOutputRowStyle, 1);
-    EXPECT_EQ(SongReportLeadFontSize, 28);
-    EXPECT_EQ(SongReportNormalFontSize, 14);
-    EXPECT_EQ(SongReportSongNumPerPage, 55);  // not checked at start
-    EXPECT_EQ(SingerReportLeadFontSize, 26);
-    EXPECT_EQ(SingerReportNormalFontSize, 16);
-    EXPECT_EQ(SingerMaleColor, 255);
-    EXPECT_EQ(SingerFemaleColor, 65280);
-    EXPECT_EQ(SingerGroupColor, 16711680);
-    EXPECT_EQ(SingerForeignColor + SingerDoubleColor + SingerOtherColor, 6);
-    EXPECT_FALSE(ZtPinYinIncludeJpn);
-    EXPECT_FALSE(ZtPinYinIncludeChi);
-    EXPECT_TRUE(ZtPinYinIncludeEng);
-    EXPECT_EQ(ZtSelectedSongPlayMode, "RANDOM");
-    EXPECT_TRUE(ObrelEnabled);
+    // 55 songs a page: the number is not checked at start.
+    EXPECT_EQ(Ints(), (std::vector<int>{1, 2, 8,  15, 1,  2,  3,  4,   0,     1,        2, 4, 7,
+                                        1, 1, 28, 14, 55, 26, 16, 255, 65280, 16711680, 1, 2, 3}));
+    EXPECT_EQ(Flags(), (std::vector<bool>{true, false, false, false, true, false, true, true, false, false,
+                                          true, true}));
+    EXPECT_EQ(setup::ZtSelectedSongPlayMode, "RANDOM");
 }
 
 TEST_F(SettingsTest, FallbacksOfOddTexts) {
