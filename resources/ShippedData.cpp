@@ -5,6 +5,8 @@
 namespace qv::embedded {
 extern const unsigned char singer_bin[];
 extern const std::size_t singer_bin_size;
+extern const unsigned char japanese_table[];
+extern const std::size_t japanese_table_size;
 }  // namespace qv::embedded
 
 namespace qv {
@@ -17,6 +19,11 @@ std::string Bytes(const unsigned char* data, std::size_t size) {
 
 const std::string& ShippedSingerBin() {
     static const std::string bytes = Bytes(embedded::singer_bin, embedded::singer_bin_size);
+    return bytes;
+}
+
+const std::string& ShippedJapaneseTable() {
+    static const std::string bytes = Bytes(embedded::japanese_table, embedded::japanese_table_size);
     return bytes;
 }
 

@@ -10,6 +10,7 @@ import os
 import sys
 import unicodedata
 
+sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unihan  # noqa: E402
 

@@ -1,36 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
 #include "resources/ShippedData.h"
+#include "tests/resources/ShippedFileSupport.h"
 
 using namespace qv;
+using namespace qv::test;
 
 namespace {
 
 const std::string kSeparator(33, '#');
 const std::string kZhuyinKeys = "1qaz2wsxedcrfv5tgbyhn8ik,9ol.0p;/-ujm";
-
-// Lines of a CR LF text; a line break that is not CR LF fails the test.
-std::vector<std::string> CrLfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        EXPECT_NE(end, std::string::npos) << "last line has no CR LF";
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "stray line break in line " << lines.size();
-        lines.push_back(line);
-        start = end + 2;
-    }
-    return lines;
-}
 
 struct CharacterTable {
     std::vector<std::string> singerLines;
@@ -75,15 +59,10 @@ char KeyOf(const char* utf8) {
     return it == Shipped().keyOf.end() ? '\0' : it->second;
 }
 
-bool IsBig5TrailByte(unsigned b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE); }
-
 }  // namespace
 
 TEST(ShippedSingerBin, IsTheCommittedFileByteForByte) {
-    std::ifstream in(std::string(QV_SOURCE_DIR) + "/resources/singer.bin", std::ios::binary);
-    ASSERT_TRUE(in);
-    const std::string onDisk{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(ShippedSingerBin(), onDisk);
+    EXPECT_EQ(ShippedSingerBin(), CommittedResource("singer.bin"));
 }
 
 TEST(ShippedSingerBin, HoldsNoSingersAndStartsWithTheSeparator) {
@@ -147,9 +126,8 @@ TEST(ShippedSingerBin, CoversEveryHanziOfBothBig5Blocks) {
     for (unsigned lead = 0xA4; lead <= 0xF9; ++lead) {
         for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
             const unsigned code = lead * 256 + trail;
-            const bool blockA = code >= 0xA440 && code <= 0xC67E;
-            const bool blockB = code >= 0xC940 && code <= 0xF9D5;
-            if (!IsBig5TrailByte(trail) || !(blockA || blockB)) continue;
+            if (!IsBig5HanziCode(code)) continue;
+            const bool blockA = code <= 0xC67E;
             const std::string character{static_cast<char>(lead), static_cast<char>(trail)};
             if (Big5ToUtf8(character) == "\xEF\xBF\xBD") continue;  // no character at this code
             if (!keyOf.count(character)) missing.push_back(Big5ToUtf8(character));
