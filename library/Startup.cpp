@@ -1,0 +1,236 @@
+#include "library/Startup.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
+#include "catalogue/SongOrder.h"
+#include "catalogue/SongRecord.h"
+#include "catalogue/SongTable.h"
+#include "library/Qvi05Template.h"
+#include "platform/MountInfo.h"
+#include "platform/UserInterface.h"
+#include "settings/Settings.h"
+
+namespace qv {
+
+bool ProgramUsable = true;
+bool LibraryDataDirOk = false;
+bool GhostingDisabled = false;
+bool ExcelAvailable = false;
+int ScreenDpi = 96;
+int LastChosenClass = -1;
+int LastChosenLanguage = -1;
+bool InPlaceComboActive = false;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+// Up to 51 tries 200 ms apart. Only failures that can pass (a file still busy) are tried again: a folder
+// without write permission stays so, and start-up must not hang on it.
+bool MoveFileRetry(const std::string& from, const std::string& to) {
+    for (int attempt = 1;; ++attempt) {
+        if (::rename(from.c_str(), to.c_str()) == 0) return true;
+        const bool passing = errno == EBUSY || errno == ETXTBSY || errno == EINTR || errno == EAGAIN;
+        if (!passing || attempt == 51) return false;
+        Pause(200);
+    }
+}
+
+// A new file left beside its old self (a downloaded updater, a new background picture) replaces it.
+void TakeOver(const std::string& fresh, const std::string& old) {
+    std::error_code ec;
+    if (!fs::exists(fresh, ec)) return;
+    fs::remove(old, ec);
+    MoveFileRetry(fresh, old);
+}
+
+void CreateFolder(const std::string& path) {
+    std::error_code ec;
+    fs::create_directories(path, ec);
+}
+
+std::string CurrentDirectory() {
+    std::error_code ec;
+    std::string dir = fs::current_path(ec).string();
+    if (ec || dir.empty()) return ".";
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}
+
+// Steps that belong to pieces still being built; each becomes one call when its piece lands.
+void BuildJapaneseReadingTables() {}
+void SendEchoRequest() {}
+void WaitForEchoReply() {}
+bool RunServerChecks(StartupWindow&) { return false; }  // true: the updater was started
+void ShowWholeSongList() {}                             // the unfiltered view of every song
+void FillSingerBox() {}                                 // the singer combo box from the display list
+void PrepareSpreadsheetEngine() { ExcelAvailable = false; }
+void WriteMenuTopSetIfMissing() {}  // "000/MenuTopSet.ztx" with the value 3
+void ResetPlayModeFilesOnFirstRun() {}
+void WriteIndexFiles(int /*idxFileOutputFormat*/) {}  // ZT, VKM, QVi05 by the bits of the mask
+void OfferCloudUpload(int64_t /*songListAge*/) {}
+
+// Start-up never leaves its flags behind, however it ends.
+struct StartupFlagsGuard {
+    ~StartupFlagsGuard() {
+        StartingUp = false;
+        LoadingSongs = false;
+        UI().HideWaitMessage();
+    }
+};
+
+}  // namespace
+
+void PrepareProgramFolders() {
+    CreateFolder(PathIn(AppDir, "000"));
+    TakeOver(PathIn(AppDir, "000.jpg"), PathIn(AppDir, "000/000.jpg"));
+    TakeOver(PathIn(AppDir, "updater.qqq"), PathIn(AppDir, "updater.exe"));
+    CreateFolder(PathIn(AppDir, "singer"));
+    for (int n = 1; n <= 8; ++n) {
+        CreateFolder(PathIn(AppDir, "new/" + std::to_string(n)));
+        CreateFolder(PathIn(AppDir, "movie/" + std::to_string(n)));
+    }
+}
+
+bool EnsureLibraryDataDir() {
+    const std::string dir = PathIn(LibraryRoot, "000");
+    std::error_code ec;
+    LibraryDataDirOk = fs::is_directory(dir, ec) || (fs::create_directories(dir, ec) && !ec);
+    if (!LibraryDataDirOk) UI().ShowErrorBox(B5("無法產生目錄[") + Utf8ToBig5(dir) + "]");
+    return LibraryDataDirOk;
+}
+
+int64_t FileAge(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_mtim.tv_sec);
+}
+
+bool IndexFilesOutdated() {
+    const int64_t song = FileAge(SongListPath());
+    return FileAge(PathIn(LibraryRoot, "000/okdata.vkm")) < song &&
+           FileAge(PathIn(LibraryRoot, "000/okdata.ztx")) < song;
+}
+
+std::pair<std::string, std::string> NameFormatLabelTexts() {
+    const char* fileForm = "檔名判斷格式: 檔案形式";
+    const char* folderFiles = "檔名判斷格式: 資料夾形式(選檔案)";
+    const char* folderFolders = "檔名判斷格式: 資料夾形式(選資料夾)";
+    // A custom part of value -1 or 0 (or out of range) contributes nothing.
+    auto join = [](std::initializer_list<std::pair<int, const char* const*>> parts, int count, const char* sep) {
+        std::string out;
+        for (auto [value, names] : parts) {
+            if (value < 1 || value > count) continue;
+            if (!out.empty()) out += sep;
+            out += B5(names[value - 1]);
+        }
+        return out;
+    };
+    static const char* const folderParts[] = {"語言", "歌手種類", "歌手名稱"};
+    static const char* const fileEnds[] = {"歌手_歌名.xxx", "歌手-歌名.xxx", "歌名_歌手.xxx", "歌名-歌手.xxx"};
+    static const char* const fileParts[] = {"語言", "性別", "歌手名稱", "歌名"};
+    using namespace setup;
+    switch (SongNameFormat) {
+        case 1: return {B5(fileForm), B5("歌名_歌手名稱&&歌手名稱_性別_語言.xxx")};
+        case 2: return {B5(folderFiles), B5("語言/性別/歌名_歌手名稱&&歌手名稱.xxx")};
+        case 3: return {B5(folderFiles), B5("性別/語言/歌名_歌手名稱&&歌手名稱.xxx")};
+        case 4: return {B5(folderFiles), B5("語言/性別/歌手名稱/歌名.xxx")};
+        case 5: return {B5(folderFolders), B5("語言/性別/歌手名稱/歌名.xxx")};
+        case 6:
+            return {B5(folderFolders),
+                    join({{SelfDefine1, folderParts}, {SelfDefine2, folderParts}, {SelfDefine3, folderParts},
+                          {SelfDefine4, fileEnds}},
+                         3, "/")};
+        case 7: {
+            std::string form = join({{SelfDefine5, fileParts}, {SelfDefine6, fileParts}, {SelfDefine7, fileParts},
+                                     {SelfDefine8, fileParts}},
+                                    4, "_");
+            return {B5(fileForm), form + ".xxx"};
+        }
+        case 8: return {B5(fileForm), B5("原始設定2")};
+        default: return {B5(fileForm), B5("原始設定1")};
+    }
+}
+
+bool RunStartup(StartupWindow& window) {
+    BuildLineCipherTables();
+    LastChosenClass = LastChosenLanguage = -1;
+    InPlaceComboActive = false;
+    ProgramUsable = true;
+    StartingUp = true;
+    StartupFlagsGuard guard;
+
+    AppDir = CurrentDirectory();
+    LibraryRoot = AppDir;
+    PrepareProgramFolders();
+    EnsureLibraryDataDir();
+    if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
+
+    LoadSettings();
+    BuildJapaneseReadingTables();
+    window.UpdateNameFormatLabels();
+    ShownRows.clear();
+    SendEchoRequest();
+    window.ResetPlayButtons();
+    GhostingDisabled = false;
+
+    if (IsOnCdRom(AppDir)) {
+        UI().ShowErrorBox(B5("不可在光碟上直接執行本程式,請依照快速安裝說明的步驟進行."));
+        ProgramUsable = false;
+        return false;
+    }
+
+    window.LayoutSongGrid();
+    WaitForEchoReply();
+    if (RunServerChecks(window)) window.EndAfterStartUp();
+
+    AllSong.clear();
+    AllSongCount = 0;
+    window.ResetFilterControls();
+
+    UI().ShowWaitMessage(B5("程式開啟中, 請稍候..."));
+    AddingSongs = false;
+    LoadSingerBin();
+    MigrateOlderSongLists();
+    if (!LoadSongList2()) {
+        ProgramUsable = false;
+        return false;
+    }
+    ScrambleSongList2();
+
+    LoadingSongs = true;
+    BuildSingerDisplayList();
+    if (LoadAllSong(SongListPath())) ShowWholeSongList();
+    LoadingSongs = false;
+    FillSingerBox();
+
+    window.ApplyEdition();
+    PrepareSpreadsheetEngine();
+    UI().SetLineMessage("");
+    if (LibraryDataDirOk) WriteMenuTopSetIfMissing();
+    StartingUp = false;
+    UI().HideWaitMessage();
+    if (LibraryDataDirOk) ResetPlayModeFilesOnFirstRun();
+    return true;
+}
+
+void RunShutdown(StartupWindow& window) {
+    if (!ProgramUsable) return;
+    if (IndexFilesOutdated() && window.AskIndexOutput()) WriteIndexFiles(setup::IdxFileOutputFormat);
+    if (setup::ObrelEnabled) OfferCloudUpload(FileAge(SongListPath()));
+}
+
+}  // namespace qv

@@ -1,0 +1,60 @@
+#pragma once
+// Start-up and shut-down of the program: the sequence run while the main window is created, and the
+// offers made when it closes. The window's own steps (layout, menus, labels) are called through
+// StartupWindow at their place in the sequence.
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace qv {
+
+extern bool ProgramUsable;     // false after a start from a CD-ROM or a song list that failed its check
+extern bool LibraryDataDirOk;  // folder 000 of the library root exists
+extern bool GhostingDisabled;  // the platform has no such switch here: always false
+extern bool ExcelAvailable;    // the song books' spreadsheet engine was prepared
+extern int ScreenDpi;          // logical dots per inch of the screen (vertical)
+// Last choices of the in-place combo editors; -1 when none.
+extern int LastChosenClass;
+extern int LastChosenLanguage;
+extern bool InPlaceComboActive;
+
+// What the main window does at its places in the sequence.
+class StartupWindow {
+public:
+    virtual ~StartupWindow() = default;
+    virtual void UpdateNameFormatLabels() = 0;
+    virtual void ResetPlayButtons() = 0;
+    virtual void LayoutSongGrid() = 0;       // sets ScreenDpi, the grid's columns and titles
+    virtual void ResetFilterControls() = 0;  // filter boxes to their first item
+    virtual void ApplyEdition() = 0;         // menus cut to the edition, window title
+    // The server's pending message is to be shown (modally).
+    virtual void ShowServerMessage() {}
+    // The updater was started: the program ends as soon as start-up is over.
+    virtual void EndAfterStartUp() {}
+    // The question which index files to write on close; true when it ended with OK.
+    virtual bool AskIndexOutput() { return false; }
+};
+
+// The whole start-up of the main window's creation (the current directory is the program folder).
+// False when start-up ended early: ProgramUsable is false then and the window closes on activation.
+bool RunStartup(StartupWindow& window);
+
+// The shut-down offers of the main window's closing; nothing when the program is not usable.
+void RunShutdown(StartupWindow& window);
+
+// Creates the working folders of the program folder and takes over a downloaded updater and a new 000.jpg.
+void PrepareProgramFolders();
+
+// Folder 000 of the library root; the error box when it cannot be created. Sets LibraryDataDirOk.
+bool EnsureLibraryDataDir();
+
+// Last change of the file as an integer that orders files by age; -1 (older than any) when missing.
+int64_t FileAge(const std::string& path);
+
+// The shut-down's index question is due: both index files of 000 are older than the song list.
+bool IndexFilesOutdated();
+
+// Captions of the two name-format labels for the current name-format setting; Big5.
+std::pair<std::string, std::string> NameFormatLabelTexts();
+
+}  // namespace qv
