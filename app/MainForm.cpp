@@ -1,14 +1,60 @@
 #include "app/MainForm.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/AboutForm.h"
-#include "app/AppTitle.h"
+#include "app/FormSupport.h"
+#include "app/MainMenu.h"
 #include "app/QtUserInterface.h"
+#include "app/SongGridModel.h"
+#include "catalogue/SongOrder.h"
+#include "catalogue/SongTable.h"
+#include "library/SongListView.h"
 
 namespace qv {
+namespace {
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui_(std::make_unique<QtUserInterface>(this)) {
+constexpr int MaxPlayButtons = 100;
+constexpr int GridRowHeight = 22;
+
+// The menu bar and its menus in the program's light blue; the chosen item in pure blue.
+const char* const MenuStyle =
+    "QMenuBar { background: #A6CAF0; }"
+    "QMenuBar::item { background: #A6CAF0; color: palette(window-text); padding: 2px 8px; }"
+    "QMenuBar::item:selected { background: #0000FF; color: palette(highlighted-text); }"
+    "QMenu { background: #A6CAF0; color: palette(window-text); }"
+    "QMenu::item:selected { background: #0000FF; color: palette(highlighted-text); }"
+    "QMenu::item:disabled { color: gray; }";
+
+QComboBox* NewComboBox(const char* name, std::initializer_list<const char*> items, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (const char* item : items) box->addItem(QString::fromUtf8(item));
+    return box;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent, Edition edition)
+    : QMainWindow(parent), edition_(edition), ui_(std::make_unique<QtUserInterface>(this)) {
     setObjectName("MainForm");
     SetUserInterface(ui_.get());
     FormCreate();
@@ -19,11 +65,214 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-    setWindowTitle(AppTitle());
+    SetEdition(edition_);
     resize(1024, 700);
+    BuildControls();
+    BuildMenu();
+    RunStartup(*this);
+    model_->Reload();
+    LayoutPlayButtons();
 }
 
-// Closing runs the normal shut-down of closeEvent.
+void TMainForm::BuildControls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    auto* filters = new QHBoxLayout;
+    ShowOnlyComboBox = NewComboBox("ShowOnlyComboBox",
+                                   {"顯示所有類別", "只顯示國語歌", "只顯示台語歌", "只顯示粵語歌", "只顯示英語歌",
+                                    "只顯示日語歌", "只顯示客語歌", "只顯示越語歌", "只顯示兒歌", "只顯示其他歌"},
+                                   central);
+    FavorComboBox = NewComboBox("FavorComboBox",
+                                {"顯示所有收藏", "只顯示流行歌曲", "只顯示我的最愛", "只顯示懷舊歌曲",
+                                 "只顯示經典歌曲", "只顯示校園民歌", "只顯示HD高畫質"},
+                                central);
+    filters->addWidget(ShowOnlyComboBox);
+    filters->addWidget(FavorComboBox);
+    auto addCheck = [&](QCheckBox*& box, const char* boxName, QLabel*& label, const char* labelName,
+                        const char* caption) {
+        box = new QCheckBox(central);
+        box->setObjectName(boxName);
+        label = new QLabel(QString::fromUtf8(caption), central);
+        label->setObjectName(labelName);
+        label->installEventFilter(this);
+        filters->addWidget(box);
+        filters->addWidget(label);
+        connect(box, &QCheckBox::toggled, this, &TMainForm::FilterControlChange);
+    };
+    addCheck(SelectOnlyCheckBox, "SelectOnlyCheckBox", Label10, "Label10", "只顯示自播歌曲");
+    addCheck(SpecialDelCheckBox, "SpecialDelCheckBox", Label11, "Label11", "只顯示特刪歌曲");
+    addCheck(NewSongCheckBox, "NewSongCheckBox", Label12, "Label12", "只顯示新進歌曲");
+    SearchEdit = new QLineEdit(central);
+    SearchEdit->setObjectName("SearchEdit");
+    SearchButton = new QPushButton(QStringLiteral("搜尋"), central);
+    SearchButton->setObjectName("SearchButton");
+    ClearSelectButton = new QPushButton(QStringLiteral("清除選擇"), central);
+    ClearSelectButton->setObjectName("ClearSelectButton");
+    AntiSelectButton = new QPushButton(QStringLiteral("反向選擇"), central);
+    AntiSelectButton->setObjectName("AntiSelectButton");
+    filters->addWidget(SearchEdit, 1);
+    filters->addWidget(SearchButton);
+    filters->addWidget(ClearSelectButton);
+    filters->addWidget(AntiSelectButton);
+    layout->addLayout(filters);
+    connect(ShowOnlyComboBox, &QComboBox::currentIndexChanged, this, &TMainForm::FilterControlChange);
+    connect(FavorComboBox, &QComboBox::currentIndexChanged, this, &TMainForm::FilterControlChange);
+    connect(SearchButton, &QPushButton::clicked, this, &TMainForm::SearchButtonClick);
+    connect(ClearSelectButton, &QPushButton::clicked, this, &TMainForm::ClearSelectButtonClick);
+    connect(AntiSelectButton, &QPushButton::clicked, this, &TMainForm::AntiSelectButtonClick);
+
+    auto* formats = new QHBoxLayout;
+    SongNameFormatLabel1 = new QLabel(central);
+    SongNameFormatLabel1->setObjectName("SongNameFormatLabel1");
+    SongNameFormatLabel2 = new QLabel(central);
+    SongNameFormatLabel2->setObjectName("SongNameFormatLabel2");
+    SingerComboBox = new QComboBox(central);
+    SingerComboBox->setObjectName("SingerComboBox");
+    formats->addWidget(SongNameFormatLabel1);
+    formats->addWidget(SongNameFormatLabel2, 1);
+    formats->addWidget(SingerComboBox);
+    layout->addLayout(formats);
+
+    StringGrid = new QTableView(central);
+    StringGrid->setObjectName("StringGrid");
+    model_ = new SongGridModel(StringGrid);
+    StringGrid->setModel(model_);
+    StringGrid->verticalHeader()->hide();
+    StringGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid->verticalHeader()->setDefaultSectionSize(GridRowHeight);
+    StringGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid->horizontalHeader()->setHighlightSections(false);
+    StringGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid->setWordWrap(false);
+    StringGrid->viewport()->installEventFilter(this);
+    connect(StringGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, &TMainForm::HeaderClick);
+    connect(StringGrid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { LayoutPlayButtons(); });
+    layout->addWidget(StringGrid, 1);
+    setCentralWidget(central);
+
+    LineMesgLabel = new QLabel(QStringLiteral("訊息:"), this);
+    LineMesgLabel->setObjectName("LineMesgLabel");
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    statusBar()->addWidget(LineMesgLabel, 1);
+    statusBar()->addPermanentWidget(ProgressBar);
+    ui_->AttachLineLabel(LineMesgLabel);
+    ui_->AttachProgressBar(ProgressBar);
+
+    KillLastSelectTimer = new QTimer(this);
+    KillLastSelectTimer->setObjectName("KillLastSelectTimer");
+    KillLastSelectTimer->setInterval(60000);
+    connect(KillLastSelectTimer, &QTimer::timeout, this, &TMainForm::KillLastSelectTimerTimer);
+}
+
+void TMainForm::BuildMenu() {
+    std::map<std::string, std::function<void()>> handlers{
+        {"N4", [this] { N4Click(); }},
+        {"N11", [this] { N11Click(); }},
+    };
+    BuildMainMenu(menuBar(), handlers);
+    menuBar()->setStyleSheet(MenuStyle);
+}
+
+// Start-up steps of the window.
+
+void TMainForm::UpdateNameFormatLabels() {
+    const auto [first, second] = NameFormatLabelTexts();
+    SongNameFormatLabel1->setText(FromBig5(first));
+    SongNameFormatLabel2->setText(FromBig5(second));
+}
+
+void TMainForm::ResetPlayButtons() {
+    for (QPushButton* button : playButtons_) button->hide();
+    visiblePlayButtons_ = 0;
+}
+
+void TMainForm::LayoutSongGrid() {
+    ScreenDpi = screen() ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
+    if (ScreenDpi > 96) resize(width() + 15, height());
+    for (int c = 0; c < GridColCount; ++c) StringGrid->setColumnWidth(c, SongGridModel::Widths96[c] * ScreenDpi / 96);
+}
+
+void TMainForm::ResetFilterControls() {
+    const QSignalBlocker showOnly(ShowOnlyComboBox), favor(FavorComboBox);
+    ShowOnlyComboBox->setCurrentIndex(0);
+    FavorComboBox->setCurrentIndex(0);
+}
+
+void TMainForm::ApplyEdition() {
+    RemoveMenuItems(menuBar(), RemovedMenuItems(edition_, ZtModelEnabled));
+    setWindowTitle(FromBig5(MainWindowTitle(edition_)));
+}
+
+void TMainForm::EndAfterStartUp() { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }
+
+// The view.
+
+void TMainForm::RefreshSongGrid() {
+    SongFilterChoice choice;
+    choice.newOnly = NewSongCheckBox->isChecked();
+    choice.searchText = ToBig5(SearchEdit->text());
+    choice.favorItem = std::max(0, FavorComboBox->currentIndex());
+    choice.selfPlayOnly = SelectOnlyCheckBox->isChecked();
+    choice.specialDeletedOnly = SpecialDelCheckBox->isChecked();
+    choice.showOnlyItem = std::max(0, ShowOnlyComboBox->currentIndex());
+    qv::RefreshSongGrid(choice);
+}
+
+void TMainForm::RefreshRows() {
+    model_->Reload();
+    StringGrid->scrollToTop();
+    LayoutPlayButtons();
+}
+
+void TMainForm::RefreshPriorityCells() { model_->RepaintColumn(colSingerPriority); }
+
+void TMainForm::SetSingerItems(const std::vector<std::string>& big5Items) {
+    SingerComboBox->clear();
+    for (const std::string& item : big5Items) SingerComboBox->addItem(FromBig5(item));
+    SingerComboBox->setCurrentIndex(SingerComboBox->count() > 0 ? 0 : -1);
+}
+
+void TMainForm::LayoutPlayButtons() {
+    const int rows = model_->rowCount();
+    int shown = 0;
+    if (rows > 0) {
+        const int top = std::max(0, StringGrid->rowAt(0));
+        const int fit = StringGrid->viewport()->height() / GridRowHeight;
+        shown = std::clamp(std::min(fit, rows - top), 0, MaxPlayButtons);
+        const int width = SongGridModel::Widths96[colSongNo] * ScreenDpi / 96;
+        for (int i = 0; i < shown; ++i) {
+            const int r = top + i;
+            if (i >= static_cast<int>(playButtons_.size())) {
+                auto* button = new QPushButton(StringGrid->viewport());
+                button->setObjectName(QStringLiteral("p%1").arg(i + 1));
+                button->setFont(QFont(QStringLiteral("新細明體"), 10));
+                button->setFixedSize(width, 20);
+                connect(button, &QPushButton::clicked, this, &TMainForm::PlayButtonClick);
+                playButtons_.push_back(button);
+            }
+            QPushButton* button = playButtons_[i];
+            const QRect cell = StringGrid->visualRect(model_->index(r, colSongNo));
+            button->move(cell.left() + 2, cell.top() + (cell.height() - button->height()) / 2);
+            button->setText(model_->index(r, colSongNo).data().toString());
+            button->setToolTip(QStringLiteral("播放歌曲[%1]").arg(model_->index(r, colSongName).data().toString()));
+            button->show();
+        }
+    }
+    for (size_t i = shown; i < playButtons_.size(); ++i) playButtons_[i]->hide();
+    visiblePlayButtons_ = shown;
+}
+
+std::vector<QPushButton*> TMainForm::VisiblePlayButtons() const {
+    return {playButtons_.begin(), playButtons_.begin() + visiblePlayButtons_};
+}
+
+// Handlers.
+
 void TMainForm::N4Click() { close(); }
 
 void TMainForm::N11Click() {
@@ -31,6 +280,87 @@ void TMainForm::N11Click() {
     about.exec();
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) { event->accept(); }
+void TMainForm::SearchButtonClick() { RefreshSongGrid(); }
+
+void TMainForm::FilterControlChange() {
+    SearchEdit->clear();
+    RefreshSongGrid();
+}
+
+void TMainForm::ClearSelectButtonClick() {
+    ClearSelectMarks();
+    SearchEdit->clear();
+    RefreshSongGrid();
+}
+
+void TMainForm::AntiSelectButtonClick() {
+    InvertSelectMarks();
+    SearchEdit->clear();
+    RefreshSongGrid();
+}
+
+void TMainForm::HeaderClick(int column) {
+    if (ShownRows.empty()) return;
+    if (column == colSongName) HeaderSort(SortButton::Name);
+    else if (column == colSinger) HeaderSort(SortButton::Singer);
+    else if (column == colLanguage) HeaderSort(SortButton::Class);
+    else return;
+    RefreshRows();
+}
+
+// Playing a song belongs to the media preview; the button's caption is the song number to play.
+void TMainForm::PlayButtonClick() {}
+
+void TMainForm::KillLastSelectTimerTimer() {
+    LastChosenClass = -1;
+    LastChosenLanguage = -1;
+    KillLastSelectTimer->stop();
+}
+
+// Window events.
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        // Each label toggles its own check box.
+        QCheckBox* box = watched == Label10   ? SelectOnlyCheckBox
+                         : watched == Label11 ? SpecialDelCheckBox
+                         : watched == Label12 ? NewSongCheckBox
+                                              : nullptr;
+        if (box) {
+            box->setFocus();
+            box->setChecked(!box->isChecked());
+            return true;
+        }
+    }
+    if (watched == StringGrid->viewport() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, [this] { LayoutPlayButtons(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::FormActivate() {
+    if (ui_->WaitShown()) ui_->BringWaitToFront();
+    if (!ProgramUsable) close();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Without a window manager the window may never be activated: a failed start closes all the same.
+    if (!ProgramUsable) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayoutPlayButtons();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    RunShutdown(*this);
+    event->accept();
+}
 
 }  // namespace qv

@@ -1,32 +1,105 @@
 #pragma once
 #include <QMainWindow>
 #include <memory>
+#include <vector>
+
+#include "app/BuildEdition.h"
+#include "library/Startup.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTimer;
 
 namespace qv {
 
 class QtUserInterface;
+class SongGridModel;
 
-// The main window. Handlers stay thin: each calls one function of its subsystem.
-class TMainForm : public QMainWindow {
+// The main window: runs start-up while it is created, shows the song list view with its filters, and
+// runs the shut-down offers when it closes. Handlers stay thin: each calls one function of its subsystem.
+class TMainForm : public QMainWindow, public StartupWindow {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(QWidget* parent = nullptr, Edition edition = BuildEdition());
     ~TMainForm() override;
 
     // The program's message boxes, wait window, status line and progress bar.
     QtUserInterface& Ui() { return *ui_; }
 
+    // Song list view.
+    QTableView* StringGrid;
+    QComboBox* ShowOnlyComboBox;
+    QComboBox* FavorComboBox;
+    QCheckBox* SelectOnlyCheckBox;
+    QCheckBox* SpecialDelCheckBox;
+    QCheckBox* NewSongCheckBox;
+    QLabel* Label10;
+    QLabel* Label11;
+    QLabel* Label12;
+    QLineEdit* SearchEdit;
+    QPushButton* SearchButton;
+    QPushButton* ClearSelectButton;
+    QPushButton* AntiSelectButton;
+    QComboBox* SingerComboBox;
+    QLabel* SongNameFormatLabel1;
+    QLabel* SongNameFormatLabel2;
+    QLabel* LineMesgLabel;
+    QProgressBar* ProgressBar;
+    QTimer* KillLastSelectTimer;
+
+    // The play buttons now shown beside the grid's rows, top first.
+    std::vector<QPushButton*> VisiblePlayButtons() const;
+
+    // Re-filters the view from the filter controls (does nothing while songs are added).
+    void RefreshSongGrid();
+    // The view shows ShownRows anew (rebuilt or reordered), from its top.
+    void RefreshRows();
+    void RefreshPriorityCells();
+    void SetSingerItems(const std::vector<std::string>& big5Items);
+
 public slots:
     void N4Click();   // 檔案 / 關閉
     void N11Click();  // 說明 / 關於歌曲管理程式
+    void SearchButtonClick();
+    void FilterControlChange();  // a filter box or check box changed: the search text goes, the view refilters
+    void ClearSelectButtonClick();
+    void AntiSelectButtonClick();
+    void HeaderClick(int column);
+    void PlayButtonClick();
+    void KillLastSelectTimerTimer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
+    // StartupWindow
+    void UpdateNameFormatLabels() override;
+    void ResetPlayButtons() override;
+    void LayoutSongGrid() override;
+    void ResetFilterControls() override;
+    void ApplyEdition() override;
+    void EndAfterStartUp() override;
 
+    void FormCreate();
+    void FormActivate();
+    void BuildControls();
+    void BuildMenu();
+    void LayoutPlayButtons();
+
+    Edition edition_;
     std::unique_ptr<QtUserInterface> ui_;
+    SongGridModel* model_ = nullptr;
+    std::vector<QPushButton*> playButtons_;  // created on first need, at most 100
+    int visiblePlayButtons_ = 0;
 };
 
 }  // namespace qv

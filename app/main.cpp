@@ -24,22 +24,27 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(qv::AppTitle());
 
-    qv::TMainForm form;
-
     // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left half-written.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &form);
-        QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] {
-            char c;
-            [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
-            form.close();
-        });
+    // The handler is in place before start-up, so a signal during start-up closes the window once it is up.
+    const bool signalsCaught = ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0;
+    if (signalsCaught) {
         struct sigaction sa {};
         sa.sa_handler = OnTerminate;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_RESTART;
         sigaction(SIGTERM, &sa, nullptr);
         sigaction(SIGINT, &sa, nullptr);
+    }
+
+    qv::TMainForm form;
+
+    if (signalsCaught) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &form);
+        QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] {
+            char c;
+            [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
+            form.close();
+        });
     }
 
     form.show();

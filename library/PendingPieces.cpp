@@ -6,6 +6,7 @@
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "library/PendingPieces.h"
 
 namespace qv {
 
@@ -25,5 +26,13 @@ std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
 void MigrateOlderSongLists() {}
 bool LoadSongList2() { return true; }
 bool LoadAllSong(const std::string&) { return false; }
+
+}  // namespace qv
+
+namespace qv {
+
+// Song table filter and singer box.
+void FilterSongList(bool, const std::string&, bool, int, bool, bool, int) {}
+void FillSingerComboBox() {}
 
 }  // namespace qv
