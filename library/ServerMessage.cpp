@@ -3,14 +3,13 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/TextFile.h"
 #include "platform/Http.h"
 #include "platform/Process.h"
 #include "platform/ServerHosts.h"
@@ -62,41 +61,10 @@ std::optional<double> RealNumber(std::string_view text) {
 
 std::string BootBinPath() { return PathIn(AppDir, "boot.bin"); }
 
-// Lines of a text file (CR LF, LF or CR); a final line break makes no empty line.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
-// Written beside the target and renamed over it, so a failed write leaves the old file whole.
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const auto& line : lines) out << line << "\r\n";
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) return std::nullopt;
+    return SplitTextLines(bytes);
 }
 
 std::string ServerUrl(const std::string& host, const char* pathAndQuery) {
@@ -163,7 +131,7 @@ bool StoreReadMessageNo(int messageNo) {
     }
     if (lines.size() < 2) lines.resize(2);
     lines[1] = std::to_string(messageNo);
-    return WriteLines(path, lines);
+    return ReplaceFileContents(path, JoinLinesCrLf(lines));
 }
 
 void StartServerCheck() {
