@@ -10,24 +10,9 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "catalogue/Big5Codec.h"
 #include "library/ServerMessage.h"
 
 namespace qv {
-namespace {
-
-void CentreOnDesktop(QWidget* window) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        window->move(area.center() - window->rect().center());
-    }
-}
-
-void Navigate(QWebEngineView* browser, const std::string& url) {
-    if (FetchPageForBrowser(url)) browser->load(QUrl(QString::fromStdString(url)));
-}
-
-}  // namespace
 
 bool IsRightClickOnBrowser(const QWidget* browser, const QObject* target, const QEvent* event) {
     switch (event->type()) {
@@ -44,7 +29,27 @@ bool IsRightClickOnBrowser(const QWidget* browser, const QObject* target, const 
     return widget == browser || browser->isAncestorOf(widget);
 }
 
-TMessageHtmlForm::TMessageHtmlForm(QWidget* parent) : QDialog(parent) {
+BrowserDialog::BrowserDialog(QWidget* parent) : QDialog(parent) {
+    WebBrowser1 = new QWebEngineView(this);
+    WebBrowser1->setObjectName("WebBrowser1");
+    qApp->installEventFilter(this);
+}
+
+BrowserDialog::~BrowserDialog() { qApp->removeEventFilter(this); }
+
+bool BrowserDialog::eventFilter(QObject* target, QEvent* event) {
+    return IsRightClickOnBrowser(WebBrowser1, target, event) || QDialog::eventFilter(target, event);
+}
+
+void BrowserDialog::CentreOnDesktop() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+}
+
+void BrowserDialog::Navigate(const std::string& url) {
+    if (FetchPageForBrowser(url)) WebBrowser1->load(QUrl(QString::fromStdString(url)));
+}
+
+TMessageHtmlForm::TMessageHtmlForm(QWidget* parent) : BrowserDialog(parent) {
     setObjectName("MessageHtmlForm");
     setWindowTitle(QStringLiteral("訊息視窗"));
     setFixedSize(642, 536);
@@ -53,8 +58,7 @@ TMessageHtmlForm::TMessageHtmlForm(QWidget* parent) : QDialog(parent) {
     Panel1->setObjectName("Panel1");
     Panel1->setGeometry(0, 0, 642, 482);
     Panel1->setFrameShape(QFrame::StyledPanel);
-    WebBrowser1 = new QWebEngineView(Panel1);
-    WebBrowser1->setObjectName("WebBrowser1");
+    WebBrowser1->setParent(Panel1);
     WebBrowser1->setGeometry(1, 1, 640, 480);
 
     NotShowCheckBox = new QCheckBox(QStringLiteral("已讀過的訊息，不再出現"), this);
@@ -65,47 +69,31 @@ TMessageHtmlForm::TMessageHtmlForm(QWidget* parent) : QDialog(parent) {
     CloseButton->setGeometry(546, 494, 80, 28);
     connect(CloseButton, &QPushButton::clicked, this, &TMessageHtmlForm::CloseButtonClick);
 
-    CentreOnDesktop(this);
-    qApp->installEventFilter(this);
+    CentreOnDesktop();
     FormCreate();
 }
 
-TMessageHtmlForm::~TMessageHtmlForm() { qApp->removeEventFilter(this); }
-
-void TMessageHtmlForm::FormCreate() { Navigate(WebBrowser1, MessageUrl()); }
+void TMessageHtmlForm::FormCreate() { Navigate(MessageUrl()); }
 
 void TMessageHtmlForm::CloseButtonClick() {
     if (NotShowCheckBox->isChecked()) StoreReadMessageNo(MessageNo);
     close();
 }
 
-bool TMessageHtmlForm::eventFilter(QObject* target, QEvent* event) {
-    return IsRightClickOnBrowser(WebBrowser1, target, event) || QDialog::eventFilter(target, event);
-}
-
-TNewFeatureHtmlForm::TNewFeatureHtmlForm(QWidget* parent) : QDialog(parent) {
+TNewFeatureHtmlForm::TNewFeatureHtmlForm(QWidget* parent) : BrowserDialog(parent) {
     setObjectName("NewFeatureHtmlForm");
     setWindowTitle(QStringLiteral("新增功能說明"));
     setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    WebBrowser1 = new QWebEngineView(this);
-    WebBrowser1->setObjectName("WebBrowser1");
     layout->addWidget(WebBrowser1);
     resize(846, 564);
 
-    CentreOnDesktop(this);
-    qApp->installEventFilter(this);
+    CentreOnDesktop();
     FormCreate();
 }
 
-TNewFeatureHtmlForm::~TNewFeatureHtmlForm() { qApp->removeEventFilter(this); }
-
-void TNewFeatureHtmlForm::FormCreate() { Navigate(WebBrowser1, NewFeatureUrl()); }
-
-bool TNewFeatureHtmlForm::eventFilter(QObject* target, QEvent* event) {
-    return IsRightClickOnBrowser(WebBrowser1, target, event) || QDialog::eventFilter(target, event);
-}
+void TNewFeatureHtmlForm::FormCreate() { Navigate(NewFeatureUrl()); }
 
 bool FinishServerCheckWithWindows(QWidget* owner) {
     return FinishServerCheck([owner] {

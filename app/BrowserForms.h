@@ -2,6 +2,8 @@
 // The two web-page windows: the server's message and the maker's new-features page.
 #include <QDialog>
 
+#include <string>
+
 class QCheckBox;
 class QFrame;
 class QPushButton;
@@ -12,36 +14,41 @@ namespace qv {
 // Right-button clicks on a browser are dropped, so the page never shows its context menu.
 bool IsRightClickOnBrowser(const QWidget* browser, const QObject* target, const QEvent* event);
 
-class TMessageHtmlForm : public QDialog {
+// A dialog with a web browser that watches every event of the application while it exists.
+class BrowserDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit BrowserDialog(QWidget* parent);
+    ~BrowserDialog() override;
+
+    QWebEngineView* WebBrowser1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override;  // ApplicationEvents1Message
+    void CentreOnDesktop();
+    // GET of the page, then the browser goes there; the error box when the GET fails.
+    void Navigate(const std::string& url);
+};
+
+class TMessageHtmlForm : public BrowserDialog {
     Q_OBJECT
 public:
     explicit TMessageHtmlForm(QWidget* parent = nullptr);
-    ~TMessageHtmlForm() override;
 
     QFrame* Panel1 = nullptr;
-    QWebEngineView* WebBrowser1 = nullptr;
     QCheckBox* NotShowCheckBox = nullptr;
     QPushButton* CloseButton = nullptr;
 
     void CloseButtonClick();
 
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override;  // ApplicationEvents1Message
-
 private:
     void FormCreate();
 };
 
-class TNewFeatureHtmlForm : public QDialog {
+class TNewFeatureHtmlForm : public BrowserDialog {
     Q_OBJECT
 public:
     explicit TNewFeatureHtmlForm(QWidget* parent = nullptr);
-    ~TNewFeatureHtmlForm() override;
-
-    QWebEngineView* WebBrowser1 = nullptr;
-
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override;  // ApplicationEvents1Message
 
 private:
     void FormCreate();

@@ -142,6 +142,27 @@ private slots:
         form.resize(900, 600);  // sizeable; the browser fills it
         QCOMPARE(form.WebBrowser1->size(), QSize(900, 600));
     }
+
+    void newFeatureCommandShowsTheWindowOnlyWhenThePageAnswers() {
+        qv::test::FakeUserInterface ui;
+        QStringList shown;
+        QTimer closer;  // closes whatever modal window the command opens
+        connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown << modal->windowTitle();
+                modal->close();
+            }
+        });
+        closer.start(10);
+        qv::N22Click(nullptr);
+        QCOMPARE(shown, QStringList{QStringLiteral("新增功能說明")});
+        QVERIFY(ui.shown.empty());
+
+        qv::SetMakerServers({"", "", LoopbackHttpServer::ClosedHost()});
+        qv::N22Click(nullptr);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(ui.Texts("error"), std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
+    }
 };
 
 int main(int argc, char** argv) {
