@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "app/AboutForm.h"
+#include "app/BrowserForms.h"
 #include "app/FormSupport.h"
 #include "app/MainMenu.h"
 #include "app/QtUserInterface.h"
@@ -173,6 +174,7 @@ void TMainForm::BuildMenu() {
     std::map<std::string, std::function<void()>> handlers{
         {"N4", [this] { N4Click(); }},
         {"N11", [this] { N11Click(); }},
+        {"N22", [this] { N22Click(this); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
@@ -206,6 +208,11 @@ void TMainForm::ResetFilterControls() {
 void TMainForm::ApplyEdition() {
     RemoveMenuItems(menuBar(), RemovedMenuItems(edition_, ZtModelEnabled));
     setWindowTitle(FromBig5(MainWindowTitle(edition_)));
+}
+
+void TMainForm::ShowServerMessage() {
+    TMessageHtmlForm form(this);
+    form.exec();
 }
 
 void TMainForm::EndAfterStartUp() { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }

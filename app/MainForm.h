@@ -87,6 +87,7 @@ private:
     void LayoutSongGrid() override;
     void ResetFilterControls() override;
     void ApplyEdition() override;
+    void ShowServerMessage() override;
     void EndAfterStartUp() override;
 
     void FormCreate();

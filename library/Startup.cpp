@@ -17,6 +17,7 @@
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "library/Qvi05Template.h"
+#include "library/ServerMessage.h"
 #include "platform/MountInfo.h"
 #include "platform/UserInterface.h"
 #include "settings/Settings.h"
@@ -72,9 +73,6 @@ std::string CurrentDirectory() {
 
 // Steps that belong to pieces still being built; each becomes one call when its piece lands.
 void BuildJapaneseReadingTables() {}
-void SendEchoRequest() {}
-void WaitForEchoReply() {}
-bool RunServerChecks(StartupWindow&) { return false; }  // true: the updater was started
 void ShowWholeSongList() {}                             // the unfiltered view of every song
 void FillSingerBox() {}                                 // the singer combo box from the display list
 void PrepareSpreadsheetEngine() { ExcelAvailable = false; }
@@ -129,13 +127,18 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
     const char* fileForm = "檔名判斷格式: 檔案形式";
     const char* folderFiles = "檔名判斷格式: 資料夾形式(選檔案)";
     const char* folderFolders = "檔名判斷格式: 資料夾形式(選資料夾)";
-    // A custom part of value -1 or 0 (or out of range) contributes nothing.
-    auto join = [](std::initializer_list<std::pair<int, const char* const*>> parts, int count, const char* sep) {
+    // A custom part of value -1 or 0 (or out of its range) contributes nothing.
+    struct Part {
+        int value;
+        const char* const* names;
+        int count;
+    };
+    auto join = [](std::initializer_list<Part> parts, const char* separator) {
         std::string out;
-        for (auto [value, names] : parts) {
-            if (value < 1 || value > count) continue;
-            if (!out.empty()) out += sep;
-            out += B5(names[value - 1]);
+        for (const Part& part : parts) {
+            if (part.value < 1 || part.value > part.count) continue;
+            if (!out.empty()) out += separator;
+            out += B5(part.names[part.value - 1]);
         }
         return out;
     };
@@ -151,13 +154,17 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
         case 5: return {B5(folderFolders), B5("語言/性別/歌手名稱/歌名.xxx")};
         case 6:
             return {B5(folderFolders),
-                    join({{SelfDefine1, folderParts}, {SelfDefine2, folderParts}, {SelfDefine3, folderParts},
-                          {SelfDefine4, fileEnds}},
-                         3, "/")};
+                    join({{SelfDefine1, folderParts, 3},
+                          {SelfDefine2, folderParts, 3},
+                          {SelfDefine3, folderParts, 3},
+                          {SelfDefine4, fileEnds, 4}},
+                         "/")};
         case 7: {
-            std::string form = join({{SelfDefine5, fileParts}, {SelfDefine6, fileParts}, {SelfDefine7, fileParts},
-                                     {SelfDefine8, fileParts}},
-                                    4, "_");
+            std::string form = join({{SelfDefine5, fileParts, 4},
+                                     {SelfDefine6, fileParts, 4},
+                                     {SelfDefine7, fileParts, 4},
+                                     {SelfDefine8, fileParts, 4}},
+                                    "_");
             return {B5(fileForm), form + ".xxx"};
         }
         case 8: return {B5(fileForm), B5("原始設定2")};
@@ -183,7 +190,7 @@ bool RunStartup(StartupWindow& window) {
     BuildJapaneseReadingTables();
     window.UpdateNameFormatLabels();
     ShownRows.clear();
-    SendEchoRequest();
+    StartServerCheck();
     window.ResetPlayButtons();
     GhostingDisabled = false;
 
@@ -194,8 +201,8 @@ bool RunStartup(StartupWindow& window) {
     }
 
     window.LayoutSongGrid();
-    WaitForEchoReply();
-    if (RunServerChecks(window)) window.EndAfterStartUp();
+    WaitForServerReply();
+    if (FinishServerCheck([&window] { window.ShowServerMessage(); })) window.EndAfterStartUp();
 
     AllSong.clear();
     AllSongCount = 0;

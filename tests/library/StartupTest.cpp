@@ -1,0 +1,217 @@
+#include "library/Startup.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SongTable.h"
+#include "library/Edition.h"
+#include "settings/Settings.h"
+#include "support/FakeUserInterface.h"
+#include "support/ProgramFolder.h"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeUserInterface;
+using test::ProgramFolder;
+using test::WriteBytes;
+
+// Records the window's steps and what the program looked like at each.
+class RecordingWindow final : public StartupWindow {
+public:
+    explicit RecordingWindow(FakeUserInterface& ui) : ui_(ui) {}
+    std::vector<std::string> steps;
+    std::pair<std::string, std::string> labels;
+    bool settingsLoadedAtLabels = false;
+    bool waitUpAtLayout = true, waitUpAtEdition = false, startingUpAtEdition = false;
+    bool askIndexAnswer = false;
+    int indexQuestions = 0;
+
+    void UpdateNameFormatLabels() override {
+        steps.push_back("labels");
+        labels = NameFormatLabelTexts();
+        settingsLoadedAtLabels = setup::SongNameFormat == 7;
+    }
+    void ResetPlayButtons() override { steps.push_back("buttons"); }
+    void LayoutSongGrid() override {
+        steps.push_back("layout");
+        waitUpAtLayout = ui_.waitVisible;
+    }
+    void ResetFilterControls() override { steps.push_back("filters"); }
+    void ApplyEdition() override {
+        steps.push_back("edition");
+        waitUpAtEdition = ui_.waitVisible;
+        startingUpAtEdition = StartingUp;
+    }
+    bool AskIndexOutput() override {
+        ++indexQuestions;
+        return askIndexAnswer;
+    }
+
+private:
+    FakeUserInterface& ui_;
+};
+
+void SetAge(const std::string& path, time_t seconds) {
+    struct utimbuf times {seconds, seconds};
+    ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
+}
+
+std::vector<std::string> TableColumns(const std::string& dbPath, const std::string& table) {
+    sqlite3* db = nullptr;
+    std::vector<std::string> columns;
+    if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        const std::string sql = "PRAGMA table_info(" + table + ")";
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                columns.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return columns;
+}
+
+TEST(StartupTest, RunsItsStepsInOrderAndLeavesTheProgramFolderReady) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    WriteBytes(folder.File("setting.ini"),
+               "[Basic Setting]\r\nSongNameFormat=7\r\nSelfDefine5=3\r\nSelfDefine6=4\r\nSelfDefine7=-1\r\n"
+               "SelfDefine8=0\r\n");
+    WriteBytes(folder.File("000.jpg"), "new picture");
+    WriteBytes(folder.File("updater.qqq"), "new updater");
+    WriteBytes(folder.File("updater.exe"), "old updater");
+    RecordingWindow window(ui);
+
+    ASSERT_TRUE(RunStartup(window));
+
+    EXPECT_EQ(window.steps, (std::vector<std::string>{"labels", "buttons", "layout", "filters", "edition"}));
+    EXPECT_TRUE(window.settingsLoadedAtLabels);
+    EXPECT_EQ(Big5ToUtf8(window.labels.first), "檔名判斷格式: 檔案形式");
+    EXPECT_EQ(Big5ToUtf8(window.labels.second), "歌手名稱_歌名.xxx");
+    EXPECT_FALSE(window.waitUpAtLayout);
+    EXPECT_TRUE(window.waitUpAtEdition);
+    EXPECT_TRUE(window.startingUpAtEdition);
+    EXPECT_EQ(ui.Texts("wait"), std::vector<std::string>{"程式開啟中, 請稍候..."});
+    EXPECT_EQ(ui.Texts("line"), std::vector<std::string>{""});
+    EXPECT_TRUE(ui.Texts("error").empty());
+
+    EXPECT_TRUE(ProgramUsable);
+    EXPECT_FALSE(StartingUp);
+    EXPECT_FALSE(ui.waitVisible);
+    EXPECT_TRUE(LibraryDataDirOk);
+    EXPECT_EQ(AppDir, fs::current_path().string());
+    EXPECT_EQ(LibraryRoot, AppDir);
+    EXPECT_EQ(AllSongCount, 0);  // no song list: an empty table
+    for (const char* dir : {"000", "singer", "new/1", "new/8", "movie/1", "movie/8"})
+        EXPECT_TRUE(fs::is_directory(folder.File(dir))) << dir;
+    EXPECT_EQ(test::ReadBytes(folder.File("000/000.jpg")), "new picture");
+    EXPECT_FALSE(fs::exists(folder.File("000.jpg")));
+    EXPECT_EQ(test::ReadBytes(folder.File("updater.exe")), "new updater");
+    EXPECT_FALSE(fs::exists(folder.File("updater.qqq")));
+    EXPECT_EQ(TableColumns(folder.File("000/qvi05.data"), "ktv_song").size(), 19u);
+    EXPECT_EQ(TableColumns(folder.File("000/qvi05.data"), "ktv_singer").size(), 7u);
+}
+
+TEST(StartupTest, KeepsAnExistingQvi05Database) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    fs::create_directory(folder.File("000"));
+    WriteBytes(folder.File("000/qvi05.data"), "filled by the index output");
+    RecordingWindow window(ui);
+    ASSERT_TRUE(RunStartup(window));
+    EXPECT_EQ(test::ReadBytes(folder.File("000/qvi05.data")), "filled by the index output");
+}
+
+TEST(StartupTest, GoesOnWithoutFolder000AndWritesNothingIntoIt) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    WriteBytes(folder.File("000"), "a file where the folder belongs");
+    RecordingWindow window(ui);
+
+    EXPECT_TRUE(RunStartup(window));
+
+    EXPECT_FALSE(LibraryDataDirOk);
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法產生目錄[" + folder.Path() + "/000]"});
+    EXPECT_EQ(window.steps.back(), "edition");
+    EXPECT_FALSE(StartingUp);
+    EXPECT_FALSE(ui.waitVisible);
+    EXPECT_TRUE(fs::is_regular_file(folder.File("000")));
+}
+
+TEST(StartupTest, NameFormatLabelsOfTheCustomFolderForm) {
+    setup::SongNameFormat = 6;
+    setup::SelfDefine1 = 3;
+    setup::SelfDefine2 = 0;
+    setup::SelfDefine3 = 1;
+    setup::SelfDefine4 = 4;
+    auto [first, second] = NameFormatLabelTexts();
+    EXPECT_EQ(Big5ToUtf8(first), "檔名判斷格式: 資料夾形式(選資料夾)");
+    EXPECT_EQ(Big5ToUtf8(second), "歌手名稱/語言/歌名-歌手.xxx");
+    setup::SongNameFormat = 42;
+    EXPECT_EQ(Big5ToUtf8(NameFormatLabelTexts().second), "原始設定1");
+    setup::SongNameFormat = 0;
+}
+
+class ShutdownTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AppDir = LibraryRoot = folder.Path();
+        fs::create_directory(folder.File("000"));
+        ProgramUsable = true;
+    }
+    void Song(time_t age) {
+        WriteBytes(folder.File("song.qv2"), "");
+        SetAge(folder.File("song.qv2"), age);
+    }
+    void Index(const char* name, time_t age) {
+        WriteBytes(folder.File(std::string("000/") + name), "");
+        SetAge(folder.File(std::string("000/") + name), age);
+    }
+    int QuestionsOnClose() {
+        RecordingWindow window(ui);
+        RunShutdown(window);
+        return window.indexQuestions;
+    }
+
+    ProgramFolder folder;
+    FakeUserInterface ui;
+};
+
+TEST_F(ShutdownTest, AsksForTheIndexFilesOnlyWhenBothAreOlderThanTheSongList) {
+    Song(2000);
+    EXPECT_EQ(QuestionsOnClose(), 1);  // both missing
+    Index("okdata.ztx", 1000);
+    Index("okdata.vkm", 3000);
+    EXPECT_EQ(QuestionsOnClose(), 0);  // newer than one, older than the other
+    Index("okdata.vkm", 1999);
+    EXPECT_EQ(QuestionsOnClose(), 1);
+    Index("okdata.ztx", 2000);
+    EXPECT_EQ(QuestionsOnClose(), 0);  // same age is not older
+}
+
+TEST_F(ShutdownTest, AsksNothingWithoutASongListOrAfterAFailedStart) {
+    EXPECT_EQ(FileAge(folder.File("song.qv2")), -1);
+    EXPECT_EQ(QuestionsOnClose(), 0);  // -1 is older than nothing
+    Song(2000);
+    ProgramUsable = false;
+    EXPECT_EQ(QuestionsOnClose(), 0);
+}
+
+TEST(EditionTest, WindowTitles) {
+    EXPECT_EQ(Big5ToUtf8(MainWindowTitle(Edition::Standalone)), "歌曲管理程式7.2(單機版)");
+    EXPECT_EQ(Big5ToUtf8(MainWindowTitle(Edition::Advanced)), "歌曲管理程式7.2(單機進階版)");
+    EXPECT_EQ(Big5ToUtf8(MainWindowTitle(Edition::Server)), "歌曲管理程式7.2(Server版)");
+}
+
+}  // namespace
+}  // namespace qv
