@@ -70,7 +70,7 @@ protected:
     }
     std::string Read(const std::string& name = "song.qv2") const {
         std::string bytes;
-        ReadWholeFile(Path(name), bytes);
+        ReadFileBytes(Path(name), bytes);
         return bytes;
     }
     static std::string Plain(const std::vector<std::string>& lines) {
