@@ -40,9 +40,14 @@ enum SongColumn : int {
 constexpr int colFavourBase = 10;  // collection filter n (1..6) tests column colFavourBase + n
 
 using SongRow = std::array<std::string, AllSongColCount>;
+using FieldList = std::vector<std::string>;
 
 extern std::vector<SongRow> AllSong;  // AllSong.size() == AllSongCount outside a load
 extern int AllSongCount;
 extern std::vector<int> ShownRows;    // grid row k (k >= 1) shows AllSong[ShownRows[k - 1]]
+
+// Appends a song (the record fields in column order) as the last row, shows it and appends its record
+// to the song list file. The row is added either way; false when the file could not be written.
+bool AddSongRow(const FieldList& fields);
 
 }  // namespace qv
