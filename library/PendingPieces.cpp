@@ -10,22 +10,11 @@
 
 namespace qv {
 
-// Song table globals.
-std::vector<SongRow> AllSong;
-int AllSongCount = 0;
-std::vector<int> ShownRows;
-
 // Singer table.
 std::vector<std::string> SingerNames, SingerLanguageCodes, SingerClassCodes, ZhuyinCharList, ZhuyinKeyList;
 std::vector<std::string> SingerDisplayList, SingerDisplayLanguages;
 void LoadSingerBin() {}
 void BuildSingerDisplayList() {}
-
-// Song list file.
-std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
-void MigrateOlderSongLists() {}
-bool LoadSongList2() { return true; }
-bool LoadAllSong(const std::string&) { return false; }
 
 }  // namespace qv
 

@@ -16,6 +16,7 @@
 #include "settings/Settings.h"
 #include "support/FakeUserInterface.h"
 #include "support/ProgramFolder.h"
+#include "support/SongListFile.h"
 
 namespace qv {
 namespace {
@@ -146,6 +147,42 @@ TEST(StartupTest, GoesOnWithoutFolder000AndWritesNothingIntoIt) {
     EXPECT_FALSE(StartingUp);
     EXPECT_FALSE(ui.waitVisible);
     EXPECT_TRUE(fs::is_regular_file(folder.File("000")));
+}
+
+TEST(StartupTest, LoadsAndEnciphersAPlainSongList) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    const std::string plain = test::PlainSongList({{"00101", "月亮代表我的心", "鄧麗君"},
+                                                   {"00102", "Yesterday", "Beatles", "4"},
+                                                   {"00103", "甜蜜蜜", "鄧麗君"}});
+    WriteBytes(folder.File("song.qv2"), plain);
+    RecordingWindow window(ui);
+
+    ASSERT_TRUE(RunStartup(window));
+
+    ASSERT_EQ(AllSongCount, 3);
+    EXPECT_EQ(Big5ToUtf8(AllSong[1][colSongName]), "Yesterday");
+    const std::string stored = test::ReadBytes(folder.File("song.qv2"));
+    EXPECT_EQ(stored.size(), plain.size());
+    EXPECT_NE(stored.substr(0, 5), "00101");  // enciphered
+    EXPECT_TRUE(fs::exists(folder.File("song.qv2.backup")));
+    EXPECT_FALSE(LoadingSongs);
+}
+
+TEST(StartupTest, ASongListThatFailsItsCheckEndsStartUp) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    WriteBytes(folder.File("song.qv2"), test::PlainSongList({{"00101", "Song", "Singer", "x"}}));
+    RecordingWindow window(ui);
+
+    EXPECT_FALSE(RunStartup(window));
+
+    EXPECT_FALSE(ProgramUsable);
+    EXPECT_EQ(ui.Texts("error").size(), 1u);
+    EXPECT_EQ(window.steps.back(), "filters");  // menus and everything after them never ran
+    EXPECT_FALSE(StartingUp);
+    EXPECT_FALSE(ui.waitVisible);
+    EXPECT_EQ(AllSongCount, 0);
 }
 
 TEST(StartupTest, NameFormatLabelsOfTheCustomFolderForm) {
