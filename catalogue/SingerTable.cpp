@@ -1,11 +1,10 @@
 #include "catalogue/SingerTable.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/TextFile.h"
 #include "platform/SongView.h"
 
 namespace qv {
@@ -25,20 +24,6 @@ constexpr std::size_t kLanguageColumn = 30;  // 0-based
 constexpr std::size_t kClassColumn = 32;
 const std::string kSeparator(33, '#');
 
-// Lines ended by CR LF, LF or CR; a final line break makes no empty line.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 // The file codes its singer classes its own way.
 std::string CatalogueClassCode(const std::string& fileCode) {
     if (fileCode == "0") return "2";
@@ -48,8 +33,8 @@ std::string CatalogueClassCode(const std::string& fileCode) {
     return fileCode;
 }
 
-std::string Field(const std::string& line, std::size_t pos, std::size_t len) {
-    return pos < line.size() ? line.substr(pos, len) : std::string();
+std::string Field(std::string_view line, std::size_t pos, std::size_t len) {
+    return pos < line.size() ? std::string(line.substr(pos, len)) : std::string();
 }
 
 // One byte given as three decimal digits; anything that is no byte value counts 0.
@@ -67,12 +52,11 @@ void LoadSingerBin() {
     ZhuyinCharList.clear();
     ZhuyinKeyList.clear();
 
-    std::ifstream in(PathIn(AppDir, "singer.bin"), std::ios::binary);
-    if (!in) return;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    if (!ReadWholeFile(PathIn(AppDir, "singer.bin"), text)) return;
 
     bool inCharacters = false;
-    for (const std::string& line : SplitLines(text)) {
+    for (const std::string_view line : SplitLines(text)) {
         if (inCharacters) {
             ZhuyinCharList.push_back(
                 std::string{ByteOfTriple(Field(line, 6, 3)), ByteOfTriple(Field(line, 3, 3))});

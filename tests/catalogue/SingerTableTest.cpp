@@ -19,10 +19,11 @@ protected:
         dir_ = std::filesystem::temp_directory_path() /
                ("qv_singertable_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir_);
+        savedAppDir_ = AppDir;
         AppDir = dir_.string();
     }
     void TearDown() override {
-        AppDir = ".";
+        AppDir = savedAppDir_;
         std::filesystem::remove_all(dir_);
     }
     void WriteSingerBin(const std::string& bytes) {
@@ -31,17 +32,19 @@ protected:
     static std::string SingerLine(const std::string& utf8Name, char language, char fileClass) {
         std::string name = Utf8ToBig5(utf8Name);
         name.resize(30, ' ');
-        return name + language + ' ' + fileClass + "\r\n";
+        name.append({language, ' ', fileClass, '\r', '\n'});
+        return name;
     }
 
     std::filesystem::path dir_;
+    std::string savedAppDir_;
     const std::string separator_ = std::string(33, '#');
 };
 
 TEST_F(SingerTableTest, LoadsSingersWithTheirClassCodesRemapped) {
     std::string file;
     const std::string fileClasses = "0123459";
-    for (char c : fileClasses) file += SingerLine("歌手" + std::string(1, c), '1', c);
+    for (char c : fileClasses) file += SingerLine(std::string("歌手").append(1, c), '1', c);
     WriteSingerBin(file + separator_ + "\r\n");
     LoadSingerBin();
     ASSERT_EQ(SingerNames.size(), fileClasses.size());
