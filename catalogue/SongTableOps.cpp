@@ -51,6 +51,18 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+// Whether needle occurs in text starting at a character boundary: a hit that begins on a trail byte
+// (such as "a" inside 兀, A4 61) is no match.
+bool ContainsAtCharBoundary(std::string_view text, std::string_view needle) {
+    std::size_t boundary = 0;
+    for (std::size_t pos = text.find(needle); pos != std::string_view::npos; pos = text.find(needle, pos + 1)) {
+        while (boundary < pos)
+            boundary += IsBig5LeadByte(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
+        if (boundary == pos) return true;
+    }
+    return false;
+}
+
 void ResetSortStatesAndRefresh() {
     NameSortState = 0;
     SingerSortState = 0;
@@ -140,7 +152,7 @@ void FilterSongList(bool newOnly, const std::string& searchText, bool hideSpecia
             bool found = false;
             for (int col : {colSongNo, colSongName, colSinger}) {
                 LowerInto(row[col], lowered);
-                if (lowered.find(needle) != std::string::npos) {
+                if (ContainsAtCharBoundary(lowered, needle)) {
                     found = true;
                     break;
                 }

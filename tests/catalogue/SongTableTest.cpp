@@ -89,14 +89,18 @@ TEST_F(SongTableTest, FilterAppliesEveryTestAndResetsTheSortStates) {
     EXPECT_EQ(ShownRows, (std::vector<int>{1}));
 }
 
-TEST_F(SongTableTest, SearchNeverLowerCasesATrailByte) {
-    Fill({Song("00101", "乙", "x"), Song("00102", "兀", "x")});  // A4 41 and A4 61
-    FilterSongList(false, "a", false, 0, false, false, 0);
-    EXPECT_TRUE(ShownRows.empty());
+TEST_F(SongTableTest, SearchMatchesWholeCharactersOnly) {
+    Fill({Song("00101", "乙", "x"), Song("00102", "兀", "x"), Song("00103", "A兀a", "x")});  // A4 41, A4 61
+    FilterSongList(false, "a", false, 0, false, false, 0);  // no trail byte is taken for a letter
+    EXPECT_EQ(ShownRows, (std::vector<int>{2}));
     FilterSongList(false, Big5("兀"), false, 0, false, false, 0);
-    EXPECT_EQ(ShownRows, (std::vector<int>{1}));
+    EXPECT_EQ(ShownRows, (std::vector<int>{1, 2}));
     EXPECT_EQ(FindSongByName(Big5("兀")), 1);
     EXPECT_EQ(FindSongByName(Big5("乙")), 0);
+
+    AllSong[0][colSongName] = "\xB0\xA4\xA4\x40";  // B0A4 一: its middle bytes spell 中 (A4 A4)
+    FilterSongList(false, Big5("中"), false, 0, false, false, 0);
+    EXPECT_TRUE(ShownRows.empty());
 }
 
 TEST_F(SongTableTest, EmptyTableShowsNoRows) {
@@ -276,7 +280,10 @@ TEST(SingerPairTest, SplitsAtTheFirstSeparatorInPrecedenceOrder) {
     SplitSingerPair("A +B", first, second);
     EXPECT_EQ(first, "A");
     EXPECT_EQ(second, "B");
-    SplitSingerPair(" Solo ", first, second = "kept ");
+    SplitSingerPair(Big5("獨唱　"), first, second);
+    EXPECT_EQ(first, Big5("獨唱"));
+    EXPECT_EQ(second, "");
+    SplitSingerPair("Solo", first, second = " kept ");
     EXPECT_EQ(first, "Solo");
     EXPECT_EQ(second, "kept");
     // 丹 is A4 A1: with "@" after it, A1 40 is no full-width blank.
