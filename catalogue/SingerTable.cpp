@@ -1,6 +1,8 @@
 #include "catalogue/SingerTable.h"
 
 #include <algorithm>
+#include <unordered_set>
+#include <utility>
 
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
@@ -43,7 +45,38 @@ char ByteOfTriple(const std::string& triple) {
     return static_cast<char>(value >= 0 && value <= 255 ? value : 0);
 }
 
+int batchDepth = 0;
+std::vector<std::pair<std::string, std::string>> pending;  // entry, language; oldest first
+
+// The latest addition of an entry decides its place and language; entries not added keep their order
+// below all added ones.
+void ApplyPending() {
+    std::unordered_set<std::string_view> placed;
+    std::vector<std::string> list, languages;
+    list.reserve(pending.size() + SingerDisplayList.size());
+    languages.reserve(list.capacity());
+    for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+        if (!placed.insert(it->first).second) continue;
+        list.push_back(it->first);
+        languages.push_back(it->second);
+    }
+    for (std::size_t i = 0; i < SingerDisplayList.size(); ++i) {
+        if (placed.count(SingerDisplayList[i])) continue;
+        list.push_back(std::move(SingerDisplayList[i]));
+        languages.push_back(std::move(SingerDisplayLanguages[i]));
+    }
+    SingerDisplayList = std::move(list);
+    SingerDisplayLanguages = std::move(languages);
+    pending.clear();
+}
+
 }  // namespace
+
+SingerDisplayBatch::SingerDisplayBatch() { ++batchDepth; }
+
+SingerDisplayBatch::~SingerDisplayBatch() {
+    if (--batchDepth == 0) ApplyPending();
+}
 
 void LoadSingerBin() {
     SingerNames.clear();
@@ -72,8 +105,10 @@ void LoadSingerBin() {
 }
 
 void BuildSingerDisplayList() {
+    SingerDisplayBatch batch;
     SingerDisplayList.clear();
     SingerDisplayLanguages.clear();
+    pending.clear();
     for (std::size_t i = 0; i < SingerNames.size(); ++i)
         AddSingerDisplayEntry(SingerNames[i], SafeStrToInt(SingerClassCodes[i]),
                               SafeStrToInt(SingerLanguageCodes[i]));
@@ -82,6 +117,10 @@ void BuildSingerDisplayList() {
 void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode) {
     std::string entry = singer + "(" + SingerClassNameOfCode(classCode) + ")";
     std::string language = std::to_string(languageCode);
+    if (batchDepth > 0) {
+        pending.emplace_back(std::move(entry), std::move(language));
+        return;
+    }
     const auto found = std::find(SingerDisplayList.begin(), SingerDisplayList.end(), entry);
     if (found != SingerDisplayList.end()) {
         // Move it to the top: rotating shifts only the entries above it.

@@ -118,4 +118,38 @@ TEST_F(SingerTableTest, DisplayListPutsTheLastAddedFirstOnce) {
     EXPECT_EQ(view.singerItems, SingerDisplayList);
 }
 
+TEST(SingerDisplayBatchTest, GivesTheListOfAddingOneByOne) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::tuple<std::string, int, int>> adds;
+        for (int i = 0; i < 60; ++i)
+            adds.emplace_back(std::string(1, static_cast<char>('a' + rng() % 12)), static_cast<int>(rng() % 10),
+                              static_cast<int>(rng() % 9));
+        auto addAll = [&](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i)
+                AddSingerDisplayEntry(std::get<0>(adds[i]), std::get<1>(adds[i]), std::get<2>(adds[i]));
+        };
+        SingerDisplayList.clear();
+        SingerDisplayLanguages.clear();
+        addAll(0, adds.size());
+        const auto oneByOne = SingerDisplayList;
+        const auto oneByOneLanguages = SingerDisplayLanguages;
+
+        SingerDisplayList.clear();
+        SingerDisplayLanguages.clear();
+        addAll(0, 20);  // some entries before the batch
+        {
+            SingerDisplayBatch outer;
+            addAll(20, 40);
+            {
+                SingerDisplayBatch inner;
+                addAll(40, adds.size());
+            }
+            EXPECT_EQ(SingerDisplayList.size(), SingerDisplayLanguages.size());
+        }
+        ASSERT_EQ(SingerDisplayList, oneByOne);
+        ASSERT_EQ(SingerDisplayLanguages, oneByOneLanguages);
+    }
+}
+
 }  // namespace
