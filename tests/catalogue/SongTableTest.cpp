@@ -345,4 +345,11 @@ TEST(SingerPairTest, SplitsAtTheFirstSeparatorInPrecedenceOrder) {
     EXPECT_EQ(second, "C");
 }
 
+TEST(SingerPairTest, SingerWordsKeepEmptyPartsBetweenSeparators) {
+    EXPECT_EQ(SplitSingerWords(Big5("A  B　C ")), (std::vector<std::string>{"A", "", "B", "C"}));
+    EXPECT_EQ(SplitSingerWords(" A"), (std::vector<std::string>{"", "A"}));
+    EXPECT_EQ(SplitSingerWords("\xA4\xA1@x"), (std::vector<std::string>{"\xA4\xA1@x"}));
+    EXPECT_TRUE(SplitSingerWords("").empty());
+}
+
 }  // namespace
