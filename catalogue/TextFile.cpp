@@ -11,33 +11,26 @@
 
 namespace qv {
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
+    // Read straight into the result; the size is a hint only, the loop reads on until the end.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    // The size is a hint only: the loop reads on until the end, whatever the file does meanwhile.
-    bytes.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
     size_t used = 0;
+    bool ok = true;
     for (;;) {
         if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
         ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            bytes.clear();
-            return false;
-        }
-        if (n == 0) break;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
         used += static_cast<size_t>(n);
     }
     ::close(fd);
-    bytes.resize(used);
-    return true;
+    bytes.resize(ok ? used : 0);
+    return ok;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -60,30 +53,41 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-namespace {
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+std::vector<std::string> SplitTextLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (std::string_view line : SplitLines(bytes)) lines.emplace_back(line);
+    return lines;
 }
 
-}  // namespace
+std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
+    size_t total = 0;
+    for (const std::string& line : lines) total += line.size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (const std::string& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     struct stat old {};
-    mode_t mode = 0644;
-    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
     return ok;
