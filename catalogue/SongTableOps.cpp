@@ -7,16 +7,13 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
+#include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "platform/SongView.h"
 #include "platform/UserInterface.h"
 
 namespace qv {
-
-int NameSortState = 0;
-int SingerSortState = 0;
-int ClassSortState = 0;
 
 namespace {
 
@@ -79,9 +76,7 @@ bool ContainsIgnoreCase(std::string_view text, std::string_view lowNeedle) {
 }
 
 void ResetSortStatesAndRefresh() {
-    NameSortState = 0;
-    SingerSortState = 0;
-    ClassSortState = 0;
+    ResetSortStates();
     TheSongView().RefreshRows();
 }
 

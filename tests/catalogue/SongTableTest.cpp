@@ -8,6 +8,7 @@
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
+#include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
 #include "support/FakeSongView.h"
 #include "support/FakeUserInterface.h"
