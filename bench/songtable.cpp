@@ -25,8 +25,8 @@ std::string RandomHanzi(std::mt19937& rng, int count) {
 }
 
 std::string RandomWords(std::mt19937& rng, int count) {
-    static const char* words[] = {"Love", "you", "Night", "dream", "Heart", "forever", "Baby", "rain",
-                                  "Summer", "time", "Moon", "light", "Star", "my", "One", "way"};
+    static const char* words[] = {"Love",   "you",  "Night", "dream", "Heart", "forever", "Baby", "rain",
+                                  "Summer", "time", "Moon",  "light", "Star",  "my",      "One",  "way"};
     std::string s;
     for (int i = 0; i < count; ++i) {
         if (i) s += ' ';
