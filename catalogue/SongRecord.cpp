@@ -14,6 +14,7 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/TextFile.h"
 #include "platform/UserInterface.h"
 
@@ -467,6 +468,7 @@ bool LoadAllSong(const std::string& path) {
     AllSong.reserve(lines.size());
     ShownRows.reserve(lines.size());
     FieldList fields(SongFieldCount);
+    SingerDisplayBatch singers;
     // Every line becomes a row, even an empty one: row i must stay line i for the writers.
     for (size_t i = 0; i < lines.size(); ++i) {
         char* text = bytes.data() + (lines[i].data() - bytes.data());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/CharTw.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 
 namespace qv {
@@ -20,7 +21,9 @@ bool AddSongRow(const FieldList& fields) {
     row[colSingerStrokes] = std::to_string(Big5StrokeCountOfFirstChar(row[colSinger]));
     ++AllSongCount;
     ShownRows.push_back(AllSongCount - 1);
-    return AppendSongRecord();
+    const bool written = AppendSongRecord();
+    AddSingerDisplayEntry(row[colSinger], SafeStrToInt(row[colSingerClass]), SafeStrToInt(row[colLanguage]));
+    return written;
 }
 
 }  // namespace qv
