@@ -58,11 +58,13 @@ TMainForm::TMainForm(QWidget* parent, Edition edition)
     : QMainWindow(parent), edition_(edition), ui_(std::make_unique<QtUserInterface>(this)) {
     setObjectName("MainForm");
     SetUserInterface(ui_.get());
+    SetSongView(this);
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
     if (&UI() == ui_.get()) SetUserInterface(nullptr);
+    if (&TheSongView() == this) SetSongView(nullptr);
 }
 
 void TMainForm::FormCreate() {
@@ -71,8 +73,6 @@ void TMainForm::FormCreate() {
     BuildControls();
     BuildMenu();
     RunStartup(*this);
-    model_->Reload();
-    LayoutPlayButtons();
 }
 
 void TMainForm::BuildControls() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/BuildEdition.h"
+#include "catalogue/SongView.h"
 #include "library/Startup.h"
 
 class QCheckBox;
@@ -22,7 +23,7 @@ class SongGridModel;
 
 // The main window: runs start-up while it is created, shows the song list view with its filters, and
 // runs the shut-down offers when it closes. Handlers stay thin: each calls one function of its subsystem.
-class TMainForm : public QMainWindow, public StartupWindow {
+class TMainForm : public QMainWindow, public StartupWindow, public SongView {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr, Edition edition = BuildEdition());
@@ -58,9 +59,9 @@ public:
     // Re-filters the view from the filter controls (does nothing while songs are added).
     void RefreshSongGrid();
     // The view shows ShownRows anew (rebuilt or reordered), from its top.
-    void RefreshRows();
-    void RefreshPriorityCells();
-    void SetSingerItems(const std::vector<std::string>& big5Items);
+    void RefreshRows() override;
+    void RefreshPriorityCells() override;
+    void SetSingerItems(const std::vector<std::string>& big5Items) override;
 
 public slots:
     void N4Click();   // 檔案 / 關閉

@@ -2,7 +2,6 @@
 
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongTable.h"
-#include "library/PendingPieces.h"
 
 namespace qv {
 

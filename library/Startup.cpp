@@ -73,8 +73,6 @@ std::string CurrentDirectory() {
 
 // Steps that belong to pieces still being built; each becomes one call when its piece lands.
 void BuildJapaneseReadingTables() {}
-void ShowWholeSongList() {}                             // the unfiltered view of every song
-void FillSingerBox() {}                                 // the singer combo box from the display list
 void PrepareSpreadsheetEngine() { ExcelAvailable = false; }
 void WriteMenuTopSetIfMissing() {}  // "000/MenuTopSet.ztx" with the value 3
 void ResetPlayModeFilesOnFirstRun() {}
@@ -220,9 +218,9 @@ bool RunStartup(StartupWindow& window) {
 
     LoadingSongs = true;
     BuildSingerDisplayList();
-    if (LoadAllSong(SongListPath())) ShowWholeSongList();
+    if (LoadAllSong(SongListPath())) FilterSongList(false, "", false, 0, false, false, 0);
     LoadingSongs = false;
-    FillSingerBox();
+    FillSingerComboBox();
 
     window.ApplyEdition();
     PrepareSpreadsheetEngine();
