@@ -214,47 +214,89 @@ void SortLines(std::vector<std::string>& lines, int (*compare)(const std::vector
 
 void ResetSortStates() { NameSortState = SingerSortState = ClassSortState = 0; }
 
+namespace {
+
+// Sort keys of the shown rows, indexed by song-table row, computed once per click: the header sorts order
+// the same as their compares (CompareLowerName and its siblings) without lower-casing and parsing the
+// cells again at every comparison of a full disk.
+struct HeaderSortKeys {
+    std::vector<std::string> lower;  // lower-cased text of the sorted column
+    std::vector<int> first, second;  // word count and strokes (name, singer); language order key (class)
+};
+
+HeaderSortKeys KeysOf(SortButton button) {
+    HeaderSortKeys keys;
+    keys.lower.resize(AllSong.size());
+    keys.first.resize(AllSong.size());
+    keys.second.resize(AllSong.size());
+    for (int row : ShownRows) {
+        switch (button) {
+            case SortButton::Name:
+                keys.lower[row] = Lower(row, colSongName);
+                keys.first[row] = Number(row, colWordCount);
+                keys.second[row] = Number(row, colStrokes);
+                break;
+            case SortButton::Singer:
+                keys.lower[row] = Lower(row, colSinger);
+                keys.first[row] = Number(row, colSingerWordCount);
+                keys.second[row] = Number(row, colSingerStrokes);
+                break;
+            case SortButton::Class:
+                keys.lower[row] = Lower(row, colLanguage);
+                keys.first[row] = LanguageOrderKey(row);
+                break;
+        }
+    }
+    return keys;
+}
+
+}  // namespace
+
 void HeaderSort(SortButton button) {
     if (ShownRows.empty()) return;
+    for (int row : ShownRows)
+        if (row < 0 || row >= static_cast<int>(AllSong.size())) return;
     int* state;
     int column;
-    int (*preSort)(int, int);
-    int (*groupsFirst)(int, int);
-    int (*second)(int, int);
     switch (button) {
-        case SortButton::Name:
-            state = &NameSortState, column = colSongName;
-            preSort = CompareLowerName, groupsFirst = CompareNameGroupsFirst, second = CompareNameWordsStrokes;
-            break;
-        case SortButton::Singer:
-            state = &SingerSortState, column = colSinger;
-            preSort = CompareLowerSinger, groupsFirst = CompareSingerGroupsFirst;
-            second = CompareSingerWordsStrokes;
-            break;
-        default:
-            state = &ClassSortState, column = colLanguage;
-            preSort = CompareLowerLanguage, groupsFirst = CompareClassGroupsFirst, second = CompareClassCode;
-            break;
+        case SortButton::Name: state = &NameSortState, column = colSongName; break;
+        case SortButton::Singer: state = &SingerSortState, column = colSinger; break;
+        default: state = &ClassSortState, column = colLanguage; break;
     }
     *state = (*state + 1) % 3;
-    if (*state == 1) {
-        SortItems(ShownRows, preSort);
-        SortGroupRuns.assign(AllSongCount, 0);
-        size_t start = 0;
-        auto closeRun = [&](size_t end) {
-            for (size_t k = start; k < end; ++k) SortGroupRuns[ShownRows[k]] = static_cast<int>(end - start);
-        };
-        for (size_t i = 1; i < ShownRows.size(); ++i) {
-            if (Cell(ShownRows[i], column) != Cell(ShownRows[i - 1], column)) {
-                closeRun(i);
-                start = i;
-            }
-        }
-        closeRun(ShownRows.size());
+    if (*state == 0) {
+        std::sort(ShownRows.begin(), ShownRows.end());
+        return;
     }
-    if (*state == 1) SortItems(ShownRows, groupsFirst);
-    else if (*state == 2) SortItems(ShownRows, second);
-    else SortItems(ShownRows, CompareRowIndex);
+    const HeaderSortKeys keys = KeysOf(button);
+    // Byte order of std::string is the catalogue's collation (LocaleCompare).
+    auto bookOrder = [&](int a, int b) {
+        if (keys.first[a] != keys.first[b]) return keys.first[a] < keys.first[b];
+        if (button == SortButton::Class) return false;
+        if (keys.second[a] != keys.second[b]) return keys.second[a] < keys.second[b];
+        return keys.lower[a] < keys.lower[b];
+    };
+    if (*state == 2) {
+        std::sort(ShownRows.begin(), ShownRows.end(), bookOrder);
+        return;
+    }
+    std::sort(ShownRows.begin(), ShownRows.end(), [&](int a, int b) { return keys.lower[a] < keys.lower[b]; });
+    SortGroupRuns.assign(AllSong.size(), 0);
+    size_t start = 0;
+    auto closeRun = [&](size_t end) {
+        for (size_t k = start; k < end; ++k) SortGroupRuns[ShownRows[k]] = static_cast<int>(end - start);
+    };
+    for (size_t i = 1; i < ShownRows.size(); ++i) {
+        if (Cell(ShownRows[i], column) != Cell(ShownRows[i - 1], column)) {
+            closeRun(i);
+            start = i;
+        }
+    }
+    closeRun(ShownRows.size());
+    std::sort(ShownRows.begin(), ShownRows.end(), [&](int a, int b) {
+        if (SortGroupRuns[a] != SortGroupRuns[b]) return SortGroupRuns[a] > SortGroupRuns[b];
+        return bookOrder(a, b);
+    });
 }
 
 std::string DisplayCell(int row, int column) {
