@@ -174,6 +174,7 @@ void TMainForm::BuildMenu() {
     std::map<std::string, std::function<void()>> handlers{
         {"N4", [this] { N4Click(); }},
         {"N11", [this] { N11Click(); }},
+        {"N20", [] { N20Click(); }},
         {"N22", [this] { N22Click(this); }},
     };
     BuildMainMenu(menuBar(), handlers);
