@@ -20,5 +20,6 @@ extern std::vector<std::string> SingerDisplayLanguages;
 void LoadSingerBin();  // AppDir + "/singer.bin"
 void BuildSingerDisplayList();
 void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode);
+void FillSingerComboBox();  // the view's singer items := SingerDisplayList
 
 }  // namespace qv
