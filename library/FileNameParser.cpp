@@ -5,13 +5,11 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
 #include "platform/UserInterface.h"
 
 namespace qv {
-
-// The song table's duet split without classification.
-void SplitSingerPair(const std::string& singer, std::string& first, std::string& second);
 
 namespace {
 
@@ -211,7 +209,7 @@ TextMark FindNameSeparator(const std::string& text) { return FirstMarkInTableOrd
 TextMark FindSingerJoiner(const std::string& text) { return FirstMarkInTableOrder(text, kSingerJoiners); }
 
 SingerMatch FindSingerInText(const std::string& text) {
-    SingerSearch search{text};
+    SingerSearch search{text, std::string::npos, 0, {}};
     if (text.empty()) return {};
     TextStarts starts(text);
     const auto& classNames = SingerClassNames();
