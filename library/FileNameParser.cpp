@@ -294,7 +294,7 @@ std::string NormalizeWideSpacing(const std::string& text) {
 void ParseOriginalFileName(const std::string& text, ParsedSongName& out) {
     SingerMatch m = FindSingerInText(text);
     if (m.position == 0 && !ContainsDbcs(text)) {
-        out = {true, text, 4, 5, B5("英文歌")};
+        out = {true, OrDefault(text, NoSongName()), 4, 5, B5("英文歌")};
         return;
     }
     if (m.position > 0) {
