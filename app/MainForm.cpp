@@ -2,18 +2,33 @@
 
 #include <QCloseEvent>
 
+#include "app/AboutForm.h"
+#include "app/AppTitle.h"
+#include "app/QtUserInterface.h"
+
 namespace qv {
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui_(std::make_unique<QtUserInterface>(this)) {
     setObjectName("MainForm");
+    SetUserInterface(ui_.get());
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    if (&UI() == ui_.get()) SetUserInterface(nullptr);
+}
 
 void TMainForm::FormCreate() {
-    setWindowTitle(QStringLiteral("QV 歌曲管理"));
+    setWindowTitle(AppTitle());
     resize(1024, 700);
+}
+
+// Closing runs the normal shut-down of closeEvent.
+void TMainForm::N4Click() { close(); }
+
+void TMainForm::N11Click() {
+    TAboutForm about(this);
+    about.exec();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) { event->accept(); }

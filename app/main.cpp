@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "app/AppTitle.h"
 #include "app/MainForm.h"
 
 namespace {
@@ -21,7 +22,7 @@ void OnTerminate(int) {
 int main(int argc, char** argv) {
     if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QV 歌曲管理"));
+    QApplication::setApplicationName(qv::AppTitle());
 
     qv::TMainForm form;
 

@@ -137,7 +137,8 @@ const std::string& NameOfCode(const std::array<std::string, N>& names, int code)
 
 // Bracket groups inside bracket groups: repeat until a whole pass changes nothing.
 template <size_t N>
-std::string RemoveBracketsUntilStable(std::string text, const std::array<std::pair<std::string, std::string>, N>& marks) {
+std::string RemoveBracketsUntilStable(std::string text,
+                                      const std::array<std::pair<std::string, std::string>, N>& marks) {
     for (;;) {
         std::string before = text;
         for (const auto& [open, close] : marks) text = RemoveDelimited(text, open, close);
@@ -219,7 +220,8 @@ std::string FixTruncatedDbcsTail(const std::string& text) {
 }
 
 bool ContainsDbcs(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return IsBig5LeadByte(static_cast<unsigned char>(c)); });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return IsBig5LeadByte(static_cast<unsigned char>(c)); });
 }
 
 bool IsValidSongText(const std::string& text) {
@@ -323,7 +325,9 @@ int RemoveAsciiDigits(std::string& text) {
     return removed;
 }
 
-std::string RepeatChar(char c, int n) { return n <= 0 ? std::string() : std::string(static_cast<size_t>(n), c); }
+std::string RepeatChar(char c, int n) {
+    return n <= 0 ? std::string() : std::string(static_cast<size_t>(n), c);
+}
 
 // Leading blanks are allowed and trailing ones are not, as with the conversion the stored lists were
 // written against; then an optional sign and decimal digits within 32 bits.
@@ -353,14 +357,14 @@ std::string LowerCaseBig5(const std::string& text) {
 }
 
 const std::array<std::string, 9>& LanguageNames() {
-    static const std::array<std::string, 9> names = ToBig5<9>(
-        {"國語", "台語", "粵語", "英語", "其他", "日語", "客語", "越語", "兒歌"});
+    static const std::array<std::string, 9> names =
+        ToBig5<9>({"國語", "台語", "粵語", "英語", "其他", "日語", "客語", "越語", "兒歌"});
     return names;
 }
 
 const std::array<std::string, 8>& SingerClassNames() {
-    static const std::array<std::string, 8> names = ToBig5<8>(
-        {"男歌手", "女歌手", "團體歌手", "外語歌手", "其他", "雙人對唱", "樂隊組合", "特殊歌星"});
+    static const std::array<std::string, 8> names =
+        ToBig5<8>({"男歌手", "女歌手", "團體歌手", "外語歌手", "其他", "雙人對唱", "樂隊組合", "特殊歌星"});
     return names;
 }
 

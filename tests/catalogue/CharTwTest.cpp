@@ -28,7 +28,7 @@ TEST(CharTw, LeadBytes) {
 }
 
 TEST(CharTw, StrokeCountOfFirstCharacter) {
-    EXPECT_EQ(Big5StrokeCountOfFirstChar(B5("一")), 1);  // A440
+    EXPECT_EQ(Big5StrokeCountOfFirstChar(B5("一")), 1);    // A440
     EXPECT_EQ(Big5StrokeCountOfFirstChar(B5("中文")), 4);  // A4A4, the rest ignored
     EXPECT_EQ(Big5StrokeCountOfFirstChar("\xF9\xD5"), 48);
     EXPECT_EQ(Big5StrokeCountOfFirstChar("\xF9\xC6"), 33);  // a lone code inside the 28/29 neighbourhood
@@ -94,7 +94,9 @@ TEST(CharTw, ValidatorsAndScansStepOverDoubleByteCharacters) {
     EXPECT_EQ(PosCharDbcs("abc", 1, '_'), 0);
     EXPECT_EQ(PosCharDbcs(bei, 1, '_'), 0);
 
-    std::string digits = "1" + B5("愛") + "2a\xA4\x31" "3";  // A4 31 holds a "1" as trail byte
+    std::string digits = "1" + B5("愛") +
+                         "2a\xA4\x31"
+                         "3";  // A4 31 holds a "1" as trail byte
     EXPECT_EQ(RemoveAsciiDigits(digits), 3);
     EXPECT_EQ(digits, B5("愛") + "a\xA4\x31");
 
@@ -110,7 +112,11 @@ TEST(CharTw, BracketRemoval) {
     EXPECT_EQ(RemoveDelimited("a(bc", "(", ")"), "a(bc");
     EXPECT_EQ(RemoveDelimited("a)b(c", "(", ")"), "a)b(c");
     // 兀 A4 61 then "{" as trail byte: 0xA4 0x7B is one character, not an opening brace.
-    EXPECT_EQ(RemoveDelimited("\xA4\x7B" "x}", "{", "}"), "\xA4\x7B" "x}");
+    EXPECT_EQ(RemoveDelimited("\xA4\x7B"
+                              "x}",
+                              "{", "}"),
+              "\xA4\x7B"
+              "x}");
     EXPECT_EQ(RemoveBracketGroups(B5("愛（原版）") + "[MV](live){x}" + B5("你")), B5("愛你"));
     EXPECT_EQ(RemoveBracketGroups("a[b(c]d)e"), "a[be");  // "(" goes before "[" in a pass
 }

@@ -28,12 +28,11 @@ std::string Slurp(const std::string& path) {
     return bytes;
 }
 
-class TempFolder : public ::testing::Test {
+class SongListFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = (fs::temp_directory_path() /
-               ("qv_cipher_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+        dir = (fs::temp_directory_path() / ("qv_cipher_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name()))
                   .string();
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -170,7 +169,7 @@ TEST(StreamScrambling, MalformedHexPairs) {
     EXPECT_EQ(DescrambleHexString(bad, HexScrambleStartKey).size(), 3u);
 }
 
-TEST_F(TempFolder, ScrambleFileWritesTheWholeTargetOrNothing) {
+TEST_F(SongListFiles, ScrambleFileWritesTheWholeTargetOrNothing) {
     const std::string data = B5("歌曲資料") + AllBytes();
     ASSERT_TRUE(ReplaceFileContents(In("data.tmp"), data));
     ASSERT_TRUE(ReplaceFileContents(In("data.bin"), std::string(5000, 'x')));  // older and longer
@@ -179,8 +178,8 @@ TEST_F(TempFolder, ScrambleFileWritesTheWholeTargetOrNothing) {
     std::string scrambled = Slurp(In("data.bin"));
     ASSERT_EQ(scrambled.size(), data.size());
     std::string back(scrambled.size(), '\0');
-    UnscrambleBuffer(reinterpret_cast<const uint8_t*>(scrambled.data()), reinterpret_cast<uint8_t*>(back.data()),
-                     FileScrambleStartKey, back.size());
+    UnscrambleBuffer(reinterpret_cast<const uint8_t*>(scrambled.data()),
+                     reinterpret_cast<uint8_t*>(back.data()), FileScrambleStartKey, back.size());
     EXPECT_EQ(back, data);
 
     EXPECT_FALSE(ScrambleFile(In("missing.tmp"), In("data.bin")));
@@ -194,7 +193,7 @@ TEST_F(TempFolder, ScrambleFileWritesTheWholeTargetOrNothing) {
     EXPECT_EQ(Slurp(In("data.bin")), "");
 }
 
-TEST_F(TempFolder, PlainSongListIsEncipheredWithItsBackup) {
+TEST_F(SongListFiles, PlainSongListIsEncipheredWithItsBackup) {
     const std::vector<std::string> plain = {"00101:" + B5("愛你一萬年"), "00102:" + B5("北京"), "00103:x"};
     ASSERT_TRUE(ReplaceFileContents(In("song.qv2"), plain[0] + "\n" + plain[1] + "\r" + plain[2] + "\r\n"));
 
@@ -214,7 +213,7 @@ TEST_F(TempFolder, PlainSongListIsEncipheredWithItsBackup) {
     EXPECT_FALSE(fs::exists(In("song.qv2.backup")));
 }
 
-TEST_F(TempFolder, SongListConversionWithNothingToDoOrNowhereToWrite) {
+TEST_F(SongListFiles, SongListConversionWithNothingToDoOrNowhereToWrite) {
     EXPECT_TRUE(ScrambleSongList2());  // no list
     EXPECT_FALSE(fs::exists(In("song.qv2")));
     ASSERT_TRUE(ReplaceFileContents(In("song.qv2"), ""));
@@ -227,6 +226,7 @@ TEST_F(TempFolder, SongListConversionWithNothingToDoOrNowhereToWrite) {
     EXPECT_FALSE(ScrambleSongList2());
     EXPECT_EQ(Slurp(In("song.qv2")), EncodeLine(0, "00517:a") + "\r\n");
     for (const auto& entry : fs::directory_iterator(dir)) {
-        EXPECT_EQ(entry.path().filename().string().find(".qv2.backup."), std::string::npos) << "temporary left";
+        EXPECT_EQ(entry.path().filename().string().find(".qv2.backup."), std::string::npos)
+            << "temporary left";
     }
 }

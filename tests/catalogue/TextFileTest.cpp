@@ -15,7 +15,7 @@ TEST(TextFile, AnyLineBreakEndsALineAndAFinalOneAddsNoLine) {
     EXPECT_EQ(JoinLinesCrLf({"a", ""}), "a\r\n\r\n");
 }
 
-TEST(TextFile, FailedWritesLeaveNothingBehind) {
+TEST(TextFile, MissingFilesAndFoldersAreReported) {
     std::string bytes;
     EXPECT_FALSE(ReadFileBytes("/nonexistent/qv/file", bytes));
     EXPECT_FALSE(ReplaceFileContents("/nonexistent/qv/file", "x"));

@@ -1,0 +1,157 @@
+#include "app/QtUserInterface.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QThread>
+
+#include <algorithm>
+#include <memory>
+
+#include "app/AppTitle.h"
+#include "app/FormSupport.h"
+#include "app/IndexRangeForm.h"
+#include "app/InfoForm.h"
+
+namespace qv {
+namespace {
+
+// A message box that opens in the middle of the screen rather than over its owner.
+class ScreenCentredBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        CentreOnScreen(this);
+    }
+};
+
+enum class Look { Plain, LightBlue };
+
+// The framework-style boxes: fixed English captions and buttons, the text shown as plain text (song names
+// may hold "<" or "&").
+bool RunBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const std::string& text,
+            bool yesNo, Look look) {
+    std::unique_ptr<QMessageBox> box;
+    if (look == Look::LightBlue)
+        box = std::make_unique<ScreenCentredBox>(owner);
+    else
+        box = std::make_unique<QMessageBox>(owner);
+    box->setIcon(icon);
+    box->setWindowTitle(caption);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(MessageText(text));
+    if (yesNo) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("&No"));
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    }
+    if (look == Look::LightBlue) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Window, QtUserInterface::BlueBoxColour());
+        box->setPalette(palette);
+        box->setAutoFillBackground(true);
+    }
+    return box->exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+QtUserInterface::QtUserInterface(QWidget* owner) : owner_(owner) {}
+
+QtUserInterface::~QtUserInterface() { CloseWaitForm(); }
+
+void QtUserInterface::AttachLineLabel(QLabel* label) { lineLabel_ = label; }
+
+void QtUserInterface::AttachProgressBar(QProgressBar* bar) { progressBar_ = bar; }
+
+void QtUserInterface::ShowErrorBox(const std::string& text) {
+    RunBox(owner_, QMessageBox::Critical, QStringLiteral("Error"), text, false, Look::Plain);
+}
+
+void QtUserInterface::ShowWarningBox(const std::string& text) {
+    RunBox(owner_, QMessageBox::Warning, QStringLiteral("Warning"), text, false, Look::Plain);
+}
+
+// Blocks the whole application until answered, like the system-modal box of the original platform.
+void QtUserInterface::ShowInfoMessage(const std::string& text) {
+    RunBox(owner_, QMessageBox::NoIcon, AppTitle(), text, false, Look::Plain);
+}
+
+void QtUserInterface::ShowBlueMessage(const std::string& text) {
+    RunBox(owner_, QMessageBox::Information, QStringLiteral("Information"), text, false, Look::LightBlue);
+}
+
+bool QtUserInterface::AskBlueYesNo(const std::string& text) {
+    return RunBox(owner_, QMessageBox::Question, QStringLiteral("Confirm"), text, true, Look::LightBlue);
+}
+
+bool QtUserInterface::AskYesNo(const std::string& text) {
+    return RunBox(owner_, QMessageBox::Question, QStringLiteral("Confirm"), text, true, Look::Plain);
+}
+
+void QtUserInterface::ShowWaitMessage(const std::string& text) {
+    // A window left up by an earlier call would otherwise stay on screen for the rest of the run.
+    CloseWaitForm();
+    waitForm_ = new TInfoForm(FromBig5(text), owner_);
+    ShowAndPaintNow(waitForm_);
+    waitShown_ = true;
+}
+
+void QtUserInterface::HideWaitMessage() {
+    waitShown_ = false;
+    CloseWaitForm();
+    QThread::msleep(20);
+}
+
+void QtUserInterface::CloseWaitForm() {
+    if (!waitForm_) return;
+    waitForm_->close();
+    delete waitForm_.data();
+}
+
+TInfoForm* QtUserInterface::WaitForm() const { return waitForm_; }
+
+void QtUserInterface::BringWaitToFront() {
+    if (!waitShown_ || !waitForm_) return;
+    waitForm_->show();
+    waitForm_->raise();
+}
+
+// Long commands run on the GUI thread: the status line and the bar repaint at once.
+void QtUserInterface::SetLineMessage(const std::string& text) {
+    if (!lineLabel_) return;
+    lineLabel_->setText(FromBig5(text));
+    lineLabel_->repaint();
+}
+
+void QtUserInterface::SetProgress(int position, int maximum) {
+    if (!progressBar_) return;
+    // A range of 0..0 would turn the bar into a busy indicator.
+    const int top = std::max(maximum, 1);
+    progressBar_->setRange(0, top);
+    progressBar_->setValue(std::clamp(position, 0, top));
+    progressBar_->repaint();
+}
+
+bool QtUserInterface::AskIndexRange(std::string& from, std::string& to) {
+    TIndexRangeForm form(owner_);
+    if (form.exec() != QDialog::Accepted) return false;
+    from = ToBig5(form.RangeStartNo);
+    to = ToBig5(form.RangeEndNo);
+    return true;
+}
+
+// User input stays queued: a click cannot start a second command inside a running one.
+void QtUserInterface::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+}  // namespace qv

@@ -1,0 +1,57 @@
+#pragma once
+// The program's message boxes, wait window, status line, progress bar and range dialog as Qt widgets.
+#include <QColor>
+#include <QPointer>
+
+#include "platform/UserInterface.h"
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+namespace qv {
+
+class TInfoForm;
+
+class QtUserInterface final : public UserInterface {
+public:
+    // The owner (the main window) parents the boxes and the wait window; it may be null.
+    explicit QtUserInterface(QWidget* owner = nullptr);
+    ~QtUserInterface() override;
+
+    // The main window's status line label and progress bar; either may be left unattached.
+    void AttachLineLabel(QLabel* label);
+    void AttachProgressBar(QProgressBar* bar);
+
+    // Background of the light-blue boxes.
+    static QColor BlueBoxColour() { return QColor(0xA6, 0xCA, 0xF0); }
+
+    bool WaitShown() const { return waitShown_; }
+    TInfoForm* WaitForm() const;
+    // On the main window's activation: the wait window, when up, comes back in front of it.
+    void BringWaitToFront();
+
+    void ShowErrorBox(const std::string& text) override;
+    void ShowWarningBox(const std::string& text) override;
+    void ShowInfoMessage(const std::string& text) override;
+    void ShowBlueMessage(const std::string& text) override;
+    bool AskBlueYesNo(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    void ShowWaitMessage(const std::string& text) override;
+    void HideWaitMessage() override;
+    void SetLineMessage(const std::string& text) override;
+    void SetProgress(int position, int maximum) override;
+    bool AskIndexRange(std::string& from, std::string& to) override;
+    void ProcessEvents() override;
+
+private:
+    void CloseWaitForm();
+
+    QPointer<QWidget> owner_;
+    QPointer<QLabel> lineLabel_;
+    QPointer<QProgressBar> progressBar_;
+    QPointer<TInfoForm> waitForm_;
+    bool waitShown_ = false;
+};
+
+}  // namespace qv

@@ -1,0 +1,279 @@
+#include "catalogue/SongOrder.h"
+
+#include <algorithm>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
+#include "catalogue/SongTable.h"
+
+namespace qv {
+
+int NameSortState = 0;
+int SingerSortState = 0;
+int ClassSortState = 0;
+std::vector<int> SortGroupRuns;
+
+namespace {
+
+int Sign(long v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+
+const std::string& Cell(int row, int column) { return AllSong[row][column]; }
+int Number(int row, int column) { return SafeStrToInt(Cell(row, column)); }
+std::string Lower(int row, int column) { return LowerCaseBig5(Cell(row, column)); }
+
+// Byte at a 1-based position of a line; 0 past its end.
+unsigned char ByteAt(const std::string& line, size_t pos) {
+    return pos >= 1 && pos <= line.size() ? static_cast<unsigned char>(line[pos - 1]) : 0;
+}
+// Characters from..to (1-based, inclusive) of a line, cut at its end.
+std::string Part(const std::string& line, size_t from, size_t to) {
+    if (from > line.size()) return {};
+    return line.substr(from - 1, to - from + 1);
+}
+std::string Tail(const std::string& line, size_t from) { return from > line.size() ? std::string() : line.substr(from - 1); }
+
+int LanguageRank(int row) {
+    int code = Number(row, colLanguage);
+    if (code >= 1 && code <= 4) return code;
+    if (code >= 6 && code <= 9) return code - 1;
+    return 9;
+}
+
+int LanguageOrderKey(int row) {
+    int code = Number(row, colLanguage);
+    return code == 5 ? 10 : code;
+}
+
+int WordsStrokesName(int a, int b) {
+    if (int c = Sign(Number(a, colWordCount) - Number(b, colWordCount))) return c;
+    if (int c = Sign(Number(a, colStrokes) - Number(b, colStrokes))) return c;
+    return LocaleCompare(Lower(a, colSongName), Lower(b, colSongName));
+}
+
+int JapaneseNameOrder(int a, int b) {
+    if (int c = Sign(Number(a, colWordCount) - Number(b, colWordCount))) return c;
+    const std::string& x = Cell(a, colSongName);
+    const std::string& y = Cell(b, colSongName);
+    for (size_t p = 0; p < x.size() && p < y.size(); p += 2) {
+        std::string px = x.substr(p, 2), py = y.substr(p, 2);
+        if (px == py) continue;
+        bool lx = IsBig5LeadByteEx(static_cast<unsigned char>(x[p]));
+        bool ly = IsBig5LeadByteEx(static_cast<unsigned char>(y[p]));
+        if (lx && ly) {
+            if (int c = Sign(Big5StrokeCountOfFirstChar(px) - Big5StrokeCountOfFirstChar(py))) return c;
+            return LocaleCompare(px, py);
+        }
+        if (lx) return -1;
+        if (ly) return 1;
+        return LocaleCompare(px, py);
+    }
+    return Sign(static_cast<long>(x.size()) - static_cast<long>(y.size()));
+}
+
+using TextCompare = int (*)(const std::string&, const std::string&);
+
+int SingerOrderWith(int a, int b, TextCompare compare) {
+    const std::string& sa = Cell(a, colSinger);
+    const std::string& sb = Cell(b, colSinger);
+    if (sa != sb) {
+        if (int c = Sign(Big5StrokeCountOfFirstChar(sa) - Big5StrokeCountOfFirstChar(sb))) return c;
+        std::string la = LowerCaseBig5(sa), lb = LowerCaseBig5(sb);
+        if (int c = compare(la.substr(0, 2), lb.substr(0, 2))) return c;
+        if (int c = Sign(static_cast<long>(sa.size()) - static_cast<long>(sb.size()))) return c;
+        if (int c = compare(la, lb)) return c;
+    }
+    return WordsStrokesName(a, b);
+}
+
+int SingerWordsStrokes(int a, int b) {
+    if (int c = Sign(Number(a, colSingerWordCount) - Number(b, colSingerWordCount))) return c;
+    if (int c = Sign(Number(a, colSingerStrokes) - Number(b, colSingerStrokes))) return c;
+    return LocaleCompare(Lower(a, colSinger), Lower(b, colSinger));
+}
+
+int GroupsFirst(int a, int b) {
+    int ra = a < static_cast<int>(SortGroupRuns.size()) ? SortGroupRuns[a] : 0;
+    int rb = b < static_cast<int>(SortGroupRuns.size()) ? SortGroupRuns[b] : 0;
+    return Sign(rb - ra);
+}
+
+}  // namespace
+
+// Big5 orders the common characters by stroke count, which is the order the jukebox owner expects, so the
+// collation of the catalogue is the byte order of its texts.
+int LocaleCompare(const std::string& a, const std::string& b) { return ByteCompare(a, b); }
+
+int ByteCompare(const std::string& a, const std::string& b) {
+    int c = a.compare(b);  // char_traits<char>::compare is unsigned, per the standard
+    return Sign(c);
+}
+
+int CompareRowIndex(int a, int b) { return Sign(a - b); }
+
+int CompareAlnum(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y) continue;
+        bool dx = x >= '0' && x <= '9', dy = y >= '0' && y <= '9';
+        bool ly = y >= 'a' && y <= 'z', lx = x >= 'a' && x <= 'z';
+        if (dx && ly) return 1;
+        if (dy && lx) return -1;
+        return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+int CompareSongBookOrder(int a, int b) {
+    if (int c = Sign(LanguageRank(a) - LanguageRank(b))) return c;
+    int language = Number(a, colLanguage);
+    if (language == 4) return LocaleCompare(Lower(a, colSongName), Lower(b, colSongName));
+    if (language == 6) return JapaneseNameOrder(a, b);
+    return WordsStrokesName(a, b);
+}
+
+int CompareSingerOrder(int a, int b) { return SingerOrderWith(a, b, CompareAlnum); }
+
+int CompareLanguageSingerOrder(int a, int b) {
+    if (int c = LocaleCompare(Cell(a, colLanguage), Cell(b, colLanguage))) return c;
+    return CompareSingerOrder(a, b);
+}
+
+int CompareZtSingerOrder(int a, int b) { return SingerOrderWith(a, b, LocaleCompare); }
+
+int CompareLowerName(int a, int b) { return LocaleCompare(Lower(a, colSongName), Lower(b, colSongName)); }
+
+int CompareNameGroupsFirst(int a, int b) {
+    if (int c = GroupsFirst(a, b)) return c;
+    return WordsStrokesName(a, b);
+}
+
+int CompareNameWordsStrokes(int a, int b) { return WordsStrokesName(a, b); }
+
+int CompareLowerSinger(int a, int b) { return LocaleCompare(Lower(a, colSinger), Lower(b, colSinger)); }
+
+int CompareSingerGroupsFirst(int a, int b) {
+    if (int c = GroupsFirst(a, b)) return c;
+    return SingerWordsStrokes(a, b);
+}
+
+int CompareSingerWordsStrokes(int a, int b) { return SingerWordsStrokes(a, b); }
+
+int CompareLowerLanguage(int a, int b) {
+    return LocaleCompare(Lower(a, colLanguage), Lower(b, colLanguage));
+}
+
+int CompareClassGroupsFirst(int a, int b) {
+    if (int c = GroupsFirst(a, b)) return c;
+    return CompareClassCode(a, b);
+}
+
+int CompareClassCode(int a, int b) { return Sign(LanguageOrderKey(a) - LanguageOrderKey(b)); }
+
+int CompareLineByHeadAndTail(const std::vector<std::string>& lines, int a, int b) {
+    const std::string& x = lines[a];
+    const std::string& y = lines[b];
+    if (int c = Sign(SafeStrToInt(Part(x, 1, 1)) - SafeStrToInt(Part(y, 1, 1)))) return c;
+    if (int c = Sign(ByteAt(x, 15) - ByteAt(y, 15))) return c;
+    if (int c = Sign(ByteAt(x, 16) - ByteAt(y, 16))) return c;
+    return LocaleCompare(Tail(x, 17), Tail(y, 17));
+}
+
+int CompareLineByKindAndNumber(const std::vector<std::string>& lines, int a, int b) {
+    const std::string& x = lines[a];
+    const std::string& y = lines[b];
+    int kx = SafeStrToInt(Part(x, 10, 10)), ky = SafeStrToInt(Part(y, 10, 10));
+    if (kx != ky) return kx < ky ? -1 : 1;
+    if (kx != 1) return Sign(SafeStrToInt(Part(x, 1, 4)) - SafeStrToInt(Part(y, 1, 4)));
+    return Sign(SafeStrToInt(Part(y, 5, 9)) - SafeStrToInt(Part(x, 5, 9)));
+}
+
+int CompareLineByLeadNumber(const std::vector<std::string>& lines, int a, int b) {
+    if (int c = Sign(SafeStrToInt(Part(lines[a], 1, 2)) - SafeStrToInt(Part(lines[b], 1, 2)))) return c;
+    return Sign(a - b);
+}
+
+int CompareLineByCodeAndPrefix(const std::vector<std::string>& lines, int a, int b) {
+    if (int c = ByteCompare(Part(lines[a], 3, 12), Part(lines[b], 3, 12))) return c;
+    return ByteCompare(Part(lines[a], 1, 2), Part(lines[b], 1, 2));
+}
+
+void SortItems(std::vector<int>& items, const std::function<int(int, int)>& compare) {
+    std::sort(items.begin(), items.end(), [&](int a, int b) { return compare(a, b) < 0; });
+}
+
+void SortLines(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int)) {
+    std::vector<int> order(lines.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    SortItems(order, [&](int a, int b) { return compare(lines, a, b); });
+    std::vector<std::string> sorted;
+    sorted.reserve(lines.size());
+    for (int i : order) sorted.push_back(std::move(lines[i]));
+    lines = std::move(sorted);
+}
+
+void ResetSortStates() { NameSortState = SingerSortState = ClassSortState = 0; }
+
+void HeaderSort(SortButton button) {
+    if (ShownRows.empty()) return;
+    int* state;
+    int column;
+    int (*preSort)(int, int);
+    int (*groupsFirst)(int, int);
+    int (*second)(int, int);
+    switch (button) {
+        case SortButton::Name:
+            state = &NameSortState, column = colSongName;
+            preSort = CompareLowerName, groupsFirst = CompareNameGroupsFirst, second = CompareNameWordsStrokes;
+            break;
+        case SortButton::Singer:
+            state = &SingerSortState, column = colSinger;
+            preSort = CompareLowerSinger, groupsFirst = CompareSingerGroupsFirst;
+            second = CompareSingerWordsStrokes;
+            break;
+        default:
+            state = &ClassSortState, column = colLanguage;
+            preSort = CompareLowerLanguage, groupsFirst = CompareClassGroupsFirst, second = CompareClassCode;
+            break;
+    }
+    *state = (*state + 1) % 3;
+    if (*state == 1) {
+        SortItems(ShownRows, preSort);
+        SortGroupRuns.assign(AllSongCount, 0);
+        size_t start = 0;
+        auto closeRun = [&](size_t end) {
+            for (size_t k = start; k < end; ++k) SortGroupRuns[ShownRows[k]] = static_cast<int>(end - start);
+        };
+        for (size_t i = 1; i < ShownRows.size(); ++i) {
+            if (Cell(ShownRows[i], column) != Cell(ShownRows[i - 1], column)) {
+                closeRun(i);
+                start = i;
+            }
+        }
+        closeRun(ShownRows.size());
+    }
+    if (*state == 1) SortItems(ShownRows, groupsFirst);
+    else if (*state == 2) SortItems(ShownRows, second);
+    else SortItems(ShownRows, CompareRowIndex);
+}
+
+std::string DisplayCell(int row, int column) {
+    const std::string& v = Cell(row, column);
+    switch (column) {
+        case colSingerClass: return SingerClassNameOfCode(SafeStrToInt(v));
+        case colLanguage: return LanguageNameOfCode(SafeStrToInt(v));
+        case colVolume:
+            if (v.empty() || v == " ") return v;
+            if (v.size() == 1 && v[0] >= '1' && v[0] <= '9') return v;
+            if (v.size() == 1 && v[0] >= 'A' && v[0] <= 'F') return std::to_string(v[0] - 'A' + 10);
+            return std::to_string(SafeStrToInt(v));
+        case colChannel:
+            if (v == "0") return B5("左");
+            if (v == "1") return B5("右");
+            return v;
+        case colNewMark: return v == "@" ? B5("◎") : v;
+        default: return v;
+    }
+}
+
+}  // namespace qv
