@@ -1,11 +1,12 @@
 #include "catalogue/SingerTable.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <unordered_set>
+#include <utility>
 
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/TextFile.h"
 #include "platform/SongView.h"
 
 namespace qv {
@@ -25,20 +26,6 @@ constexpr std::size_t kLanguageColumn = 30;  // 0-based
 constexpr std::size_t kClassColumn = 32;
 const std::string kSeparator(33, '#');
 
-// Lines ended by CR LF, LF or CR; a final line break makes no empty line.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 // The file codes its singer classes its own way.
 std::string CatalogueClassCode(const std::string& fileCode) {
     if (fileCode == "0") return "2";
@@ -48,8 +35,8 @@ std::string CatalogueClassCode(const std::string& fileCode) {
     return fileCode;
 }
 
-std::string Field(const std::string& line, std::size_t pos, std::size_t len) {
-    return pos < line.size() ? line.substr(pos, len) : std::string();
+std::string Field(std::string_view line, std::size_t pos, std::size_t len) {
+    return pos < line.size() ? std::string(line.substr(pos, len)) : std::string();
 }
 
 // One byte given as three decimal digits; anything that is no byte value counts 0.
@@ -58,7 +45,38 @@ char ByteOfTriple(const std::string& triple) {
     return static_cast<char>(value >= 0 && value <= 255 ? value : 0);
 }
 
+int batchDepth = 0;
+std::vector<std::pair<std::string, std::string>> pending;  // entry, language; oldest first
+
+// The latest addition of an entry decides its place and language; entries not added keep their order
+// below all added ones.
+void ApplyPending() {
+    std::unordered_set<std::string_view> placed;
+    std::vector<std::string> list, languages;
+    list.reserve(pending.size() + SingerDisplayList.size());
+    languages.reserve(list.capacity());
+    for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+        if (!placed.insert(it->first).second) continue;
+        list.push_back(it->first);
+        languages.push_back(it->second);
+    }
+    for (std::size_t i = 0; i < SingerDisplayList.size(); ++i) {
+        if (placed.count(SingerDisplayList[i])) continue;
+        list.push_back(std::move(SingerDisplayList[i]));
+        languages.push_back(std::move(SingerDisplayLanguages[i]));
+    }
+    SingerDisplayList = std::move(list);
+    SingerDisplayLanguages = std::move(languages);
+    pending.clear();
+}
+
 }  // namespace
+
+SingerDisplayBatch::SingerDisplayBatch() { ++batchDepth; }
+
+SingerDisplayBatch::~SingerDisplayBatch() {
+    if (--batchDepth == 0) ApplyPending();
+}
 
 void LoadSingerBin() {
     SingerNames.clear();
@@ -67,12 +85,11 @@ void LoadSingerBin() {
     ZhuyinCharList.clear();
     ZhuyinKeyList.clear();
 
-    std::ifstream in(PathIn(AppDir, "singer.bin"), std::ios::binary);
-    if (!in) return;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    if (!ReadWholeFile(PathIn(AppDir, "singer.bin"), text)) return;
 
     bool inCharacters = false;
-    for (const std::string& line : SplitLines(text)) {
+    for (const std::string_view line : SplitLines(text)) {
         if (inCharacters) {
             ZhuyinCharList.push_back(
                 std::string{ByteOfTriple(Field(line, 6, 3)), ByteOfTriple(Field(line, 3, 3))});
@@ -88,8 +105,10 @@ void LoadSingerBin() {
 }
 
 void BuildSingerDisplayList() {
+    SingerDisplayBatch batch;
     SingerDisplayList.clear();
     SingerDisplayLanguages.clear();
+    pending.clear();
     for (std::size_t i = 0; i < SingerNames.size(); ++i)
         AddSingerDisplayEntry(SingerNames[i], SafeStrToInt(SingerClassCodes[i]),
                               SafeStrToInt(SingerLanguageCodes[i]));
@@ -98,6 +117,10 @@ void BuildSingerDisplayList() {
 void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode) {
     std::string entry = singer + "(" + SingerClassNameOfCode(classCode) + ")";
     std::string language = std::to_string(languageCode);
+    if (batchDepth > 0) {
+        pending.emplace_back(std::move(entry), std::move(language));
+        return;
+    }
     const auto found = std::find(SingerDisplayList.begin(), SingerDisplayList.end(), entry);
     if (found != SingerDisplayList.end()) {
         // Move it to the top: rotating shifts only the entries above it.

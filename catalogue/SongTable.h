@@ -40,6 +40,7 @@ enum SongColumn : int {
 constexpr int colFavourBase = 10;  // collection filter n (1..6) tests column colFavourBase + n
 
 using SongRow = std::array<std::string, AllSongColCount>;
+using FieldList = std::vector<std::string>;
 
 extern std::vector<SongRow> AllSong;  // AllSong.size() == AllSongCount outside a load
 extern int AllSongCount;
@@ -55,9 +56,6 @@ void FilterSongList(bool newOnly, const std::string& searchText, bool hideSpecia
                     bool selfPlayOnly, bool specialDeletedOnly, int language);
 // ShownRows := the rows from song number first to song number last; empty when either is missing.
 void ShowSongRange(const std::string& firstSongNo, const std::string& lastSongNo);
-
-// Appends a song from its record fields (column order) and writes it to the song list file.
-void AddSongRow(const std::vector<std::string>& fields);
 
 int FindSongByName(const std::string& name);  // row or -1; letter case ignored
 // Row of another song (number != skipSongNo) with the same name, language and singer (or a shared duet
@@ -78,5 +76,9 @@ void SetAllSongCell(int row, int column, const std::string& value);
 void SetSingerPriority(const std::string& singer, const std::string& value);
 int CountMarkedSongs();
 void N20Click();  // clears every singer priority after a confirmation
+
+// Appends a song (the record fields in column order) as the last row, shows it and appends its record
+// to the song list file. The row is added either way; false when the file could not be written.
+bool AddSongRow(const FieldList& fields);
 
 }  // namespace qv

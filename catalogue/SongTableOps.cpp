@@ -23,13 +23,15 @@ namespace {
 constexpr std::size_t kDistanceBytes = 255;  // EditDistance looks at no more of a text
 
 char LowerByte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// IsBig5LeadByte, inline for the loops over every byte of the table.
+bool IsLead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
 
 // LowerCaseBig5 into a buffer that keeps its capacity: the table walks must not allocate per row.
 void LowerInto(std::string_view text, std::string& out) {
     out.resize(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         out[i] = LowerByte(text[i]);
-        if (IsBig5LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+        if (IsLead(text[i]) && i + 1 < text.size()) {
             ++i;
             out[i] = text[i];
         }
@@ -41,7 +43,7 @@ void LowerInto(std::string_view text, std::string& out) {
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (IsBig5LeadByte(static_cast<unsigned char>(a[i]))) {
+        if (IsLead(a[i])) {
             if (a[i] != b[i]) return false;
             if (++i < a.size() && a[i] != b[i]) return false;
         } else if (LowerByte(a[i]) != LowerByte(b[i])) {
@@ -49,6 +51,31 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
         }
     }
     return true;
+}
+
+// Whether LowerCaseBig5(text) holds the lower-cased needle starting at one of text's character
+// boundaries: a hit that begins on a trail byte (such as "a" inside 兀, A4 61) is no match. Works on
+// text as it is, so a search over the whole table allocates nothing.
+bool ContainsIgnoreCase(std::string_view text, std::string_view lowNeedle) {
+    if (lowNeedle.empty()) return true;
+    if (lowNeedle.size() > text.size()) return false;
+    const std::size_t last = text.size() - lowNeedle.size();
+    for (std::size_t i = 0; i <= last; i += IsLead(text[i]) ? 2 : 1) {
+        std::size_t k = 0;
+        while (k < lowNeedle.size()) {
+            const char t = text[i + k];
+            if (IsLead(t)) {
+                if (t != lowNeedle[k]) break;
+                if (++k < lowNeedle.size() && text[i + k] != lowNeedle[k]) break;
+                ++k;
+            } else {
+                if (LowerByte(t) != lowNeedle[k]) break;
+                ++k;
+            }
+        }
+        if (k >= lowNeedle.size()) return true;
+    }
+    return false;
 }
 
 void ResetSortStatesAndRefresh() {
@@ -127,7 +154,6 @@ void FilterSongList(bool newOnly, const std::string& searchText, bool hideSpecia
     ShownRows.reserve(AllSongCount);
     const std::string needle = LowerCaseBig5(searchText);
     const bool collectionOk = collection >= 1 && collection <= 6;
-    std::string lowered;
     for (int r = 0; r < AllSongCount; ++r) {
         const SongRow& row = AllSong[r];
         if (newOnly && row[colNewMark] != "*" && row[colNewMark] != "@") continue;
@@ -136,17 +162,9 @@ void FilterSongList(bool newOnly, const std::string& searchText, bool hideSpecia
         if (hideSpecialDeleted && row[colSpecialDel] == "X") continue;
         if (language != 0 && SafeStrToInt(row[colLanguage]) != language) continue;
         if (collection != 0 && (!collectionOk || row[colFavourBase + collection] != "*")) continue;
-        if (!needle.empty()) {
-            bool found = false;
-            for (int col : {colSongNo, colSongName, colSinger}) {
-                LowerInto(row[col], lowered);
-                if (lowered.find(needle) != std::string::npos) {
-                    found = true;
-                    break;
-                }
-            }
-            if (!found) continue;
-        }
+        if (!needle.empty() && !ContainsIgnoreCase(row[colSongNo], needle) &&
+            !ContainsIgnoreCase(row[colSongName], needle) && !ContainsIgnoreCase(row[colSinger], needle))
+            continue;
         ShownRows.push_back(r);
     }
     ResetSortStatesAndRefresh();

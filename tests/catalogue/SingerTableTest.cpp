@@ -19,10 +19,11 @@ protected:
         dir_ = std::filesystem::temp_directory_path() /
                ("qv_singertable_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir_);
+        savedAppDir_ = AppDir;
         AppDir = dir_.string();
     }
     void TearDown() override {
-        AppDir = ".";
+        AppDir = savedAppDir_;
         std::filesystem::remove_all(dir_);
     }
     void WriteSingerBin(const std::string& bytes) {
@@ -31,17 +32,19 @@ protected:
     static std::string SingerLine(const std::string& utf8Name, char language, char fileClass) {
         std::string name = Utf8ToBig5(utf8Name);
         name.resize(30, ' ');
-        return name + language + ' ' + fileClass + "\r\n";
+        name.append({language, ' ', fileClass, '\r', '\n'});
+        return name;
     }
 
     std::filesystem::path dir_;
+    std::string savedAppDir_;
     const std::string separator_ = std::string(33, '#');
 };
 
 TEST_F(SingerTableTest, LoadsSingersWithTheirClassCodesRemapped) {
     std::string file;
     const std::string fileClasses = "0123459";
-    for (char c : fileClasses) file += SingerLine("歌手" + std::string(1, c), '1', c);
+    for (char c : fileClasses) file += SingerLine(std::string("歌手").append(1, c), '1', c);
     WriteSingerBin(file + separator_ + "\r\n");
     LoadSingerBin();
     ASSERT_EQ(SingerNames.size(), fileClasses.size());
@@ -113,6 +116,40 @@ TEST_F(SingerTableTest, DisplayListPutsTheLastAddedFirstOnce) {
     test::FakeSongView view;
     FillSingerComboBox();
     EXPECT_EQ(view.singerItems, SingerDisplayList);
+}
+
+TEST(SingerDisplayBatchTest, GivesTheListOfAddingOneByOne) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::tuple<std::string, int, int>> adds;
+        for (int i = 0; i < 60; ++i)
+            adds.emplace_back(std::string(1, static_cast<char>('a' + rng() % 12)), static_cast<int>(rng() % 10),
+                              static_cast<int>(rng() % 9));
+        auto addAll = [&](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i)
+                AddSingerDisplayEntry(std::get<0>(adds[i]), std::get<1>(adds[i]), std::get<2>(adds[i]));
+        };
+        SingerDisplayList.clear();
+        SingerDisplayLanguages.clear();
+        addAll(0, adds.size());
+        const auto oneByOne = SingerDisplayList;
+        const auto oneByOneLanguages = SingerDisplayLanguages;
+
+        SingerDisplayList.clear();
+        SingerDisplayLanguages.clear();
+        addAll(0, 20);  // some entries before the batch
+        {
+            SingerDisplayBatch outer;
+            addAll(20, 40);
+            {
+                SingerDisplayBatch inner;
+                addAll(40, adds.size());
+            }
+            EXPECT_EQ(SingerDisplayList.size(), SingerDisplayLanguages.size());
+        }
+        ASSERT_EQ(SingerDisplayList, oneByOne);
+        ASSERT_EQ(SingerDisplayLanguages, oneByOneLanguages);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
@@ -89,14 +90,70 @@ TEST_F(SongTableTest, FilterAppliesEveryTestAndResetsTheSortStates) {
     EXPECT_EQ(ShownRows, (std::vector<int>{1}));
 }
 
-TEST_F(SongTableTest, SearchNeverLowerCasesATrailByte) {
-    Fill({Song("00101", "乙", "x"), Song("00102", "兀", "x")});  // A4 41 and A4 61
-    FilterSongList(false, "a", false, 0, false, false, 0);
-    EXPECT_TRUE(ShownRows.empty());
+TEST_F(SongTableTest, SearchMatchesWholeCharactersOnly) {
+    Fill({Song("00101", "乙", "x"), Song("00102", "兀", "x"), Song("00103", "A兀a", "x")});  // A4 41, A4 61
+    FilterSongList(false, "a", false, 0, false, false, 0);  // no trail byte is taken for a letter
+    EXPECT_EQ(ShownRows, (std::vector<int>{2}));
     FilterSongList(false, Big5("兀"), false, 0, false, false, 0);
-    EXPECT_EQ(ShownRows, (std::vector<int>{1}));
+    EXPECT_EQ(ShownRows, (std::vector<int>{1, 2}));
     EXPECT_EQ(FindSongByName(Big5("兀")), 1);
     EXPECT_EQ(FindSongByName(Big5("乙")), 0);
+
+    AllSong[0][colSongName] = "\xB0\xA4\xA4\x40";  // B0A4 一: its middle bytes spell 中 (A4 A4)
+    FilterSongList(false, Big5("中"), false, 0, false, false, 0);
+    EXPECT_TRUE(ShownRows.empty());
+}
+
+// The search, done the slow and obvious way: lower-case both, then try every character boundary.
+bool ReferenceContains(const std::string& text, const std::string& needle) {
+    const std::string t = LowerCaseBig5(text), n = LowerCaseBig5(needle);
+    for (std::size_t i = 0; i <= t.size(); i += IsBig5LeadByte(static_cast<unsigned char>(t[i])) ? 2 : 1)
+        if (t.compare(i, n.size(), n) == 0 && i + n.size() <= t.size()) return true;
+    return false;
+}
+
+TEST_F(SongTableTest, SearchAgreesWithLowerCasingBothTexts) {
+    std::mt19937 rng(4242);
+    const std::string bytes = "aAbB \xA4\x41\x61\xA1\x40\x5A\xFE\x80";
+    auto text = [&](int maxLen) {
+        std::string s(std::uniform_int_distribution<int>(0, maxLen)(rng), ' ');
+        for (char& c : s) c = bytes[rng() % bytes.size()];
+        return s;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        Fill({Song("00101", "", "")});
+        AllSong[0][colSongName] = text(10);
+        const std::string needle = text(3);
+        FilterSongList(false, needle, false, 0, false, false, 0);
+        ASSERT_EQ(ShownRows.size() == 1, needle.empty() || ReferenceContains(AllSong[0][colSongName], needle))
+            << round;
+    }
+}
+
+TEST_F(SongTableTest, AddedSongsShowAndPutTheirSingersAboveTheSingerTable) {
+    SingerNames = {Big5("甲"), Big5("乙")};
+    SingerClassCodes = {"1", "2"};
+    SingerLanguageCodes = {"1", "1"};
+    BuildSingerDisplayList();
+    LoadingSongs = true;  // as while the song list is read: nothing is written
+    FieldList fields(21);
+    fields[colSongNo] = "00101";
+    fields[colSinger] = Big5("甲");
+    fields[colSingerClass] = "1";
+    fields[colLanguage] = "2";
+    AddSongRow(fields);
+    fields[colSongNo] = "00102";
+    fields[colSinger] = "Tom Lee";
+    fields[colSingerClass] = "4";
+    AddSongRow(fields);
+    LoadingSongs = false;
+    EXPECT_EQ(AllSongCount, 2);
+    EXPECT_EQ(ShownRows, (std::vector<int>{0, 1}));
+    EXPECT_EQ(AllSong[1][colSingerWordCount], "2");
+    EXPECT_EQ(AllSong[0][colSingerStrokes], "5");  // 甲
+    EXPECT_EQ(SingerDisplayList, (std::vector<std::string>{"Tom Lee(" + Big5("外語歌手") + ")",
+                                                           Big5("甲(男歌手)"), Big5("乙(女歌手)")}));
+    EXPECT_EQ(SingerDisplayLanguages, (std::vector<std::string>{"2", "2", "1"}));
 }
 
 TEST_F(SongTableTest, EmptyTableShowsNoRows) {
@@ -276,7 +333,10 @@ TEST(SingerPairTest, SplitsAtTheFirstSeparatorInPrecedenceOrder) {
     SplitSingerPair("A +B", first, second);
     EXPECT_EQ(first, "A");
     EXPECT_EQ(second, "B");
-    SplitSingerPair(" Solo ", first, second = "kept ");
+    SplitSingerPair(Big5("獨唱　"), first, second);
+    EXPECT_EQ(first, Big5("獨唱"));
+    EXPECT_EQ(second, "");
+    SplitSingerPair("Solo", first, second = " kept ");
     EXPECT_EQ(first, "Solo");
     EXPECT_EQ(second, "kept");
     // 丹 is A4 A1: with "@" after it, A1 40 is no full-width blank.
