@@ -291,7 +291,7 @@ bool LoadSongList2() {
     const std::string path = SongListPath();
     if (!FileExists(path)) return true;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    if (!ReadFileBytes(path, bytes)) {
         ShowOpenError(path);
         return false;
     }
@@ -360,7 +360,7 @@ bool LoadSongList2() {
         }
         out += "\r\n";
     }
-    if (!WriteWholeFile(path, out)) {
+    if (!ReplaceFileContents(path, out)) {
         ShowOpenError(path);
         return false;
     }
@@ -369,7 +369,7 @@ bool LoadSongList2() {
 
 bool UpgradeSongFileLayout() {
     std::string bytes;
-    if (!ReadWholeFile(PathIn(LibraryRoot, "song.qv"), bytes)) return false;
+    if (!ReadFileBytes(PathIn(LibraryRoot, "song.qv"), bytes)) return false;
     auto part = [](std::string_view s, size_t from, size_t count) {
         return from < s.size() ? s.substr(from, count) : std::string_view();
     };
@@ -404,7 +404,7 @@ bool UpgradeSongFileLayout() {
         }
         out += "\r\n";
     }
-    return WriteWholeFile(SongListPath(), out);
+    return ReplaceFileContents(SongListPath(), out);
 }
 
 void MigrateOlderSongLists() {
@@ -426,7 +426,7 @@ void MigrateOlderSongLists() {
 
 bool LoadAllSong(const std::string& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    if (!ReadFileBytes(path, bytes)) return false;
     // Loading only mirrors the file: nothing may be appended to it meanwhile.
     const bool wasLoading = LoadingSongs;
     LoadingSongs = true;
