@@ -86,7 +86,7 @@ void LoadSingerBin() {
     ZhuyinKeyList.clear();
 
     std::string text;
-    if (!ReadWholeFile(PathIn(AppDir, "singer.bin"), text)) return;
+    if (!ReadFileBytes(PathIn(AppDir, "singer.bin"), text)) return;
 
     bool inCharacters = false;
     for (const std::string_view line : SplitLines(text)) {
