@@ -14,10 +14,6 @@
 
 namespace qv {
 
-int NameSortState = 0;
-int SingerSortState = 0;
-int ClassSortState = 0;
-
 namespace {
 
 constexpr std::size_t kDistanceBytes = 255;  // EditDistance looks at no more of a text
