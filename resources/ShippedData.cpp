@@ -1,0 +1,30 @@
+#include "resources/ShippedData.h"
+
+#include <cstddef>
+
+namespace qv::embedded {
+extern const unsigned char singer_bin[];
+extern const std::size_t singer_bin_size;
+extern const unsigned char japanese_table[];
+extern const std::size_t japanese_table_size;
+}  // namespace qv::embedded
+
+namespace qv {
+
+namespace {
+std::string Bytes(const unsigned char* data, std::size_t size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
+}
+}  // namespace
+
+const std::string& ShippedSingerBin() {
+    static const std::string bytes = Bytes(embedded::singer_bin, embedded::singer_bin_size);
+    return bytes;
+}
+
+const std::string& ShippedJapaneseTable() {
+    static const std::string bytes = Bytes(embedded::japanese_table, embedded::japanese_table_size);
+    return bytes;
+}
+
+}  // namespace qv

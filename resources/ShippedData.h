@@ -1,0 +1,16 @@
+#pragma once
+// Data files shipped inside the program, so that it can lay them down where they are missing.
+#include <string>
+
+namespace qv {
+
+// The shipped "singer.bin": no singer lines, the separator line, then the character-to-Zhuyin-key lines
+// for every Big5 character with a Mandarin reading. Big5/ASCII bytes with CR LF line ends.
+const std::string& ShippedSingerBin();
+
+// The built-in Japanese reading table, Big5 text with CR LF line ends: pairs of a kana line (hiragana and
+// katakana of one syllable) and a line of the kanji read with that first kana; a line of 57 "*"; then one
+// "<kana> <romaji>" line per basic kana, hiragana before katakana.
+const std::string& ShippedJapaneseTable();
+
+}  // namespace qv
