@@ -1,0 +1,45 @@
+#include "catalogue/SingerPair.h"
+
+#include "catalogue/CharTw.h"
+
+namespace qv {
+
+void SplitSingerPair(const std::string& singer, std::string& first, std::string& second) {
+    // Earliest position of each separator, in the order of precedence; npos when absent.
+    constexpr auto none = std::string::npos;
+    std::size_t wide = none, amp = none, plus = none, blank = none;
+    for (std::size_t i = 0; i < singer.size() && wide == none; ++i) {
+        const auto c = static_cast<unsigned char>(singer[i]);
+        if (IsBig5LeadByte(c)) {
+            if (c == 0xA1 && i + 1 < singer.size() && singer[i + 1] == '\x40') wide = i;
+            ++i;
+        } else if (c == '&' && amp == none) {
+            amp = i;
+        } else if (c == '+' && plus == none) {
+            plus = i;
+        } else if (c == ' ' && blank == none) {
+            blank = i;
+        }
+    }
+    std::size_t at = none, width = 1;
+    if (wide != none) {
+        at = wide;
+        width = 2;
+    } else if (amp != none) {
+        at = amp;
+    } else if (plus != none) {
+        at = plus;
+    } else {
+        at = blank;
+    }
+    if (at == none) {
+        first = singer;
+    } else {
+        first = singer.substr(0, at);
+        second = singer.substr(at + width);
+    }
+    first = TrimBlanks(first);
+    second = TrimBlanks(second);
+}
+
+}  // namespace qv
