@@ -1,7 +1,6 @@
 #include "library/InPlaceEdit.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -12,6 +11,7 @@
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/TextFile.h"
 #include "platform/UserInterface.h"
 #include "settings/Settings.h"
 
@@ -142,9 +142,7 @@ bool RenameMediaForVolumeChannel(const std::string& songNo, const std::string& v
     if (target == item) return true;
     const std::string from = PathIn(folder, item);
     const std::string to = PathIn(folder, target);
-    std::error_code ec;
-    const bool taken = fs::exists(fs::symlink_status(to, ec));
-    if (taken || std::rename(from.c_str(), to.c_str()) != 0) {
+    if (!RenameNoReplace(from, to)) {
         UI().ShowErrorBox(B5("檔案更名") + Utf8ToBig5(from) + B5("到") + Utf8ToBig5(to) + B5("錯誤."));
         return false;
     }
