@@ -42,4 +42,27 @@ void SplitSingerPair(const std::string& singer, std::string& first, std::string&
     second = TrimBlanks(second);
 }
 
+std::vector<std::string> SplitSingerWords(const std::string& singer) {
+    std::vector<std::string> parts;
+    std::string part;
+    bool pending = false;
+    for (std::size_t i = 0; i < singer.size(); ++i) {
+        const auto c = static_cast<unsigned char>(singer[i]);
+        const bool lead = IsBig5LeadByte(c) && i + 1 < singer.size();
+        const bool wideBlank = lead && c == 0xA1 && singer[i + 1] == '\x40';
+        if (wideBlank || c == ' ') {
+            parts.push_back(std::move(part));
+            part.clear();
+            pending = false;
+            if (wideBlank) ++i;
+            continue;
+        }
+        part += singer[i];
+        if (lead) part += singer[++i];
+        pending = true;
+    }
+    if (pending) parts.push_back(std::move(part));
+    return parts;
+}
+
 }  // namespace qv

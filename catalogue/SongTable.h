@@ -46,12 +46,8 @@ extern std::vector<SongRow> AllSong;  // AllSong.size() == AllSongCount outside 
 extern int AllSongCount;
 extern std::vector<int> ShownRows;    // grid row k (k >= 1) shows AllSong[ShownRows[k - 1]]
 
-// Sort states of the grid's name, singer and class columns; 0 whenever ShownRows is rebuilt.
-extern int NameSortState;
-extern int SingerSortState;
-extern int ClassSortState;
-
-// Rebuilds ShownRows from the filters (collection 0 = none, 1..6; language 0 = all) and refreshes the view.
+// Rebuilds ShownRows from the filters (collection 0 = none, 1..6; language 0 = all) and refreshes the view;
+// the header sort states (SongOrder.h) become 0, as after every rebuild of ShownRows.
 void FilterSongList(bool newOnly, const std::string& searchText, bool hideSpecialDeleted, int collection,
                     bool selfPlayOnly, bool specialDeletedOnly, int language);
 // ShownRows := the rows from song number first to song number last; empty when either is missing.

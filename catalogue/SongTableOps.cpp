@@ -7,9 +7,10 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
+#include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
-#include "platform/SongView.h"
+#include "catalogue/SongView.h"
 #include "platform/UserInterface.h"
 
 namespace qv {
@@ -75,9 +76,7 @@ bool ContainsIgnoreCase(std::string_view text, std::string_view lowNeedle) {
 }
 
 void ResetSortStatesAndRefresh() {
-    NameSortState = 0;
-    SingerSortState = 0;
-    ClassSortState = 0;
+    ResetSortStates();
     TheSongView().RefreshRows();
 }
 
@@ -91,34 +90,9 @@ int RowOfSongNo(const std::string& songNo) { return RowWithCell(colSongNo, songN
 
 int ClampedLength(const std::string& text) { return static_cast<int>(std::min(text.size(), kDistanceBytes)); }
 
-// The parts of a singer field between blanks and full-width blanks; two separators in a row give an
-// empty part, a separator at the end none.
-std::vector<std::string> SingerWords(const std::string& singer) {
-    std::vector<std::string> parts;
-    std::string part;
-    bool pending = false;
-    for (std::size_t i = 0; i < singer.size(); ++i) {
-        const auto c = static_cast<unsigned char>(singer[i]);
-        const bool lead = IsBig5LeadByte(c) && i + 1 < singer.size();
-        const bool wideBlank = lead && c == 0xA1 && singer[i + 1] == '\x40';
-        if (wideBlank || c == ' ') {
-            parts.push_back(std::move(part));
-            part.clear();
-            pending = false;
-            if (wideBlank) ++i;
-            continue;
-        }
-        part += singer[i];
-        if (lead) part += singer[++i];
-        pending = true;
-    }
-    if (pending) parts.push_back(std::move(part));
-    return parts;
-}
-
 bool SharesDuetPart(const std::string& rowSinger, const std::vector<std::string>& givenParts) {
-    for (const std::string& part : SingerWords(rowSinger)) {
-        if (TrimBlanks(part).empty()) continue;
+    for (const std::string& part : SplitSingerWords(rowSinger)) {
+        if (part.empty()) continue;  // parts hold no blanks: trimming leaves them as they are
         if (std::find(givenParts.begin(), givenParts.end(), part) != givenParts.end()) return true;
     }
     return false;
@@ -193,7 +167,7 @@ int FindDuplicateSong(const std::string& name, const std::string& singer, const 
         if (!EqualsIgnoreCase(row[colSongName], name)) continue;
         if (EqualsIgnoreCase(row[colSinger], singer)) return r;
         if (!partsMade) {
-            givenParts = SingerWords(lowSinger);
+            givenParts = SplitSingerWords(lowSinger);
             partsMade = true;
         }
         if (SharesDuetPart(LowerCaseBig5(row[colSinger]), givenParts)) return r;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,7 +18,8 @@ class SingerTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("qv_singertable_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("qv_singertable_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir_);
         savedAppDir_ = AppDir;
         AppDir = dir_.string();
@@ -99,8 +101,9 @@ TEST_F(SingerTableTest, DisplayListPutsTheLastAddedFirstOnce) {
                    SingerLine("甲", '6', '1') + separator_ + "\r\n");
     LoadSingerBin();
     BuildSingerDisplayList();
-    EXPECT_EQ(SingerDisplayList, (std::vector<std::string>{Utf8ToBig5("甲(男歌手)"), Utf8ToBig5("丙(外語歌手)"),
-                                                           Utf8ToBig5("乙(女歌手)")}));
+    EXPECT_EQ(SingerDisplayList,
+              (std::vector<std::string>{Utf8ToBig5("甲(男歌手)"), Utf8ToBig5("丙(外語歌手)"),
+                                        Utf8ToBig5("乙(女歌手)")}));
     EXPECT_EQ(SingerDisplayLanguages, (std::vector<std::string>{"6", "4", "2"}));
 
     AddSingerDisplayEntry(Utf8ToBig5("乙"), 2, 3);
@@ -118,13 +121,27 @@ TEST_F(SingerTableTest, DisplayListPutsTheLastAddedFirstOnce) {
     EXPECT_EQ(view.singerItems, SingerDisplayList);
 }
 
+TEST_F(SingerTableTest, ShippedFileGivesCharacterKeysAndNoSingers) {
+    std::filesystem::copy_file(std::filesystem::path(QV_SOURCE_DIR) / "resources" / "singer.bin",
+                               dir_ / "singer.bin");
+    LoadSingerBin();
+    EXPECT_TRUE(SingerNames.empty());
+    ASSERT_EQ(ZhuyinCharList.size(), ZhuyinKeyList.size());
+    auto keyOf = [](const std::string& utf8) {
+        const auto it = std::find(ZhuyinCharList.begin(), ZhuyinCharList.end(), Utf8ToBig5(utf8));
+        return it == ZhuyinCharList.end() ? std::string("?") : ZhuyinKeyList[it - ZhuyinCharList.begin()];
+    };
+    EXPECT_EQ(keyOf("中"), "5");
+    EXPECT_EQ(keyOf("一"), "u");
+}
+
 TEST(SingerDisplayBatchTest, GivesTheListOfAddingOneByOne) {
     std::mt19937 rng(99);
     for (int round = 0; round < 50; ++round) {
         std::vector<std::tuple<std::string, int, int>> adds;
         for (int i = 0; i < 60; ++i)
-            adds.emplace_back(std::string(1, static_cast<char>('a' + rng() % 12)), static_cast<int>(rng() % 10),
-                              static_cast<int>(rng() % 9));
+            adds.emplace_back(std::string(1, static_cast<char>('a' + rng() % 12)),
+                              static_cast<int>(rng() % 10), static_cast<int>(rng() % 9));
         auto addAll = [&](std::size_t from, std::size_t to) {
             for (std::size_t i = from; i < to; ++i)
                 AddSingerDisplayEntry(std::get<0>(adds[i]), std::get<1>(adds[i]), std::get<2>(adds[i]));
