@@ -24,7 +24,9 @@
 #include "app/BrowserForms.h"
 #include "app/FormSupport.h"
 #include "app/MainMenu.h"
+#include "app/MediaPreviewPanel.h"
 #include "app/QtUserInterface.h"
+#include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
@@ -54,11 +56,15 @@ QComboBox* NewComboBox(const char* name, std::initializer_list<const char*> item
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent, Edition edition)
+TMainForm::TMainForm(QWidget* parent, Edition edition, const std::vector<std::string>& playerArgs)
     : QMainWindow(parent), edition_(edition), ui_(std::make_unique<QtUserInterface>(this)) {
     setObjectName("MainForm");
     SetUserInterface(ui_.get());
     SetSongView(this);
+    SetEdition(edition_);
+    resize(1024, 700);
+    BuildControls(playerArgs);
+    BuildMenu();
     FormCreate();
 }
 
@@ -67,15 +73,9 @@ TMainForm::~TMainForm() {
     if (&TheSongView() == this) SetSongView(nullptr);
 }
 
-void TMainForm::FormCreate() {
-    SetEdition(edition_);
-    resize(1024, 700);
-    BuildControls();
-    BuildMenu();
-    RunStartup(*this);
-}
+void TMainForm::FormCreate() { RunStartup(*this); }
 
-void TMainForm::BuildControls() {
+void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
@@ -130,6 +130,9 @@ void TMainForm::BuildControls() {
     SongNameFormatLabel2->setObjectName("SongNameFormatLabel2");
     SingerComboBox = new QComboBox(central);
     SingerComboBox->setObjectName("SingerComboBox");
+    // Thousands of singers: measuring every item for the box's width would cost more than loading the songs.
+    SingerComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    SingerComboBox->setMinimumContentsLength(16);
     formats->addWidget(SongNameFormatLabel1);
     formats->addWidget(SongNameFormatLabel2, 1);
     formats->addWidget(SingerComboBox);
@@ -150,7 +153,12 @@ void TMainForm::BuildControls() {
     StringGrid->viewport()->installEventFilter(this);
     connect(StringGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, &TMainForm::HeaderClick);
     connect(StringGrid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { LayoutPlayButtons(); });
-    layout->addWidget(StringGrid, 1);
+    Editors = new SongGridEditors(StringGrid);
+    connect(Editors, &SongGridEditors::SongsChanged, this, [this] { StringGrid->viewport()->update(); });
+    body_ = new QHBoxLayout;
+    body_->addWidget(StringGrid, 1);
+    layout->addLayout(body_, 1);
+    playerArgs_ = playerArgs;
     setCentralWidget(central);
 
     LineMesgLabel = new QLabel(QStringLiteral("訊息:"), this);
@@ -163,11 +171,6 @@ void TMainForm::BuildControls() {
     statusBar()->addPermanentWidget(ProgressBar);
     ui_->AttachLineLabel(LineMesgLabel);
     ui_->AttachProgressBar(ProgressBar);
-
-    KillLastSelectTimer = new QTimer(this);
-    KillLastSelectTimer->setObjectName("KillLastSelectTimer");
-    KillLastSelectTimer->setInterval(60000);
-    connect(KillLastSelectTimer, &QTimer::timeout, this, &TMainForm::KillLastSelectTimerTimer);
 }
 
 void TMainForm::BuildMenu() {
@@ -240,8 +243,11 @@ void TMainForm::RefreshRows() {
 void TMainForm::RefreshPriorityCells() { model_->RepaintColumn(colSingerPriority); }
 
 void TMainForm::SetSingerItems(const std::vector<std::string>& big5Items) {
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(big5Items.size()));
+    for (const std::string& item : big5Items) items << FromBig5(item);
     SingerComboBox->clear();
-    for (const std::string& item : big5Items) SingerComboBox->addItem(FromBig5(item));
+    SingerComboBox->addItems(items);
     SingerComboBox->setCurrentIndex(SingerComboBox->count() > 0 ? 0 : -1);
 }
 
@@ -259,8 +265,9 @@ void TMainForm::LayoutPlayButtons() {
                 auto* button = new QPushButton(StringGrid->viewport());
                 button->setObjectName(QStringLiteral("p%1").arg(i + 1));
                 button->setFont(QFont(QStringLiteral("新細明體"), 10));
+                button->setStyleSheet(QStringLiteral("padding: 0px;"));
                 button->setFixedSize(width, 20);
-                connect(button, &QPushButton::clicked, this, &TMainForm::PlayButtonClick);
+                if (MediaPreview) connect(button, &QPushButton::clicked, MediaPreview, &MediaPreviewPanel::PlayButtonClick);
                 playButtons_.push_back(button);
             }
             QPushButton* button = playButtons_[i];
@@ -316,15 +323,6 @@ void TMainForm::HeaderClick(int column) {
     RefreshRows();
 }
 
-// Playing a song belongs to the media preview; the button's caption is the song number to play.
-void TMainForm::PlayButtonClick() {}
-
-void TMainForm::KillLastSelectTimerTimer() {
-    LastChosenClass = -1;
-    LastChosenLanguage = -1;
-    KillLastSelectTimer->stop();
-}
-
 // Window events.
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -355,8 +353,19 @@ void TMainForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
+// The player's engine takes a while to load: it comes once the window is up.
+void TMainForm::CreateMediaPreview() {
+    if (MediaPreview) return;
+    MediaPreview = new MediaPreviewPanel(centralWidget(), playerArgs_);
+    MediaPreview->setObjectName("MediaPreview");
+    body_->addWidget(MediaPreview);
+    for (QPushButton* button : playButtons_)
+        connect(button, &QPushButton::clicked, MediaPreview, &MediaPreviewPanel::PlayButtonClick);
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (ProgramUsable && !MediaPreview) QTimer::singleShot(0, this, &TMainForm::CreateMediaPreview);
     // Without a window manager the window may never be activated: a failed start closes all the same.
     if (!ProgramUsable) QTimer::singleShot(0, this, &QWidget::close);
 }

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -18,7 +19,9 @@ class QTimer;
 
 namespace qv {
 
+class MediaPreviewPanel;
 class QtUserInterface;
+class SongGridEditors;
 class SongGridModel;
 
 // The main window: runs start-up while it is created, shows the song list view with its filters, and
@@ -26,7 +29,9 @@ class SongGridModel;
 class TMainForm : public QMainWindow, public StartupWindow, public SongView {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr, Edition edition = BuildEdition());
+    // playerArgs go to the media preview's libVLC (tests pass dummy outputs).
+    explicit TMainForm(QWidget* parent = nullptr, Edition edition = BuildEdition(),
+                       const std::vector<std::string>& playerArgs = {});
     ~TMainForm() override;
 
     // The program's message boxes, wait window, status line and progress bar.
@@ -51,7 +56,8 @@ public:
     QLabel* SongNameFormatLabel2;
     QLabel* LineMesgLabel;
     QProgressBar* ProgressBar;
-    QTimer* KillLastSelectTimer;
+    SongGridEditors* Editors;
+    MediaPreviewPanel* MediaPreview = nullptr;  // created once the window is shown
 
     // The play buttons now shown beside the grid's rows, top first.
     std::vector<QPushButton*> VisiblePlayButtons() const;
@@ -71,8 +77,6 @@ public slots:
     void ClearSelectButtonClick();
     void AntiSelectButtonClick();
     void HeaderClick(int column);
-    void PlayButtonClick();
-    void KillLastSelectTimerTimer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,11 +97,14 @@ private:
 
     void FormCreate();
     void FormActivate();
-    void BuildControls();
+    void BuildControls(const std::vector<std::string>& playerArgs);
     void BuildMenu();
     void LayoutPlayButtons();
+    void CreateMediaPreview();
 
     Edition edition_;
+    std::vector<std::string> playerArgs_;
+    QHBoxLayout* body_ = nullptr;
     std::unique_ptr<QtUserInterface> ui_;
     SongGridModel* model_ = nullptr;
     std::vector<QPushButton*> playButtons_;  // created on first need, at most 100

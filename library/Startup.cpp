@@ -16,6 +16,7 @@
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "library/InPlaceEdit.h"
 #include "library/Qvi05Template.h"
 #include "library/ServerMessage.h"
 #include "platform/MountInfo.h"
@@ -29,9 +30,6 @@ bool LibraryDataDirOk = false;
 bool GhostingDisabled = false;
 bool ExcelAvailable = false;
 int ScreenDpi = 96;
-int LastChosenClass = -1;
-int LastChosenLanguage = -1;
-bool InPlaceComboActive = false;
 
 namespace {
 
@@ -172,8 +170,7 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
 
 bool RunStartup(StartupWindow& window) {
     BuildLineCipherTables();
-    LastChosenClass = LastChosenLanguage = -1;
-    InPlaceComboActive = false;
+    ForgetLastChoices();
     ProgramUsable = true;
     StartingUp = true;
     StartupFlagsGuard guard;

@@ -13,10 +13,6 @@ extern bool LibraryDataDirOk;  // folder 000 of the library root exists
 extern bool GhostingDisabled;  // the platform has no such switch here: always false
 extern bool ExcelAvailable;    // the song books' spreadsheet engine was prepared
 extern int ScreenDpi;          // logical dots per inch of the screen (vertical)
-// Last choices of the in-place combo editors; -1 when none.
-extern int LastChosenClass;
-extern int LastChosenLanguage;
-extern bool InPlaceComboActive;
 
 // What the main window does at its places in the sequence.
 class StartupWindow {

@@ -192,18 +192,6 @@ private slots:
         QTest::mouseClick(form_->SearchButton, Qt::LeftButton);
         QVERIFY(form_->VisiblePlayButtons().empty());
     }
-
-    void theLastChoiceTimerForgetsBothChoices() {
-        Start("");
-        qv::LastChosenClass = 3;
-        qv::LastChosenLanguage = 4;
-        QCOMPARE(form_->KillLastSelectTimer->interval(), 60000);
-        form_->KillLastSelectTimer->start();
-        form_->KillLastSelectTimerTimer();
-        QCOMPARE(qv::LastChosenClass, -1);
-        QCOMPARE(qv::LastChosenLanguage, -1);
-        QVERIFY(!form_->KillLastSelectTimer->isActive());
-    }
 };
 
 QTEST_MAIN(SongListViewTest)

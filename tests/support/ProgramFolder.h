@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/ServerHosts.h"
-#include "settings/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace qv::test {
 
