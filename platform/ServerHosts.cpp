@@ -1,14 +1,17 @@
 #include "platform/ServerHosts.h"
 
+#include <cstdlib>
+
 namespace qv {
 namespace {
 
-const ServerHosts defaultHosts{
-    "song.vorelktv.com.tw",
-    "203.0.113.36",
-    "www.vorelktv.com.tw",
-};
+// QV_MAKER_SERVER ("host[:port]") points every server at one host: a test site or a local stand-in.
+ServerHosts DefaultHosts() {
+    if (const char* host = std::getenv("QV_MAKER_SERVER"); host && *host) return {host, host, host};
+    return {"song.qv-jukebox.example", "192.0.2.36", "www.qv-jukebox.example"};
+}
 
+const ServerHosts defaultHosts = DefaultHosts();
 ServerHosts current = defaultHosts;
 
 }  // namespace
