@@ -51,15 +51,42 @@ std::string_view FieldView(std::string_view record, int start, int width) {
     return record.substr(at, static_cast<size_t>(width));
 }
 
-// Fills fields[0 .. count) reusing the list's strings; scratch avoids an allocation per field.
+// Count of bytes in the lead-byte range directly before pos. A byte outside that range always ends a
+// character, so such a run starts on a character boundary and its parity tells lead from trail bytes.
+size_t LeadRangeRun(std::string_view text, size_t pos) {
+    size_t k = pos;
+    while (k > 0 && IsBig5LeadByte(static_cast<unsigned char>(text[k - 1]))) --k;
+    return pos - k;
+}
+
+// TrimTrailingBlanks of a fixed-width field without walking it from its start: the blank padding is
+// cut from the end, and only a lone lead byte or a full-width blank before it needs the full walk.
+void AssignTrimmed(std::string& out, std::string_view field) {
+    size_t end = field.size();
+    while (end > 0 && field[end - 1] == ' ') --end;
+    bool exact = true;
+    if (end > 0) {
+        const unsigned char last = static_cast<unsigned char>(field[end - 1]);
+        if (IsBig5LeadByte(last)) {
+            exact = LeadRangeRun(field, end) % 2 == 0;  // odd: a lead byte whose trail is a blank
+        } else if (last == 0x40 && LeadRangeRun(field, end - 1) % 2 == 1) {
+            exact = static_cast<unsigned char>(field[end - 2]) != 0xA1;  // A1 40 is the full-width blank
+        }
+    }
+    if (exact) {
+        out.assign(field.substr(0, end));
+        return;
+    }
+    static thread_local std::string scratch;
+    scratch.assign(field);
+    out = TrimTrailingBlanks(scratch);
+}
+
+// Fills fields[first ..] by the layout, reusing the list's strings.
 template <size_t N>
 void SplitByLayout(std::string_view record, const std::array<int, N>& starts,
                    const std::array<int, N>& widths, FieldList& fields, size_t first = 0) {
-    static thread_local std::string scratch;
-    for (size_t f = 0; f < N; ++f) {
-        scratch.assign(FieldView(record, starts[f], widths[f]));
-        fields[first + f] = TrimTrailingBlanks(scratch);
-    }
+    for (size_t f = 0; f < N; ++f) AssignTrimmed(fields[first + f], FieldView(record, starts[f], widths[f]));
 }
 
 std::string JoinFields(const std::string* fields, size_t count) {
@@ -129,7 +156,9 @@ std::string RepairRecord(const std::string& line) {
 std::string CheckedField(std::string_view raw, int lineIndex, bool enciphered, int field) {
     std::string text(FieldView(raw, kStarts[field], kWidths[field]));
     if (enciphered) DecipherInPlace(lineIndex, text.data(), text.size());
-    return TrimTrailingBlanks(text);
+    std::string trimmed;
+    AssignTrimmed(trimmed, text);
+    return trimmed;
 }
 
 std::string FieldMessage(size_t lineIndex, const std::string& songNo, const char* what) {

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -143,6 +144,25 @@ TEST(SongRecord, SplitTrimsBlanksAndToleratesShortAndLongTexts) {
     ASSERT_EQ(back.size(), 21u);
     EXPECT_EQ(back[colSongName], "Hi");
     EXPECT_EQ(back[colDateAdded], "");
+}
+
+TEST(SongRecord, SplitTrimsExactlyLikeTrimTrailingBlanks) {
+    // Blanks, full-width blank halves, lead bytes and trail-like bytes in every order.
+    const unsigned char alphabet[] = {' ', 'A', 0x40, 0xA1, 0xA4, 0x81, 0xFE, 0x41, 0xFF};
+    uint32_t seed = 12345;
+    FieldList fields;
+    for (int round = 0; round < 20000; ++round) {
+        std::string record(SongLineLength, ' ');
+        for (char& c : record) {
+            seed = seed * 1103515245 + 12345;
+            c = static_cast<char>(alphabet[(seed >> 16) % std::size(alphabet)]);
+        }
+        SplitSongRecord(record, fields);
+        for (int f = 0; f < SongFieldCount; ++f) {
+            const std::string raw = record.substr(SongFieldStart[f] - 1, SongFieldWidths[f]);
+            ASSERT_EQ(fields[f], TrimTrailingBlanks(raw)) << "field " << f << " of round " << round;
+        }
+    }
 }
 
 TEST(SongRecord, OldLayoutGainsTwoEmptyPhotoMarks) {
