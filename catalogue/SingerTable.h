@@ -20,5 +20,17 @@ extern std::vector<std::string> SingerDisplayLanguages;
 void LoadSingerBin();  // AppDir + "/singer.bin"
 void BuildSingerDisplayList();
 void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode);
+void FillSingerComboBox();  // the view's singer items := SingerDisplayList
+
+// While one lives, AddSingerDisplayEntry only records its entries; the last one to end applies them
+// all at once, giving the same list as adding them one by one. Loading a full library adds an entry
+// per song, and moving each to the top of a long list one by one takes seconds.
+class SingerDisplayBatch {
+public:
+    SingerDisplayBatch();
+    ~SingerDisplayBatch();
+    SingerDisplayBatch(const SingerDisplayBatch&) = delete;
+    SingerDisplayBatch& operator=(const SingerDisplayBatch&) = delete;
+};
 
 }  // namespace qv

@@ -14,8 +14,6 @@ constexpr int SongRecordBytes = SongLineLength + 2;
 extern const std::array<int, SongFieldCount> SongFieldWidths;
 extern const std::array<int, SongFieldCount> SongFieldStart;  // 1-based first columns
 
-using FieldList = std::vector<std::string>;
-
 void SplitSongRecord(const std::string& record, FieldList& fields);
 void SplitOldSongRecord(const std::string& record, FieldList& fields);
 std::string JoinSongRecord(const FieldList& fields);

@@ -6,39 +6,56 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 namespace qv {
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    bytes.clear();
+    // Read straight into the result; the size is a hint only, the loop reads on until the end.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
+    size_t used = 0;
     bool ok = true;
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
+        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) ok = false;
         if (n <= 0) break;
-        bytes.append(buffer, static_cast<size_t>(n));
+        used += static_cast<size_t>(n);
     }
     ::close(fd);
+    bytes.resize(ok ? used : 0);
     return ok;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    lines.reserve(text.size() / 142 + 1);
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* stop = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+        if (cr) {
+            lines.emplace_back(p, cr - p);
+            p = (cr + 1 == lf) ? lf + 1 : cr + 1;
+        } else {
+            lines.emplace_back(p, stop - p);
+            p = lf ? lf + 1 : end;
+        }
+    }
+    return lines;
 }
 
 std::vector<std::string> SplitTextLines(const std::string& bytes) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c != '\r' && c != '\n') continue;
-        lines.emplace_back(bytes, start, i - start);
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.emplace_back(bytes, start, std::string::npos);
+    for (std::string_view line : SplitLines(bytes)) lines.emplace_back(line);
     return lines;
 }
 
@@ -74,6 +91,27 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
     return ok;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: check first.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return false;
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool CopyWholeFile(const std::string& from, const std::string& to, bool replace) {
+    std::error_code ec;
+    auto option = replace ? std::filesystem::copy_options::overwrite_existing
+                          : std::filesystem::copy_options::none;
+    return std::filesystem::copy_file(from, to, option, ec) && !ec;
 }
 
 }  // namespace qv

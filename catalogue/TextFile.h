@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and writing for the catalogue's text files (Big5 bytes, lines ended by CR LF).
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv {
@@ -10,11 +11,21 @@ bool ReadFileBytes(const std::string& path, std::string& bytes);
 
 // CR LF, LF or CR end a line; a final line break makes no empty last line.
 std::vector<std::string> SplitTextLines(const std::string& bytes);
+// The same lines as views into the text, for readers that need no copies.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
 // Writes a temporary file beside path and renames it over path: a write that fails (disk full, no
 // permission) leaves path as it was and gives false.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
+
+bool FileExists(const std::string& path);
+
+// Rename that never replaces an existing target; false when the target exists or the rename fails.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Copy that replaces the target only when asked; false on any failure.
+bool CopyWholeFile(const std::string& from, const std::string& to, bool replace);
 
 }  // namespace qv

@@ -1,0 +1,33 @@
+#pragma once
+// The synthetic full song disk shared by the benchmarks: 79,920 songs (folders 001-999, 80 each) with
+// Big5 names, singers (duets too), languages, classes, marks, volumes and dates, enciphered as the
+// program writes it. Deterministic: every run and every machine gets the same bytes.
+#include <string>
+#include <vector>
+
+#include "catalogue/SongTable.h"
+
+namespace qv::bench {
+
+constexpr int kFullDiskSongs = 79920;
+
+// The record fields (song-table column order, 21 fields) of every song of the full disk.
+std::vector<FieldList> FullLibrarySongs();
+
+// Writes the full disk's "song.qv2" into the folder; returns its path.
+std::string WriteFullLibrary(const std::string& folder);
+
+// A fresh folder under /tmp, removed with everything in it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace qv::bench

@@ -1,0 +1,568 @@
+#include "catalogue/SongRecord.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <thread>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
+#include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
+#include "catalogue/TextFile.h"
+#include "platform/UserInterface.h"
+
+namespace qv {
+namespace {
+
+template <size_t N>
+constexpr std::array<int, N> StartsOf(const std::array<int, N>& widths) {
+    std::array<int, N> starts{};
+    int column = 1;
+    for (size_t f = 0; f < N; ++f) {
+        starts[f] = column;
+        column += widths[f] + 1;
+    }
+    return starts;
+}
+
+constexpr std::array<int, SongFieldCount> kWidths = {5, 60, 10, 2, 16, 1, 1, 1, 2, 1, 1,
+                                                     1, 1,  1,  1, 1,  1, 1, 1, 1, 10};
+constexpr std::array<int, SongFieldCount> kStarts = StartsOf(kWidths);
+static_assert(kStarts[SongFieldCount - 1] + kWidths[SongFieldCount - 1] == SongLineLength);
+
+// The layout before the two photo marks: 136 characters, 19 fields.
+constexpr int kOldFieldCount = 19;
+constexpr int kOldLineLength = 136;
+constexpr std::array<int, kOldFieldCount> kOldWidths = {5, 60, 10, 2, 16, 1, 1, 1, 2, 1,
+                                                        1, 1,  1,  1, 1,  1, 1, 1, 10};
+constexpr std::array<int, kOldFieldCount> kOldStarts = StartsOf(kOldWidths);
+static_assert(kOldStarts[kOldFieldCount - 1] + kOldWidths[kOldFieldCount - 1] == kOldLineLength);
+
+std::string_view FieldView(std::string_view record, int start, int width) {
+    const size_t at = static_cast<size_t>(start - 1);
+    if (at >= record.size()) return {};
+    return record.substr(at, static_cast<size_t>(width));
+}
+
+// Count of bytes in the lead-byte range directly before pos. A byte outside that range always ends a
+// character, so such a run starts on a character boundary and its parity tells lead from trail bytes.
+size_t LeadRangeRun(std::string_view text, size_t pos) {
+    size_t k = pos;
+    while (k > 0 && IsBig5LeadByte(static_cast<unsigned char>(text[k - 1]))) --k;
+    return pos - k;
+}
+
+// TrimTrailingBlanks of a fixed-width field without walking it from its start: the blank padding is
+// cut from the end, and only a lone lead byte or a full-width blank before it needs the full walk.
+void AssignTrimmed(std::string& out, std::string_view field) {
+    size_t end = field.size();
+    while (end > 0 && field[end - 1] == ' ') --end;
+    bool exact = true;
+    if (end > 0) {
+        const unsigned char last = static_cast<unsigned char>(field[end - 1]);
+        if (IsBig5LeadByte(last)) {
+            exact = LeadRangeRun(field, end) % 2 == 0;  // odd: a lead byte whose trail is a blank
+        } else if (last == 0x40 && LeadRangeRun(field, end - 1) % 2 == 1) {
+            exact = static_cast<unsigned char>(field[end - 2]) != 0xA1;  // A1 40 is the full-width blank
+        }
+    }
+    if (exact) {
+        out.assign(field.substr(0, end));
+        return;
+    }
+    static thread_local std::string scratch;
+    scratch.assign(field);
+    out = TrimTrailingBlanks(scratch);
+}
+
+// Fills fields[first ..] by the layout, reusing the list's strings.
+template <size_t N>
+void SplitByLayout(std::string_view record, const std::array<int, N>& starts,
+                   const std::array<int, N>& widths, FieldList& fields, size_t first = 0) {
+    for (size_t f = 0; f < N; ++f) AssignTrimmed(fields[first + f], FieldView(record, starts[f], widths[f]));
+}
+
+std::string JoinFields(const std::string* fields, size_t count) {
+    std::string record;
+    record.reserve(SongLineLength);
+    static const std::string empty;
+    for (int f = 0; f < SongFieldCount; ++f) {
+        const std::string& text = static_cast<size_t>(f) < count ? fields[f] : empty;
+        std::string cell = PadField(text, kWidths[f], false);
+        if (f == colSongName || f == colSinger) cell = FixTruncatedDbcsTail(cell);
+        record += cell;
+        record += f == colSongNo ? ':' : ';';
+    }
+    return record;
+}
+
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+std::string Big5Path(const std::string& path) { return Utf8ToBig5(path); }
+
+void ShowOpenError(const std::string& path) {
+    UI().ShowInfoMessage("Open file:" + Big5Path(path) + " error!");
+}
+
+bool IsMark(const std::string& text, const char* allowed) {
+    return text.size() == 1 && std::string_view(allowed).find(text[0]) != std::string_view::npos;
+}
+
+bool IsValidVolume(const std::string& volume) {
+    return volume.empty() || (volume[0] >= 'A' && volume[0] <= 'F') || IsInteger(volume);
+}
+
+bool IsValidDate(const std::string& date) { return date.empty() || (date.back() >= '0' && date.back() <= '9'); }
+
+bool IsPlainList(const std::vector<std::string_view>& lines) {
+    return !lines.empty() && IsInteger(std::string(lines[0].substr(0, 5)));
+}
+
+void DecipherInPlace(int lineIndex, char* text, size_t size) {
+    const CipherTable& table = LineDecodeTables[static_cast<size_t>(lineIndex) & 255];
+    for (size_t k = 0; k < size; ++k) text[k] = static_cast<char>(table[static_cast<uint8_t>(text[k])]);
+}
+
+// A record of the wrong length made whole: marks outside their values blanked, counts recomputed.
+std::string RepairRecord(const std::string& line) {
+    FieldList fields;
+    if (line.size() == static_cast<size_t>(kOldLineLength)) {
+        SplitOldSongRecord(line, fields);
+    } else {
+        std::string padded = line;
+        if (padded.size() < SongLineLength - 1) padded.resize(SongLineLength - 1, ' ');
+        padded += ';';
+        SplitSongRecord(padded, fields);
+        fields[colStrokes] = std::to_string(Big5StrokeCountOfFirstChar(fields[colSongName]));
+        const int words = CountSongWords(fields[colSongName]);
+        fields[colWordCount] = std::to_string(words > 10 ? 11 : words);
+        if (!IsMark(fields[colNewMark], "*@")) fields[colNewMark].clear();
+        if (!IsMark(fields[colSpecialDel], "X")) fields[colSpecialDel].clear();
+    }
+    for (int f = colPopular; f <= colForeignPhoto; ++f)
+        if (!IsMark(fields[f], "*")) fields[f].clear();
+    if (!IsValidVolume(fields[colVolume])) fields[colVolume].clear();
+    return JoinSongRecord(fields);
+}
+
+// A field of an unchanged record, deciphered alone: the check needs only four small fields.
+std::string CheckedField(std::string_view raw, int lineIndex, bool enciphered, int field) {
+    std::string text(FieldView(raw, kStarts[field], kWidths[field]));
+    if (enciphered) DecipherInPlace(lineIndex, text.data(), text.size());
+    std::string trimmed;
+    AssignTrimmed(trimmed, text);
+    return trimmed;
+}
+
+std::string FieldMessage(size_t lineIndex, const std::string& songNo, const char* what) {
+    return B5("第") + std::to_string(lineIndex + 1) + B5("行,歌曲編號") + songNo + B5(what);
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {}
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+    bool WriteAt(const char* data, size_t size, off_t offset) {
+        while (size > 0) {
+            ssize_t n = ::pwrite(fd_, data, size, offset);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            data += n;
+            size -= static_cast<size_t>(n);
+            offset += n;
+        }
+        return true;
+    }
+    // Closing can report a write that failed late (full disk on a network file system).
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool IsRow(int row) { return row >= 0 && row < AllSongCount && row < static_cast<int>(AllSong.size()); }
+
+void TakeBakCopy() {
+    if (StartingUp) return;
+    const std::string path = SongListPath();
+    CopyWholeFile(path, path + ".bak", true);
+    Pause(100);
+}
+
+// Writes one field of the given rows of "song.qv2", each enciphered with its line index.
+bool WriteFieldOfRows(int field, const std::vector<int>& rows) {
+    if (LoadingSongs) return true;
+    FileHandle file(SongListPath());
+    if (!file.IsOpen()) return false;
+    const int width = kWidths[field];
+    bool ok = true;
+    for (int r : rows) {
+        const std::string cell = EncodeLine(r, PadField(AllSong[r][field], width, false));
+        const off_t at = static_cast<off_t>(r) * SongRecordBytes + kStarts[field] - 1;
+        if (!file.WriteAt(cell.data(), cell.size(), at)) {
+            ok = false;
+            break;
+        }
+    }
+    return file.Close() && ok;
+}
+
+// The rows whose cell `take` accepts (it may change the cell first).
+std::vector<int> RowsWhere(const std::function<bool(SongRow&)>& take) {
+    std::vector<int> rows;
+    for (int r = 0; IsRow(r); ++r)
+        if (take(AllSong[r])) rows.push_back(r);
+    return rows;
+}
+
+bool WriteWholeColumn(int field) {
+    return WriteFieldOfRows(field, RowsWhere([](SongRow&) { return true; }));
+}
+
+}  // namespace
+
+const std::array<int, SongFieldCount> SongFieldWidths = kWidths;
+const std::array<int, SongFieldCount> SongFieldStart = kStarts;
+
+void SplitSongRecord(const std::string& record, FieldList& fields) {
+    fields.clear();
+    fields.resize(SongFieldCount);
+    SplitByLayout(record, kStarts, kWidths, fields);
+}
+
+void SplitOldSongRecord(const std::string& record, FieldList& fields) {
+    // Old fields 0..14 are the current ones, its last four are the current 17..20.
+    fields.clear();
+    fields.resize(SongFieldCount);
+    constexpr size_t kKept = 15;
+    std::array<int, kKept> headStarts{}, headWidths{};
+    std::array<int, kOldFieldCount - kKept> tailStarts{}, tailWidths{};
+    for (size_t f = 0; f < kOldFieldCount; ++f) {
+        if (f < kKept) {
+            headStarts[f] = kOldStarts[f];
+            headWidths[f] = kOldWidths[f];
+        } else {
+            tailStarts[f - kKept] = kOldStarts[f];
+            tailWidths[f - kKept] = kOldWidths[f];
+        }
+    }
+    SplitByLayout(record, headStarts, headWidths, fields);
+    SplitByLayout(record, tailStarts, tailWidths, fields, kKept + 2);
+}
+
+std::string JoinSongRecord(const FieldList& fields) { return JoinFields(fields.data(), fields.size()); }
+
+std::string JoinSongRecord(const SongRow& row) { return JoinFields(row.data(), row.size()); }
+
+std::string PadField(const std::string& text, int width, bool zeroFill) {
+    if (width < 0) width = 0;
+    const size_t w = static_cast<size_t>(width);
+    if (text.size() >= w) return text.substr(0, w);
+    if (zeroFill) return std::string(w - text.size(), '0') + text;
+    std::string padded = text;
+    padded.resize(w, ' ');
+    return padded;
+}
+
+std::string ZeroPad3(int value) {
+    const std::string text = std::to_string(value);
+    if (text.size() == 1) return "00" + text;
+    if (text.size() == 2) return "0" + text;
+    return text.substr(0, 3);
+}
+
+std::string ZeroPadInt(int value, int width) {
+    std::string text = std::to_string(value);
+    if (width < 0) width = 0;
+    const size_t w = static_cast<size_t>(width);
+    if (text.size() < w) text.insert(0, w - text.size(), '0');
+    return text.substr(0, w);
+}
+
+std::string NextSongNumber(const std::string& lastSongNumber) {
+    if (lastSongNumber.empty()) return "00101";
+    // Anything but five digits cannot be continued: refused like a full library, never folder 000.
+    if (lastSongNumber.size() != 5) return {};
+    for (char c : lastSongNumber)
+        if (c < '0' || c > '9') return {};
+    int folder = SafeStrToInt(lastSongNumber.substr(0, 3));
+    int position = SafeStrToInt(lastSongNumber.substr(3, 2)) + 1;
+    if (position > 80) {
+        ++folder;
+        position = 1;
+    }
+    if (folder < 1 || folder > 999) return {};
+    return ZeroPad3(folder) + ZeroPad3(position).substr(1, 2);
+}
+
+std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
+
+bool LoadSongList2() {
+    const std::string path = SongListPath();
+    if (!FileExists(path)) return true;
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
+        ShowOpenError(path);
+        return false;
+    }
+    const std::vector<std::string_view> lines = SplitLines(bytes);
+    const bool enciphered = !lines.empty() && !IsPlainList(lines);
+    // Writers address record i at i * 142: every line must be 140 bytes with CR LF after it. (A size
+    // that is merely a multiple of 142 lets 142 lines with LF alone through.)
+    bool rewrite = bytes.size() != lines.size() * SongRecordBytes;
+
+    std::vector<std::pair<size_t, std::string>> repaired;
+    FieldList fields;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view raw = lines[i];
+        const int index = static_cast<int>(i);
+        std::string line;
+        bool changed = raw.size() != SongLineLength;
+        if (changed) {
+            line.assign(raw);
+            if (enciphered) DecipherInPlace(index, line.data(), line.size());
+            line = RepairRecord(line);
+        }
+        auto field = [&](int f) {
+            return changed ? TrimTrailingBlanks(std::string(FieldView(line, kStarts[f], kWidths[f])))
+                           : CheckedField(raw, index, enciphered, f);
+        };
+        if (!IsInteger(field(colLanguage))) {
+            UI().ShowErrorBox(FieldMessage(i, field(colSongNo), "的歌曲種類欄位有問題"));
+            return false;
+        }
+        if (!IsInteger(field(colSingerClass))) {
+            UI().ShowErrorBox(FieldMessage(i, field(colSongNo), "的歌星種類欄位有問題"));
+            return false;
+        }
+        const bool badVolume = !IsValidVolume(field(colVolume));
+        const bool badDate = !IsValidDate(field(colDateAdded));
+        if (badVolume || badDate) {
+            if (!changed) {
+                line.assign(raw);
+                if (enciphered) DecipherInPlace(index, line.data(), line.size());
+                changed = true;
+            }
+            SplitSongRecord(line, fields);
+            if (badVolume) fields[colVolume].clear();
+            if (badDate) fields[colDateAdded].clear();
+            line = JoinSongRecord(fields);
+        }
+        if (changed) {
+            repaired.emplace_back(i, std::move(line));
+            rewrite = true;
+        }
+    }
+    if (!rewrite) return true;
+
+    std::string out;
+    out.reserve(lines.size() * SongRecordBytes);
+    auto next = repaired.begin();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int index = static_cast<int>(i);
+        if (next != repaired.end() && next->first == i) {
+            out += EncodeLine(index, next->second);
+            ++next;
+        } else if (enciphered) {
+            out += lines[i];
+        } else {
+            out += EncodeLine(index, std::string(lines[i]));
+        }
+        out += "\r\n";
+    }
+    if (!ReplaceFileContents(path, out)) {
+        ShowOpenError(path);
+        return false;
+    }
+    return true;
+}
+
+bool UpgradeSongFileLayout() {
+    std::string bytes;
+    if (!ReadFileBytes(PathIn(LibraryRoot, "song.qv"), bytes)) return false;
+    auto part = [](std::string_view s, size_t from, size_t count) {
+        return from < s.size() ? s.substr(from, count) : std::string_view();
+    };
+    enum class Layout { Unknown, A, B } layout = Layout::Unknown;
+    std::string out;
+    for (std::string_view line : SplitLines(bytes)) {
+        if (line.empty()) break;
+        if (line.size() < 98) continue;  // too short to hold a song; the lines after it still count
+        if (layout == Layout::Unknown) {
+            const bool a = line[69] == ';' && line[86] == ';' && line[88] == ';' && line[90] == ';' &&
+                           line[93] == ';';
+            layout = a ? Layout::A : Layout::B;
+        }
+        if (layout == Layout::A) {
+            std::string s(line);
+            if (s.size() < 100) {
+                s.resize(98);
+                s += " ; ; ; ;";
+            }
+            // The old class codes 3 and 4 are today's 1 and 2.
+            if (s[87] == '3') s[87] = '1';
+            else if (s[87] == '4') s[87] = '2';
+            out += part(s, 0, 67);
+            out += std::string(10, ' ') + ";";
+            out += part(s, 67, 20);
+            out += " ;";
+            out += part(s, 87, 19);
+            out += " ; ;";
+        } else {
+            out += part(line, 0, 119);
+            out += " ; ;";
+        }
+        out += "\r\n";
+    }
+    return ReplaceFileContents(SongListPath(), out);
+}
+
+void MigrateOlderSongLists() {
+    const std::string song1 = PathIn(LibraryRoot, "song1.txt");
+    const std::string songQv = PathIn(LibraryRoot, "song.qv");
+    const std::string songQv2 = SongListPath();
+    const std::string bak = songQv2 + ".bak";
+    const std::string backup = songQv2 + ".backup";
+
+    if (FileExists(song1) && !FileExists(songQv) && RenameNoReplace(song1, songQv)) Pause(50);
+    // The old file is kept under its name when the conversion fails, so the next start tries again.
+    if (FileExists(songQv) && !FileExists(songQv2) && UpgradeSongFileLayout()) {
+        Pause(50);
+        if (RenameNoReplace(songQv, songQv + ".backup")) Pause(50);
+    }
+    if (!FileExists(songQv2) && FileExists(bak) && RenameNoReplace(bak, songQv2)) Pause(50);
+    if (FileExists(songQv2) && !FileExists(backup)) CopyWholeFile(songQv2, backup, false);
+}
+
+bool LoadAllSong(const std::string& path) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) return false;
+    // Loading only mirrors the file: nothing may be appended to it meanwhile.
+    const bool wasLoading = LoadingSongs;
+    LoadingSongs = true;
+
+    const std::vector<std::string_view> lines = SplitLines(bytes);
+    const bool enciphered = !lines.empty() && !IsPlainList(lines);
+    AllSong.clear();
+    AllSongCount = 0;
+    ShownRows.clear();
+    AllSong.reserve(lines.size());
+    ShownRows.reserve(lines.size());
+    FieldList fields(SongFieldCount);
+    SingerDisplayBatch singers;
+    // Every line becomes a row, even an empty one: row i must stay line i for the writers.
+    for (size_t i = 0; i < lines.size(); ++i) {
+        char* text = bytes.data() + (lines[i].data() - bytes.data());
+        if (enciphered) DecipherInPlace(static_cast<int>(i), text, lines[i].size());
+        SplitByLayout(lines[i], kStarts, kWidths, fields);
+        AddSongRow(fields);
+    }
+    LoadingSongs = wasLoading;
+    return true;
+}
+
+bool WriteSongRecord(int row) {
+    if (!IsRow(row)) return false;
+    if (LoadingSongs) return true;
+    const std::string record = JoinSongRecord(AllSong[row]);
+    TakeBakCopy();
+    return WriteStringToFile(SongListPath(), EncodeLine(row, record), row);
+}
+
+bool AppendSongRecord() {
+    const int row = AllSongCount - 1;
+    if (!IsRow(row)) return false;
+    if (LoadingSongs) return true;
+    const std::string record = JoinSongRecord(AllSong[row]);
+    TakeBakCopy();
+    return AppendSongLine(SongListPath(), EncodeLine(row, record));
+}
+
+bool WriteStringToFile(const std::string& path, const std::string& text, int index) {
+    if (LoadingSongs) return true;
+    if (text.empty()) {
+        UI().ShowInfoMessage("str is blank in WriteStringToFile, error (" + Big5Path(path) + ":" +
+                             std::to_string(index) + ")!");
+        return false;
+    }
+    if (index < 0) return false;
+    FileHandle file(path);
+    if (!file.IsOpen()) {
+        ShowOpenError(path);
+        return false;
+    }
+    const std::string line = text + "\r\n";
+    const bool ok = file.WriteAt(line.data(), line.size(), static_cast<off_t>(index) * line.size());
+    return file.Close() && ok;
+}
+
+bool AppendSongLine(const std::string& path, const std::string& text) {
+    if (LoadingSongs) return true;
+    FileHandle file(path);
+    if (!file.IsOpen()) return false;
+    const off_t end = ::lseek(file.fd(), 0, SEEK_END);
+    const std::string line = text + "\r\n";
+    const bool ok = end >= 0 && file.WriteAt(line.data(), line.size(), end);
+    return file.Close() && ok;
+}
+
+bool TruncateSongFile(const std::string& path, int recordLength, int recordCount) {
+    if (LoadingSongs) return true;
+    if (recordLength < 0 || recordCount < 0) return false;
+    FileHandle file(path);
+    if (!file.IsOpen()) return false;
+    const off_t size = static_cast<off_t>(recordCount) * (recordLength + 2);
+    const bool ok = ::ftruncate(file.fd(), size) == 0;
+    return file.Close() && ok;
+}
+
+bool WritePinyinColumn() { return WriteWholeColumn(colPinyin); }
+bool WriteSingerClassColumn() { return WriteWholeColumn(colSingerClass); }
+bool WritePriorityColumn() { return WriteWholeColumn(colSingerPriority); }
+bool WriteStrokesColumn() { return WriteWholeColumn(colStrokes); }
+bool WriteFavouriteColumn() { return WriteWholeColumn(colFavourite); }
+bool WriteVolumeColumn() { return WriteWholeColumn(colVolume); }
+
+bool ClearNewMarksColumn() {
+    return WriteFieldOfRows(colNewMark, RowsWhere([](SongRow& row) {
+                                std::string& mark = row[colNewMark];
+                                if (mark != "*" && mark != "@") return false;
+                                mark.clear();
+                                return true;
+                            }));
+}
+
+bool MarkNewSongsBooked() {
+    return WriteFieldOfRows(colNewMark, RowsWhere([](SongRow& row) {
+                                std::string& mark = row[colNewMark];
+                                if (mark != "*") return false;
+                                mark = "@";
+                                return true;
+                            }));
+}
+
+bool WriteRowPriority(int row) {
+    if (!IsRow(row)) return false;
+    return WriteFieldOfRows(colSingerPriority, {row});
+}
+
+}  // namespace qv

@@ -1,0 +1,521 @@
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
+#include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SongRecord.h"
+#include "catalogue/TextFile.h"
+#include "support/FakeUserInterface.h"
+
+using namespace qv;
+
+namespace {
+
+const std::string kZhong = "\xA4\xA4";  // 中
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+FieldList Song(const std::string& number, const std::string& name = "AB", const std::string& singer = "Singer",
+               const std::string& language = "1", const std::string& singerClass = "2") {
+    FieldList f(SongFieldCount);
+    f[colSongNo] = number;
+    f[colSongName] = name;
+    f[colWordCount] = "1";
+    f[colSinger] = singer;
+    f[colSingerClass] = singerClass;
+    f[colLanguage] = language;
+    f[colStrokes] = "0";
+    f[colDateAdded] = "2024/01/02";
+    return f;
+}
+
+// Numbers 00101, 00102, ... in order.
+std::string NumberOf(int i) { return ZeroPad3(1 + i / 80) + ZeroPad3(1 + i % 80).substr(1); }
+
+class SongFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qv-songrecord-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        LibraryRoot = dir_;
+        BuildLineCipherTables();
+        StartingUp = true;  // no ".bak" copy and no pause unless a test asks for it
+        LoadingSongs = false;
+        AllSong.clear();
+        AllSongCount = 0;
+        ShownRows.clear();
+    }
+    void TearDown() override {
+        StartingUp = false;
+        LoadingSongs = false;
+        std::filesystem::remove_all(dir_);
+    }
+
+    std::string Path(const std::string& name = "song.qv2") const { return dir_ + "/" + name; }
+    void Write(const std::string& bytes, const std::string& name = "song.qv2") const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name = "song.qv2") const {
+        std::string bytes;
+        ReadFileBytes(Path(name), bytes);
+        return bytes;
+    }
+    static std::string Plain(const std::vector<std::string>& lines) {
+        std::string out;
+        for (const auto& l : lines) out += l + "\r\n";
+        return out;
+    }
+    static std::string Enciphered(const std::vector<std::string>& lines) {
+        std::string out;
+        for (size_t i = 0; i < lines.size(); ++i) out += EncodeLine(static_cast<int>(i), lines[i]) + "\r\n";
+        return out;
+    }
+    static std::vector<std::string> Records(int count) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < count; ++i) lines.push_back(JoinSongRecord(Song(NumberOf(i))));
+        return lines;
+    }
+    // The plain lines of song.qv2 as the program reads them.
+    std::vector<std::string> DecodedLines() const {
+        std::string bytes = Read();
+        std::vector<std::string> lines;
+        for (auto l : SplitLines(bytes)) lines.emplace_back(l);
+        DecodeLineList(lines);
+        return lines;
+    }
+
+    std::string dir_;
+    test::FakeUserInterface ui_;
+};
+
+TEST(SongRecord, FieldStartsFollowTheWidths) {
+    EXPECT_EQ(SongFieldStart[colSongNo], 1);
+    EXPECT_EQ(SongFieldStart[colSongName], 7);
+    EXPECT_EQ(SongFieldStart[colPinyin], 68);
+    EXPECT_EQ(SongFieldStart[colSinger], 82);
+    EXPECT_EQ(SongFieldStart[colStrokes], 105);
+    EXPECT_EQ(SongFieldStart[colForeignPhoto], 122);
+    EXPECT_EQ(SongFieldStart[colDateAdded], 130);
+}
+
+TEST(SongRecord, JoinCutsNamesOnWholeCharacters) {
+    FieldList f = Song("00101", Repeat(kZhong, 30), "A" + Repeat(kZhong, 8));
+    std::string record = JoinSongRecord(f);
+    ASSERT_EQ(record.size(), 140u);
+    EXPECT_EQ(record.substr(0, 6), "00101:");
+    EXPECT_EQ(record.substr(6, 60), Repeat(kZhong, 30));  // exactly 60 bytes: kept whole
+    EXPECT_EQ(record[66], ';');
+    // 17 bytes cut to 16 split the eighth 中: its lead byte became a blank.
+    EXPECT_EQ(record.substr(81, 16), "A" + Repeat(kZhong, 7) + " ");
+    EXPECT_EQ(record[139], ';');
+
+    f[colSongName] = "A" + Repeat(kZhong, 40);
+    record = JoinSongRecord(f);
+    EXPECT_EQ(record.substr(6, 60), "A" + Repeat(kZhong, 29) + " ");
+}
+
+TEST(SongRecord, SplitTrimsBlanksAndToleratesShortAndLongTexts) {
+    FieldList f = Song("00101", kZhong + "\xA1\x40", "\xB3\xA1\x40");  // 中 + full-width blank; 魁@-like pair
+    f[colVolume] = "B";
+    std::string record = JoinSongRecord(f);
+    FieldList back;
+    SplitSongRecord(record + "tail beyond the record", back);
+    ASSERT_EQ(back.size(), 21u);
+    EXPECT_EQ(back[colSongName], kZhong);
+    EXPECT_EQ(back[colSinger], "\xB3\xA1\x40");  // A1 40 here is no full-width blank
+    EXPECT_EQ(back[colVolume], "B");
+    EXPECT_EQ(back[colDateAdded], "2024/01/02");
+
+    SplitSongRecord("00101:Hi", back);
+    ASSERT_EQ(back.size(), 21u);
+    EXPECT_EQ(back[colSongName], "Hi");
+    EXPECT_EQ(back[colDateAdded], "");
+}
+
+TEST(SongRecord, SplitTrimsExactlyLikeTrimTrailingBlanks) {
+    // Blanks, full-width blank halves, lead bytes and trail-like bytes in every order.
+    const unsigned char alphabet[] = {' ', 'A', 0x40, 0xA1, 0xA4, 0x81, 0xFE, 0x41, 0xFF};
+    uint32_t seed = 12345;
+    FieldList fields;
+    for (int round = 0; round < 20000; ++round) {
+        std::string record(SongLineLength, ' ');
+        for (char& c : record) {
+            seed = seed * 1103515245 + 12345;
+            c = static_cast<char>(alphabet[(seed >> 16) % std::size(alphabet)]);
+        }
+        SplitSongRecord(record, fields);
+        for (int f = 0; f < SongFieldCount; ++f) {
+            const std::string raw = record.substr(SongFieldStart[f] - 1, SongFieldWidths[f]);
+            ASSERT_EQ(fields[f], TrimTrailingBlanks(raw)) << "field " << f << " of round " << round;
+        }
+    }
+}
+
+TEST(SongRecord, OldLayoutGainsTwoEmptyPhotoMarks) {
+    // 136 characters: fields 0..14, then volume, channel, own choice and date.
+    std::string old = JoinSongRecord(Song("00101", "Name")).substr(0, 119) + "7;1;*;2020/05/06;";
+    ASSERT_EQ(old.size(), 136u);
+    FieldList f;
+    SplitOldSongRecord(old, f);
+    ASSERT_EQ(f.size(), 21u);
+    EXPECT_EQ(f[colSongName], "Name");
+    EXPECT_EQ(f[colForeignPhoto - 1], "");
+    EXPECT_EQ(f[colForeignPhoto], "");
+    EXPECT_EQ(f[colVolume], "7");
+    EXPECT_EQ(f[colChannel], "1");
+    EXPECT_EQ(f[colSelfPlay], "*");
+    EXPECT_EQ(f[colDateAdded], "2020/05/06");
+}
+
+TEST(SongRecord, PaddingHelpers) {
+    EXPECT_EQ(PadField("abc", 5, false), "abc  ");
+    EXPECT_EQ(PadField("abc", 5, true), "00abc");
+    EXPECT_EQ(PadField("abcdef", 4, true), "abcd");
+    EXPECT_EQ(ZeroPad3(7), "007");
+    EXPECT_EQ(ZeroPad3(42), "042");
+    EXPECT_EQ(ZeroPad3(1234), "123");
+    EXPECT_EQ(ZeroPadInt(5, 4), "0005");
+    EXPECT_EQ(ZeroPadInt(12345, 3), "123");
+}
+
+TEST(SongRecord, NextSongNumberStaysInsideFolders1To999) {
+    EXPECT_EQ(NextSongNumber(""), "00101");
+    EXPECT_EQ(NextSongNumber("00180"), "00201");
+    EXPECT_EQ(NextSongNumber("00512"), "00513");
+    EXPECT_EQ(NextSongNumber("99979"), "99980");
+    EXPECT_EQ(NextSongNumber("99980"), "");
+    // A malformed last number is refused, never continued in folder 000.
+    EXPECT_EQ(NextSongNumber("abcde"), "");
+    EXPECT_EQ(NextSongNumber("00050"), "");
+    EXPECT_EQ(NextSongNumber("0010"), "");
+    EXPECT_EQ(NextSongNumber("0a101"), "");
+}
+
+TEST_F(SongFile, NoFileOrEmptyFilePassesAndLoadsEmpty) {
+    EXPECT_TRUE(LoadSongList2());
+    EXPECT_FALSE(LoadAllSong(Path()));
+    Write("");
+    EXPECT_TRUE(LoadSongList2());
+    EXPECT_EQ(Read(), "");
+    EXPECT_TRUE(LoadAllSong(Path()));
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_TRUE(AllSong.empty());
+    EXPECT_TRUE(ui_.shown.empty());
+}
+
+TEST_F(SongFile, ValidPlainFileIsLeftPlainAndOneShortRecordEnciphersIt) {
+    std::vector<std::string> lines = Records(3);
+    Write(Plain(lines));
+    EXPECT_TRUE(LoadSongList2());
+    EXPECT_EQ(Read(), Plain(lines));
+
+    // A record of 120 characters: padded, its counts recomputed from the name.
+    FieldList f = Song("00103", Repeat(kZhong, 3) + " AB", "Singer");
+    f[colWordCount] = "9";
+    f[colStrokes] = "99";
+    lines[2] = JoinSongRecord(f).substr(0, 120);
+    Write(Plain(lines));
+    EXPECT_TRUE(LoadSongList2());
+    std::string bytes = Read();
+    ASSERT_EQ(bytes.size(), 3u * 142);
+    EXPECT_NE(bytes.substr(0, 5), "00101");  // enciphered
+    std::vector<std::string> now = DecodedLines();
+    EXPECT_EQ(now[0], lines[0]);
+    FieldList back;
+    SplitSongRecord(now[2], back);
+    EXPECT_EQ(now[2].size(), 140u);
+    EXPECT_EQ(back[colStrokes], "4");    // 中
+    EXPECT_EQ(back[colWordCount], "4");  // three characters and one Latin word
+    EXPECT_EQ(back[colSinger], "Singer");
+    EXPECT_EQ(back[colSelfPlay], "");
+    EXPECT_EQ(back[colDateAdded], "");  // cut off at 120
+}
+
+TEST_F(SongFile, OldLayoutRecordIsWidenedKeepingItsTail) {
+    std::string old = JoinSongRecord(Song("00101", "Name")).substr(0, 119) + "B;0;*;2020/05/06;";
+    old[107] = 'Q';  // new mark outside its values: kept for an old record (its marks 9, 10 stay)
+    Write(Enciphered({old}));
+    EXPECT_TRUE(LoadSongList2());
+    std::vector<std::string> now = DecodedLines();
+    ASSERT_EQ(now.size(), 1u);
+    ASSERT_EQ(now[0].size(), 140u);
+    EXPECT_EQ(now[0].substr(119, 4), " ; ;");
+    EXPECT_EQ(now[0].substr(123, 17), "B;0;*;2020/05/06;");
+    EXPECT_EQ(now[0][107], 'Q');
+}
+
+TEST_F(SongFile, LanguageOrClassNotANumberStopsWithTheLineAndNothingIsWritten) {
+    std::vector<std::string> lines = Records(3);
+    lines[2] = JoinSongRecord(Song("00103", "AB", "S", "x"));
+    lines.push_back("short line, would be rewritten");
+    const std::string file = Enciphered(lines);
+    Write(file);
+    EXPECT_FALSE(LoadSongList2());
+    EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"第3行,歌曲編號00103的歌曲種類欄位有問題"});
+    EXPECT_EQ(Read(), file);
+
+    lines[2] = JoinSongRecord(Song("00103", "AB", "S", "1", " "));
+    Write(Plain(lines));
+    EXPECT_FALSE(LoadSongList2());
+    EXPECT_EQ(ui_.Texts("error").back(), "第3行,歌曲編號00103的歌星種類欄位有問題");
+    EXPECT_EQ(Read(), Plain(lines));
+}
+
+TEST_F(SongFile, EmptyLineIsRefusedNotSkipped) {
+    std::vector<std::string> lines = Records(3);
+    lines.insert(lines.begin() + 1, "");
+    Write(Enciphered(lines));
+    EXPECT_FALSE(LoadSongList2());
+    EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"第2行,歌曲編號的歌曲種類欄位有問題"});
+}
+
+TEST_F(SongFile, InvalidVolumeAndDateAreBlanked) {
+    std::vector<std::string> lines;
+    for (const char* volume : {"G", "B", "7"}) {
+        FieldList f = Song(NumberOf(static_cast<int>(lines.size())));
+        f[colVolume] = volume;
+        lines.push_back(JoinSongRecord(f));
+    }
+    FieldList f = Song(NumberOf(3));
+    f[colDateAdded] = "2024/01/0x";
+    lines.push_back(JoinSongRecord(f));
+    Write(Enciphered(lines));
+    EXPECT_TRUE(LoadSongList2());
+    std::vector<std::string> now = DecodedLines();
+    FieldList back;
+    const char* expected[] = {"", "B", "7"};
+    for (int i = 0; i < 3; ++i) {
+        SplitSongRecord(now[i], back);
+        EXPECT_EQ(back[colVolume], expected[i]);
+    }
+    SplitSongRecord(now[3], back);
+    EXPECT_EQ(back[colDateAdded], "");
+    EXPECT_EQ(back[colSongNo], "00104");
+}
+
+TEST_F(SongFile, LineBreaksOtherThanCrLfAreRewritten) {
+    // 142 records ended by LF alone make a size that is a multiple of 142, yet record i is not at i * 142.
+    std::vector<std::string> lines = Records(142);
+    std::string lf;
+    for (size_t i = 0; i < lines.size(); ++i) lf += EncodeLine(static_cast<int>(i), lines[i]) + "\n";
+    ASSERT_EQ(lf.size() % 142, 0u);
+    Write(lf);
+    EXPECT_TRUE(LoadSongList2());
+    EXPECT_EQ(Read(), Enciphered(lines));
+
+    // No break after the last record, and a CR alone.
+    std::string mixed = Enciphered(lines);
+    mixed.replace(140, 2, "\r");
+    mixed.resize(mixed.size() - 2);
+    Write(mixed);
+    EXPECT_TRUE(LoadSongList2());
+    EXPECT_EQ(Read(), Enciphered(lines));
+}
+
+TEST_F(SongFile, LoadKeepsEveryLineAsItsRow) {
+    std::vector<std::string> lines = Records(4);
+    FieldList noNumber = Song("", kZhong + "A", "\xA4\x41\xA4\x61");  // 乙兀
+    lines[2] = JoinSongRecord(noNumber);
+    Write(Enciphered(lines));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    ASSERT_EQ(AllSongCount, 4);
+    ASSERT_EQ(AllSong.size(), 4u);
+    EXPECT_EQ(ShownRows, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(AllSong[1][colSongNo], "00102");
+    EXPECT_EQ(AllSong[2][colSongNo], "");
+    EXPECT_EQ(AllSong[2][colSongName], kZhong + "A");
+    EXPECT_EQ(AllSong[2][colSinger], "\xA4\x41\xA4\x61");
+    EXPECT_EQ(AllSong[2][colSingerWordCount], "2");
+    EXPECT_EQ(AllSong[2][colSingerStrokes], "1");
+    EXPECT_EQ(AllSong[3][colSongNo], "00104");
+    EXPECT_EQ(Read(), Enciphered(lines));  // loading appends nothing
+    EXPECT_FALSE(LoadingSongs);
+
+    // A plain list is read as it is, whatever its first number.
+    lines = {JoinSongRecord(Song("00201")), JoinSongRecord(Song("00202"))};
+    Write(Plain(lines));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    ASSERT_EQ(AllSongCount, 2);
+    EXPECT_EQ(AllSong[0][colSongNo], "00201");
+    EXPECT_EQ(AllSong[1][colSongName], "AB");
+}
+
+TEST_F(SongFile, RecordWriterRewritesExactlyOneRecord) {
+    std::vector<std::string> lines = Records(12);
+    const std::string before = Enciphered(lines);
+    Write(before);
+    ASSERT_TRUE(LoadAllSong(Path()));
+    AllSong[10][colSongName] = "New name";
+    StartingUp = false;  // takes the ".bak" copy first
+    ASSERT_TRUE(WriteSongRecord(10));
+    EXPECT_EQ(Read("song.qv2.bak"), before);
+    const std::string after = Read();
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, 1420), before.substr(0, 1420));
+    EXPECT_EQ(after.substr(1420, 142), EncodeLine(10, JoinSongRecord(AllSong[10])) + "\r\n");
+    EXPECT_EQ(after.substr(1562), before.substr(1562));
+    EXPECT_FALSE(WriteSongRecord(12));
+}
+
+TEST_F(SongFile, ColumnWritersWriteOnlyTheirField) {
+    Write(Enciphered(Records(12)));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    std::string before = Read();
+    for (auto& row : AllSong) row[colStrokes] = "17";
+    AllSong[10][colStrokes] = "8";
+    ASSERT_TRUE(WriteStrokesColumn());
+    std::string after = Read();
+    for (size_t r = 0; r < 12; ++r) {
+        std::string expected = before.substr(r * 142, 142);
+        expected.replace(104, 2, EncodeLine(static_cast<int>(r), r == 10 ? "8 " : "17"));
+        EXPECT_EQ(after.substr(r * 142, 142), expected) << "row " << r;
+    }
+    EXPECT_EQ(DecodeLine(10, after.substr(1420 + 104, 2)), "8 ");
+
+    AllSong[3][colNewMark] = "*";
+    AllSong[5][colNewMark] = "@";
+    AllSong[7][colNewMark] = "?";
+    ASSERT_TRUE(WriteSongRecord(7));
+    ASSERT_TRUE(MarkNewSongsBooked());
+    EXPECT_EQ(AllSong[3][colNewMark], "@");
+    EXPECT_EQ(AllSong[7][colNewMark], "?");
+    EXPECT_EQ(DecodeLine(3, Read().substr(3 * 142 + 107, 1)), "@");
+    ASSERT_TRUE(ClearNewMarksColumn());
+    EXPECT_EQ(AllSong[3][colNewMark], "");
+    EXPECT_EQ(AllSong[5][colNewMark], "");
+    EXPECT_EQ(AllSong[7][colNewMark], "?");
+    EXPECT_EQ(DecodeLine(5, Read().substr(5 * 142 + 107, 1)), " ");
+
+    AllSong[4][colSingerPriority] = "3";
+    ASSERT_TRUE(WriteRowPriority(4));
+    EXPECT_EQ(DecodedLines()[4].substr(98, 1), "3");
+    EXPECT_EQ(DecodedLines(), [] {
+        std::vector<std::string> joined;
+        for (const auto& row : AllSong) joined.push_back(JoinSongRecord(row));
+        return joined;
+    }());
+}
+
+TEST_F(SongFile, AppendAndTruncateKeepTheFileInStepWithTheTable) {
+    Write(Enciphered(Records(2)));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    ASSERT_TRUE(AddSongRow(Song("00103", "Third")));
+    EXPECT_EQ(AllSongCount, 3);
+    EXPECT_EQ(Read(), Enciphered({JoinSongRecord(Song("00101")), JoinSongRecord(Song("00102")),
+                                  JoinSongRecord(AllSong[2])}));
+    ASSERT_TRUE(TruncateSongFile(Path(), SongLineLength, 1));
+    EXPECT_EQ(Read().size(), 142u);
+    ASSERT_TRUE(TruncateSongFile(Path(), SongLineLength, 0));
+    EXPECT_EQ(Read(), "");
+}
+
+TEST_F(SongFile, WritersWriteNothingWhileLoading) {
+    Write(Enciphered(Records(3)));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    const std::string before = Read();
+    LoadingSongs = true;
+    AllSong[1][colVolume] = "9";
+    EXPECT_TRUE(WriteSongRecord(1));
+    EXPECT_TRUE(WriteVolumeColumn());
+    EXPECT_TRUE(WriteStringToFile(Path(), "x", 0));
+    EXPECT_TRUE(TruncateSongFile(Path(), SongLineLength, 0));
+    EXPECT_TRUE(AddSongRow(Song("00104")));
+    EXPECT_EQ(Read(), before);
+}
+
+TEST_F(SongFile, WritersThatCannotOpenTheFileFail) {
+    Write(Enciphered(Records(2)));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    std::filesystem::remove(Path());
+    std::filesystem::create_directory(Path());  // a folder in its place cannot be opened for writing
+    EXPECT_FALSE(WriteSongRecord(1));
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"Open file:" + Path() + " error!"});
+    EXPECT_FALSE(WritePinyinColumn());
+    EXPECT_FALSE(WriteRowPriority(0));
+    EXPECT_FALSE(AddSongRow(Song("00103")));
+    EXPECT_EQ(AllSongCount, 3);  // the table keeps the change
+    EXPECT_FALSE(TruncateSongFile(Path(), SongLineLength, 1));
+    EXPECT_FALSE(WriteStringToFile(Path(), "", 4));
+    EXPECT_EQ(ui_.Texts("info").back(), "str is blank in WriteStringToFile, error (" + Path() + ":4)!");
+}
+
+TEST_F(SongFile, OldestLayoutAIsConvertedAndCompleted) {
+    // Layout A: number, name, word count, singer, class, language, strokes, six marks (106 characters).
+    std::string a = "00101:" + PadField(Repeat(kZhong, 2), 60, false) + ";2 ;" + PadField("Old", 16, false) +
+                    ";3;2;99;*;X;*; ; ; ;";
+    ASSERT_EQ(a.size(), 106u);
+    ASSERT_EQ(a[69], ';');
+    std::string shortA = "00102:" + PadField("B", 60, false) + ";1 ;" + PadField("Two", 16, false) + ";4;1;";
+    ASSERT_LT(shortA.size(), 98u);
+    std::string trimmedA = a.substr(0, 99);  // below 100: cut to 98 and given its missing marks
+    trimmedA.replace(0, 5, "00102");
+    Write(a + "\r\n" + shortA + "\r\n" + trimmedA + "\r\n\r\n" + a + "\r\n", "song1.txt");
+
+    MigrateOlderSongLists();
+    EXPECT_FALSE(FileExists(Path("song1.txt")));
+    EXPECT_FALSE(FileExists(Path("song.qv")));
+    EXPECT_TRUE(FileExists(Path("song.qv.backup")));
+    EXPECT_EQ(Read("song.qv2.backup"), Read());
+    std::vector<std::string> converted = DecodedLines();
+    ASSERT_EQ(converted.size(), 2u);  // the short line is left out, the empty line ends the list
+    EXPECT_EQ(converted[0].size(), 123u);
+
+    ASSERT_TRUE(LoadSongList2());
+    ASSERT_TRUE(LoadAllSong(Path()));
+    ASSERT_EQ(AllSongCount, 2);
+    const SongRow& row = AllSong[0];
+    EXPECT_EQ(row[colSongName], Repeat(kZhong, 2));
+    EXPECT_EQ(row[colPinyin], "");
+    EXPECT_EQ(row[colSinger], "Old");
+    EXPECT_EQ(row[colSingerClass], "1");  // old class 3
+    EXPECT_EQ(row[colLanguage], "2");
+    EXPECT_EQ(row[colStrokes], "4");  // recomputed
+    EXPECT_EQ(row[colWordCount], "2");
+    EXPECT_EQ(row[colNewMark], "*");
+    EXPECT_EQ(row[colSpecialDel], "X");
+    EXPECT_EQ(row[colPopular], "*");
+    EXPECT_EQ(row[colForeignPhoto], "");
+    EXPECT_EQ(AllSong[1][colSongNo], "00102");
+    EXPECT_EQ(AllSong[1][colSpecialDel], "X");
+    EXPECT_EQ(AllSong[1][colPopular], "");  // given by the cut
+}
+
+TEST_F(SongFile, OldestLayoutBKeepsItsFirst119Characters) {
+    FieldList f = Song("00101", "Bee", "Singer", "3", "4");
+    f[colClassic] = "*";
+    std::string b = JoinSongRecord(f).substr(0, 119) + "ignored tail";
+    Write(b + "\r\n", "song.qv");
+    ASSERT_TRUE(UpgradeSongFileLayout());
+    EXPECT_EQ(Read(), b.substr(0, 119) + " ; ;\r\n");
+}
+
+TEST_F(SongFile, BakCopyIsRestoredAndBackupTakenOnce) {
+    Write("bak copy", "song.qv2.bak");
+    Write("older backup", "song.qv2.backup");
+    MigrateOlderSongLists();
+    EXPECT_EQ(Read(), "bak copy");
+    EXPECT_FALSE(FileExists(Path("song.qv2.bak")));
+    EXPECT_EQ(Read("song.qv2.backup"), "older backup");
+
+    // The converted file never replaces an existing song.qv2.
+    Write("old list", "song.qv");
+    MigrateOlderSongLists();
+    EXPECT_EQ(Read(), "bak copy");
+    EXPECT_EQ(Read("song.qv"), "old list");
+}
+
+}  // namespace
