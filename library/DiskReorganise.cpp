@@ -9,6 +9,7 @@
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
 #include "library/DiskTools.h"
+#include "library/DiskFiles.h"
 #include "library/DiskToolsSupport.h"
 #include "library/SongFiles.h"
 #include "platform/UserInterface.h"
@@ -86,7 +87,7 @@ bool MoveEntriesWithPrefix(const std::string& source, const std::string& target,
 }  // namespace
 
 bool MoveFolderEntries(const std::string& source, const std::string& target) {
-    if (!IsDir(source)) return true;
+    if (!IsFolder(source)) return true;
     for (const std::string& name : EntryNames(source))
         if (!MoveFileRetry(PathIn(source, name), PathIn(target, name))) return false;
     return true;
@@ -125,7 +126,7 @@ void ReorganiseLibraryDisk() {
             Progress(0);
             return;
         }
-        if (Exists(temp) && !RemoveDirRetry(temp)) UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
+        if (PathExists(temp) && !RemoveDirRetry(temp)) UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
         Progress(0);
     };
 
@@ -137,7 +138,7 @@ void ReorganiseLibraryDisk() {
         Progress(i / 50);
         const std::string name = ZeroPad3(i);
         const std::string folder = PathIn(root, name);
-        if (!IsDir(folder)) continue;
+        if (!IsFolder(folder)) continue;
         if (!MoveFileRetry(folder, PathIn(temp, name))) {
             UI().ShowErrorBox(B5("無法移動") + shownRoot + "/" + name + B5("目錄!"));
             return rollBack();
@@ -156,7 +157,7 @@ void ReorganiseLibraryDisk() {
     for (int i = 0; i <= 500; ++i) {
         Progress(i / 50 + 10);
         const std::string folder = PathIn(root, ZeroPad3(i));
-        if (IsDir(folder)) continue;
+        if (IsFolder(folder)) continue;
         if (!MakeDir(folder)) {
             UI().ShowErrorBox(B5("無法建立") + shownRoot + "/" + ZeroPad3(i) + B5("目錄!"));
             // The folders just made would stand in the way of the moves back.
@@ -168,7 +169,7 @@ void ReorganiseLibraryDisk() {
 
     Progress(20);
     const std::string tempZero = PathIn(temp, "000");
-    if (IsDir(tempZero)) {
+    if (IsFolder(tempZero)) {
         int moved = 0;
         if (!MoveEntriesWithPrefix(tempZero, PathIn(root, "000"), "", shownTemp + "/000", moved)) return Progress(0);
         if (!RemoveDirRetry(tempZero)) {
@@ -182,7 +183,7 @@ void ReorganiseLibraryDisk() {
     for (int i = 1; i <= 500; ++i) {
         const std::string name = ZeroPad3(i);
         const std::string from = PathIn(temp, name);
-        if (!IsDir(from)) continue;
+        if (!IsFolder(from)) continue;
         Progress(i * 78 / 500 + 21);
         const std::string to = PathIn(root, name);
         const std::string shownFrom = shownTemp + "/" + name;
@@ -190,7 +191,7 @@ void ReorganiseLibraryDisk() {
             const std::string songNo = name + ZeroPad3(position).substr(1);
             int moved = 0;
             if (!MoveEntriesWithPrefix(from, to, songNo, shownFrom, moved)) return Progress(0);
-            if (moved == 0 && SongNumberInTable(songNo) && Exists(placeholder))
+            if (moved == 0 && SongNumberInTable(songNo) && PathExists(placeholder))
                 CopyWholeFile(placeholder, PathIn(to, songNo + ".jpg"), true);
         }
         int moved = 0;
@@ -206,7 +207,7 @@ void ReorganiseLibraryDisk() {
     if (!MoveEntriesWithPrefix(temp, root, "", shownTemp, moved)) return Progress(0);
     Progress(100);
     UI().ShowInfoMessage(B5("歌庫磁碟重組完成"));
-    if (Exists(temp) && !RemoveDirRetry(temp)) UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
+    if (PathExists(temp) && !RemoveDirRetry(temp)) UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
     Progress(0);
 }
 

@@ -1,7 +1,5 @@
 #include "library/DiskTools.h"
 
-#include <sys/statvfs.h>
-
 #include <chrono>
 #include <thread>
 
@@ -12,6 +10,8 @@
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/TextFile.h"
+#include "library/DiskFiles.h"
 #include "library/DiskToolsSupport.h"
 #include "library/FileNameParser.h"
 #include "library/SongFiles.h"
@@ -88,31 +88,6 @@ std::string RangeExportName(int row, const std::string& extension) {
            FileNameFromBig5(LanguageNameOfCode(SafeStrToInt(song[colLanguage]))) + extension;
 }
 
-std::string ItemExtension(const std::string& itemName) {
-    const std::size_t dot = itemName.rfind('.');
-    if (dot == std::string::npos || dot < 5) return "";
-    return itemName.substr(dot);
-}
-
-namespace {
-std::int64_t StatvfsFreeBytes(const std::string& path) {
-    std::string probe = WithoutTrailingSlash(path);
-    while (!IsDir(probe)) {
-        const std::size_t slash = probe.rfind('/');
-        if (slash == std::string::npos) {
-            probe = ".";
-            break;
-        }
-        probe = slash == 0 ? "/" : probe.substr(0, slash);
-    }
-    struct statvfs st {};
-    if (::statvfs(probe.c_str(), &st) != 0) return 0;
-    return static_cast<std::int64_t>(st.f_bavail) * static_cast<std::int64_t>(st.f_frsize);
-}
-}  // namespace
-
-std::int64_t FreeBytesAt(const std::string& path) { return StatvfsFreeBytes(path); }
-
 // ---- column tools ----
 
 void ClearNewSongMarks() {
@@ -186,11 +161,11 @@ void CreateEmptySongFolders() {
     UI().HideWaitMessage();
     // The placeholder picture is laid down from the program's own copy where it is missing.
     const std::string songBin = PathIn(AppDir, "song.bin");
-    if (!Exists(songBin)) ReplaceFileContents(songBin, ShippedPlaceholderPicture());
+    if (!PathExists(songBin)) ReplaceFileContents(songBin, ShippedPlaceholderPicture());
     const std::string picture = PathIn(PathIn(folder, "000"), "000.jpg");
-    if (!Exists(songBin)) {
+    if (!PathExists(songBin)) {
         UI().ShowErrorBox(B5("找不到") + Shown(AppDir) + "/song.bin");
-    } else if (!Exists(picture) && !CopyWholeFile(songBin, picture, false)) {
+    } else if (!PathExists(picture) && !CopyWholeFile(songBin, picture, false)) {
         UI().ShowErrorBox(B5("無法建立") + Shown(picture));
     }
     UI().ShowInfoMessage(B5("目錄建立完成"));
@@ -211,14 +186,14 @@ void ChooseLibraryDisk() {
     TheDiskToolsHost().ShowSelectDirForm(AppDir);
     const std::string oldRoot = LibraryRoot;
     LibraryRoot = WithoutTrailingSlash(ReadDataDrive(AppDir, oldRoot));
-    LibraryDataDirOk = IsDir(PathIn(LibraryRoot, "000"));
+    LibraryDataDirOk = IsFolder(PathIn(LibraryRoot, "000"));
     if (!LibraryDataDirOk &&
         !UI().AskYesNo(B5("選擇的歌庫磁碟找不到") + Shown(LibraryRoot) + B5("/000目錄, 是否確定設為歌庫磁碟?"))) {
         LibraryRoot = oldRoot;
         WriteDataDrive(AppDir, oldRoot);
-        LibraryDataDirOk = IsDir(PathIn(LibraryRoot, "000"));  // the old root's own state, not the refused one's
+        LibraryDataDirOk = IsFolder(PathIn(LibraryRoot, "000"));  // the old root's own state, not the refused one's
     }
-    if (SameFolder(LibraryRoot, oldRoot) || !Exists(SongListPath())) return;
+    if (SameFolder(LibraryRoot, oldRoot) || !PathExists(SongListPath())) return;
 
     AllSong.clear();
     AllSongCount = 0;
@@ -227,7 +202,7 @@ void ChooseLibraryDisk() {
     TheDiskToolsHost().RefreshSongList();
     const std::string song1 = PathIn(LibraryRoot, "song1.txt");
     const std::string songQv = PathIn(LibraryRoot, "song.qv");
-    if (Exists(song1) && !Exists(songQv) && RenameNoReplace(song1, songQv))
+    if (PathExists(song1) && !PathExists(songQv) && RenameNoReplace(song1, songQv))
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ScrambleSongList2();
     // The loaded songs' singers go on top of the singer table's, as at start.

@@ -3,7 +3,6 @@
 // disk choice and reorganisation, the folder-form library and its restore, the range export and the
 // singer-photo sort. Each command has one entry function; the main window's handler calls it.
 // Catalogue texts are Big5; paths are Linux paths (UTF-8).
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -66,19 +65,15 @@ bool MoveSingerPhotos(const std::string& pictureRoot, const std::function<void(i
 // Group 1..8 of a photo by that stroke count.
 int SingerPhotoGroup(int strokes);
 
-// A Big5 name made fit to be one file or folder name: "/", "\" and control bytes become "_", a name of
-// "", "." or ".." becomes "_"; then converted to UTF-8. Double-byte characters are kept whole.
+// A Big5 name made fit to be one file or folder name: "/", "\", control bytes and a lead byte without its
+// trail byte become "_", a name of "", "." or ".." becomes "_"; then converted to UTF-8. Double-byte
+// characters are kept whole (a trail byte may be "\").
 std::string FileNameFromBig5(const std::string& big5);
 
-// Name of the folder-form file or folder of a song: its cleaned name and the extension of its item.
+// The folder of the folder-form library that holds a song's item: root/language/singer class/singer.
 std::string FolderFormFolder(const std::string& root, const std::string& languageCode,
                              const std::string& classCode, const std::string& singer);
 // The range-export name: name_singer_class_language + the item's extension.
 std::string RangeExportName(int row, const std::string& extension);
-// The item's own extension (dot included): what follows its last "." behind the song number, or "".
-std::string ItemExtension(const std::string& itemName);
-
-// Bytes free for us on the file system that holds path (or would hold it: the nearest existing folder).
-std::int64_t FreeBytesAt(const std::string& path);
 
 }  // namespace qv

@@ -8,6 +8,7 @@
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongTable.h"
 #include "library/DiskTools.h"
+#include "library/DiskFiles.h"
 #include "library/DiskToolsSupport.h"
 #include "library/SongFiles.h"
 #include "platform/UserInterface.h"
@@ -115,7 +116,7 @@ void RestoreFolderFormLibrary() {
         const std::string present = FindFileByPrefix(songFolder, song[colSongNo]);
         // The item gets the name the song's volume and channel call for, as every item of the library.
         const std::string to = PathIn(
-            songFolder, present.empty() ? SongItemName(song[colSongNo], song[colVolume], song[colChannel], extension)
+            songFolder, present.empty() ? MediaItemName(song[colSongNo], song[colVolume], song[colChannel], extension)
                                         : present);
         if (present.empty() && MakeDir(songFolder) && MoveFileRetry(from, to)) return 0;
         ShowFailedMove(from, to);
@@ -152,7 +153,7 @@ void ExportSongRange() {
             continue;
         }
         const std::string source = PathIn(songFolder, item);
-        if (FreeBytesAt(folder) - FileOrFolderSize(source) < ReservedFreeSpace) {
+        if (!KeepsReserve(NearestExistingFolder(folder), FileOrFolderSize(source))) {
             UI().ShowErrorBox(B5("無法建立") + Shown(PathIn(folder, item)) + B5(", 剩餘的保留空間不足."));
             break;
         }
@@ -162,7 +163,13 @@ void ExportSongRange() {
             break;
         }
         const std::string target = PathIn(folder, RangeExportName(r, ItemExtension(item)));
-        if (!CopyItemReplacing(source, target)) {
+        // A picture-folder song is copied as its folder of pictures.
+        const CopyResult copied =
+            IsFolder(source) ? (MakeDir(target) && ShellCopyFiles(source, target) ? CopyResult::Copied
+                                                                                    : CopyResult::Failed)
+                             : CopyFileWithProgress(source, target, true);
+        if (copied == CopyResult::Cancelled) break;
+        if (copied == CopyResult::Failed) {
             UI().ShowErrorBox(B5("無法建立") + Shown(target));
             UI().ShowErrorBox(B5("檔案複製錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
             break;

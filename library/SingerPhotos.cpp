@@ -6,6 +6,7 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
 #include "library/DiskTools.h"
+#include "library/DiskFiles.h"
 #include "library/DiskToolsSupport.h"
 #include "library/SongFiles.h"
 #include "platform/UserInterface.h"
@@ -29,7 +30,7 @@ bool MoveSingerPhotos(const std::string& pictureRoot, const std::function<void(i
     bool failed = false;
     const std::string source = PathIn(pictureRoot, "singer");
     std::vector<std::string> files;
-    if (IsDir(source)) {
+    if (IsFolder(source)) {
         CollectFilesRecursive(files, source);
     } else {
         UI().ShowErrorBox(B5("找不到目錄[") + Shown(source) + "]");
@@ -51,7 +52,7 @@ bool MoveSingerPhotos(const std::string& pictureRoot, const std::function<void(i
         // File names are UTF-8; the strokes are those of the Big5 character (0, group 1, for any other).
         const int group = SingerPhotoGroup(Big5StrokeCountOfFirstChar(Utf8ToBig5(name)));
         const std::string target = PathIn(PathIn(pictureRoot, "singer_" + std::to_string(group)), name);
-        if (Exists(target)) continue;  // a photo of that name is already sorted: this one stays
+        if (PathExists(target)) continue;  // a photo of that name is already sorted: this one stays
         // Into a group folder that could not be made no move can succeed: no retries for it.
         if (!groupReady[static_cast<std::size_t>(group)] || !MoveFileRetry(file, target)) {
             UI().ShowErrorBox(B5("移動檔案") + Shown(file) + B5("到") + Shown(target) + B5("發生錯誤"));
