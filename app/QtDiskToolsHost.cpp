@@ -8,7 +8,8 @@
 
 namespace qv {
 
-bool QtDiskToolsHost::ChooseFolder(const std::string& caption, const std::string& start, std::string& folder) {
+bool QtDiskToolsHost::ChooseFolder(const std::string& caption, const std::string& start,
+                                   std::string& folder) {
     const QString chosen =
         QFileDialog::getExistingDirectory(owner_, FromBig5(caption), QString::fromStdString(start));
     if (chosen.isEmpty()) return false;

@@ -101,10 +101,10 @@ void ReorganiseSongDisk() {
     TheDiskToolsHost().StopPreview();
     std::string folder;
     if (!TheDiskToolsHost().ChooseFolder(B5("請選擇目錄"), LibraryRoot + "/", folder)) return;
-    const std::string warning =
-        B5("請確認所有存取歌庫目錄或檔案的程式(包括檔案總管)皆已關閉.") + "\n\r" +
-        B5("歌庫重整期間請勿關機或是強制關閉程式, 否則可能造成整個歌庫錯亂.") + "\n\r" +
-        B5("若重整失敗, 請重新開機並在未開啟其他程式時再嘗試重整一次.") + "\n\r" + B5("確定開始重整?");
+    const std::string warning = B5("請確認所有存取歌庫目錄或檔案的程式(包括檔案總管)皆已關閉.") + "\n\r" +
+                                B5("歌庫重整期間請勿關機或是強制關閉程式, 否則可能造成整個歌庫錯亂.") +
+                                "\n\r" + B5("若重整失敗, 請重新開機並在未開啟其他程式時再嘗試重整一次.") +
+                                "\n\r" + B5("確定開始重整?");
     if (!UI().AskYesNo(warning)) return;
     folder = WithoutTrailingSlash(folder);
     if (SameFolder(folder, LibraryRoot))
@@ -122,11 +122,13 @@ void ReorganiseLibraryDisk() {
     // Puts the library back as it was, then (as after success) removes the emptied temporary folder.
     auto rollBack = [&]() {
         if (!MoveFolderEntries(temp, root)) {
-            UI().ShowErrorBox(B5("無法復原") + shownTemp + B5("目錄到") + shownRoot + B5("目錄, 請手動復原!"));
+            UI().ShowErrorBox(B5("無法復原") + shownTemp + B5("目錄到") + shownRoot +
+                              B5("目錄, 請手動復原!"));
             Progress(0);
             return;
         }
-        if (PathExists(temp) && !RemoveDirRetry(temp)) UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
+        if (PathExists(temp) && !RemoveDirRetry(temp))
+            UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
         Progress(0);
     };
 
@@ -171,7 +173,8 @@ void ReorganiseLibraryDisk() {
     const std::string tempZero = PathIn(temp, "000");
     if (IsFolder(tempZero)) {
         int moved = 0;
-        if (!MoveEntriesWithPrefix(tempZero, PathIn(root, "000"), "", shownTemp + "/000", moved)) return Progress(0);
+        if (!MoveEntriesWithPrefix(tempZero, PathIn(root, "000"), "", shownTemp + "/000", moved))
+            return Progress(0);
         if (!RemoveDirRetry(tempZero)) {
             UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp + "/000" + ManualRestoreTail());
             return Progress(0);

@@ -98,47 +98,52 @@ void ClearNewSongMarks() {
     if (ReportedWrite(written)) UI().ShowInfoMessage(B5("清除完畢!"));
 }
 
-void RegenerateSongStrokes() {
-    UI().ShowWaitMessage(B5("歌曲筆劃產生中, 請稍候 ..."));
-    for (int r = 0; r < AllSongCount; ++r) {
-        SongRow& row = AllSong[static_cast<std::size_t>(r)];
-        row[colStrokes] = std::to_string(Big5StrokeCountOfFirstChar(row[colSongName]));
-    }
-    const bool written = WriteStrokesColumn();
+namespace {
+
+// A column tool: every row changed under the wait window, the column written, the list repainted.
+void RunColumnTool(const char* waitText, const std::function<void(SongRow&)>& change, bool (*writeColumn)(),
+                   const char* doneText) {
+    UI().ShowWaitMessage(B5(waitText));
+    for (int r = 0; r < AllSongCount; ++r) change(AllSong[static_cast<std::size_t>(r)]);
+    const bool written = writeColumn();
     TheDiskToolsHost().RefreshSongList();
     UI().HideWaitMessage();
-    if (ReportedWrite(written)) UI().ShowInfoMessage(B5("歌曲筆劃產生完成!"));
+    if (ReportedWrite(written)) UI().ShowInfoMessage(B5(doneText));
+}
+
+}  // namespace
+
+void RegenerateSongStrokes() {
+    RunColumnTool(
+        "歌曲筆劃產生中, 請稍候 ...",
+        [](SongRow& row) { row[colStrokes] = std::to_string(Big5StrokeCountOfFirstChar(row[colSongName])); },
+        WriteStrokesColumn, "歌曲筆劃產生完成!");
 }
 
 void RedetectDuetSongs() {
-    UI().ShowWaitMessage(B5("雙人對唱歌曲判斷中, 請稍候 ..."));
-    for (int r = 0; r < AllSongCount; ++r) {
-        SongRow& row = AllSong[static_cast<std::size_t>(r)];
-        if (row[colSingerClass] == "4" || row[colLanguage] == "6" || !ContainsDbcs(row[colSinger])) continue;
-        const DuetSingers duet = SplitDuetSingers(row[colSinger]);
-        if (!duet.first.empty() && !duet.second.empty()) row[colSingerClass] = "6";
-    }
-    const bool written = WriteSingerClassColumn();
-    TheDiskToolsHost().RefreshSongList();
-    UI().HideWaitMessage();
-    if (ReportedWrite(written)) UI().ShowInfoMessage(B5("雙人對唱歌曲重新判斷完成!"));
+    RunColumnTool(
+        "雙人對唱歌曲判斷中, 請稍候 ...",
+        [](SongRow& row) {
+            if (row[colSingerClass] == "4" || row[colLanguage] == "6" || !ContainsDbcs(row[colSinger]))
+                return;
+            const DuetSingers duet = SplitDuetSingers(row[colSinger]);
+            if (!duet.first.empty() && !duet.second.empty()) row[colSingerClass] = "6";
+        },
+        WriteSingerClassColumn, "雙人對唱歌曲重新判斷完成!");
 }
 
 void ResetAllSongVolumes() {
     if (!UI().AskYesNo(B5("注意:此動怍會重設所有歌曲音量. 確定要執行?"))) return;
-    UI().ShowWaitMessage(B5("歌曲音量重設中, 請稍候 ..."));
     // -1 and 0 mean "no volume of its own"; a value outside the dialog's range (an edited file) too.
     const int value = setup::DefaultSongVolumn;
     const std::string volume = value >= 1 && value <= 15 ? VolumeCodes[static_cast<std::size_t>(value)] : "";
-    for (int r = 0; r < AllSongCount; ++r) {
-        SongRow& row = AllSong[static_cast<std::size_t>(r)];
-        row[colVolume] = volume;
-        RenameSongFileAttr(row[colSongNo], row[colVolume], row[colChannel]);
-    }
-    const bool written = WriteVolumeColumn();
-    TheDiskToolsHost().RefreshSongList();
-    UI().HideWaitMessage();
-    if (ReportedWrite(written)) UI().ShowInfoMessage(B5("歌曲音量重設完成!"));
+    RunColumnTool(
+        "歌曲音量重設中, 請稍候 ...",
+        [&](SongRow& row) {
+            row[colVolume] = volume;
+            RenameSongFileAttr(row[colSongNo], row[colVolume], row[colChannel]);
+        },
+        WriteVolumeColumn, "歌曲音量重設完成!");
 }
 
 // ---- empty song folders ----
@@ -187,11 +192,12 @@ void ChooseLibraryDisk() {
     const std::string oldRoot = LibraryRoot;
     LibraryRoot = WithoutTrailingSlash(ReadDataDrive(AppDir, oldRoot));
     LibraryDataDirOk = IsFolder(PathIn(LibraryRoot, "000"));
-    if (!LibraryDataDirOk &&
-        !UI().AskYesNo(B5("選擇的歌庫磁碟找不到") + Shown(LibraryRoot) + B5("/000目錄, 是否確定設為歌庫磁碟?"))) {
+    if (!LibraryDataDirOk && !UI().AskYesNo(B5("選擇的歌庫磁碟找不到") + Shown(LibraryRoot) +
+                                            B5("/000目錄, 是否確定設為歌庫磁碟?"))) {
         LibraryRoot = oldRoot;
         WriteDataDrive(AppDir, oldRoot);
-        LibraryDataDirOk = IsFolder(PathIn(LibraryRoot, "000"));  // the old root's own state, not the refused one's
+        LibraryDataDirOk =
+            IsFolder(PathIn(LibraryRoot, "000"));  // the old root's own state, not the refused one's
     }
     if (SameFolder(LibraryRoot, oldRoot) || !PathExists(SongListPath())) return;
 

@@ -27,7 +27,8 @@ void ShowFailedMove(const std::string& from, const std::string& to) {
 
 // The entry of folder that holds the song named fileName: that very name, or it followed by one
 // extension. An entry that merely begins with the name belongs to another song.
-std::string FindFolderFormEntry(const std::string& folder, const std::string& fileName, std::string& extension) {
+std::string FindFolderFormEntry(const std::string& folder, const std::string& fileName,
+                                std::string& extension) {
     for (const std::string& entry : EntryNames(folder)) {
         if (entry == fileName) {
             extension.clear();
@@ -89,7 +90,8 @@ void BuildFolderFormLibrary() {
         const std::string songFolder = SongFolderOf(song[colSongNo]);
         const std::string item = FindFileByPrefix(songFolder, song[colSongNo]);
         if (item.empty()) return 1;
-        const std::string target = FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]);
+        const std::string target =
+            FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]);
         std::error_code ec;
         std::filesystem::create_directories(target, ec);  // a failure shows in the move
         const std::string from = PathIn(songFolder, item);
@@ -106,7 +108,8 @@ void RestoreFolderFormLibrary() {
     if (!AskFolderAndConfirm("請選擇歌庫目錄", "是否確定開始還原歌庫?", root)) return;
     UI().ShowWaitMessage(B5("歌庫還原中, 請稍候..."));
     const int missing = WalkSongs([&](const SongRow& song) {
-        const std::string source = FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]);
+        const std::string source =
+            FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]);
         std::string extension;
         const std::string entry = FindFolderFormEntry(source, FileNameFromBig5(song[colSongName]), extension);
         if (entry.empty()) return 1;
@@ -116,8 +119,9 @@ void RestoreFolderFormLibrary() {
         const std::string present = FindFileByPrefix(songFolder, song[colSongNo]);
         // The item gets the name the song's volume and channel call for, as every item of the library.
         const std::string to = PathIn(
-            songFolder, present.empty() ? MediaItemName(song[colSongNo], song[colVolume], song[colChannel], extension)
-                                        : present);
+            songFolder, present.empty()
+                            ? MediaItemName(song[colSongNo], song[colVolume], song[colChannel], extension)
+                            : present);
         if (present.empty() && MakeDir(songFolder) && MoveFileRetry(from, to)) return 0;
         ShowFailedMove(from, to);
         return -1;
@@ -166,7 +170,7 @@ void ExportSongRange() {
         // A picture-folder song is copied as its folder of pictures.
         const CopyResult copied =
             IsFolder(source) ? (MakeDir(target) && ShellCopyFiles(source, target) ? CopyResult::Copied
-                                                                                    : CopyResult::Failed)
+                                                                                  : CopyResult::Failed)
                              : CopyFileWithProgress(source, target, true);
         if (copied == CopyResult::Cancelled) break;
         if (copied == CopyResult::Failed) {

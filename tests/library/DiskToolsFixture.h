@@ -108,9 +108,10 @@ protected:
 
     // Adds a song (Big5 name and singer given as UTF-8) and, unless extension is null, its media item:
     // a file with that extension, or a picture folder for "/".
-    void AddSong(const std::string& no, const char* name, const char* singer, const std::string& language = "1",
-                 const std::string& singerClass = "1", const char* extension = ".mpg",
-                 const std::string& volume = "", const std::string& channel = "") {
+    void AddSong(const std::string& no, const char* name, const char* singer,
+                 const std::string& language = "1", const std::string& singerClass = "1",
+                 const char* extension = ".mpg", const std::string& volume = "",
+                 const std::string& channel = "") {
         FieldList f(SongFieldCount);
         f[colSongNo] = no;
         f[colSongName] = B5(name);
@@ -126,8 +127,10 @@ protected:
         if (!extension) return;
         const std::string folder = root_ + "/" + no.substr(0, 3);
         if (std::string(extension) == "/") {
-            WriteFile(folder + "/" + MediaItemName(no, volume, channel, "") + "/p1.jpg", "picture 1 of " + no);
-            WriteFile(folder + "/" + MediaItemName(no, volume, channel, "") + "/p2.jpg", "picture 2 of " + no);
+            WriteFile(folder + "/" + MediaItemName(no, volume, channel, "") + "/p1.jpg",
+                      "picture 1 of " + no);
+            WriteFile(folder + "/" + MediaItemName(no, volume, channel, "") + "/p2.jpg",
+                      "picture 2 of " + no);
         } else {
             WriteFile(folder + "/" + MediaItemName(no, volume, channel, extension), "media of " + no);
         }

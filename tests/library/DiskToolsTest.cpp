@@ -17,12 +17,16 @@ TEST(DiskToolNames, CleanedBeforeTheyBecomeFileNames) {
     EXPECT_EQ(FileNameFromBig5(".."), "_");
     EXPECT_EQ(FileNameFromBig5("."), "_");
     EXPECT_EQ(FileNameFromBig5(""), "_");
-    EXPECT_EQ(FileNameFromBig5("a\tb\x7F" "c\\d"), "a_b_c_d");
+    EXPECT_EQ(FileNameFromBig5("a\tb\x7F"
+                               "c\\d"),
+              "a_b_c_d");
     // 許 is A7 5C: its trail byte is a backslash and stays part of the character.
     EXPECT_EQ(FileNameFromBig5(B5("許許")), "許許");
     // A lead byte cut from its trail byte, or followed by a control byte, does not survive.
     EXPECT_EQ(FileNameFromBig5("ab\xA4"), "ab_");
-    EXPECT_EQ(FileNameFromBig5("\xA4\x0A" "x"), "__x");
+    EXPECT_EQ(FileNameFromBig5("\xA4\x0A"
+                               "x"),
+              "__x");
     EXPECT_EQ(FileNameFromBig5("../../etc"), ".._.._etc");
 }
 
@@ -61,12 +65,12 @@ TEST_F(DiskToolsTest, StrokesAreRecomputedAndWritten) {
 }
 
 TEST_F(DiskToolsTest, DuetsAreFoundOnlyAmongChineseNonForeignSongs) {
-    AddSong("00101", "甲", "張三 李四", "1", "1");    // two names: a duet now
-    AddSong("00102", "乙", "張三 李四", "6", "1");    // Japanese: left alone
-    AddSong("00103", "丙", "張三 李四", "1", "4");    // foreign singer: left alone
-    AddSong("00104", "丁", "張三", "1", "2");         // one name
-    AddSong("00105", "戊", "Tom & Amy", "4", "1");    // no double-byte character
-    AddSong("00106", "己", "王", "1", "6");           // never changed back from duet
+    AddSong("00101", "甲", "張三 李四", "1", "1");  // two names: a duet now
+    AddSong("00102", "乙", "張三 李四", "6", "1");  // Japanese: left alone
+    AddSong("00103", "丙", "張三 李四", "1", "4");  // foreign singer: left alone
+    AddSong("00104", "丁", "張三", "1", "2");       // one name
+    AddSong("00105", "戊", "Tom & Amy", "4", "1");  // no double-byte character
+    AddSong("00106", "己", "王", "1", "6");         // never changed back from duet
     RedetectDuetSongs();
     std::vector<std::string> classes;
     for (const FieldList& record : StoredRecords()) classes.push_back(record[colSingerClass]);
@@ -91,7 +95,8 @@ TEST_F(DiskToolsTest, VolumesAreResetInTableFileAndItemNames) {
     ResetAllSongVolumes();
     EXPECT_EQ(StoredRecords()[0][colVolume], "");
     EXPECT_TRUE(PathExists(root_ + "/001/00101.mpg"));
-    EXPECT_TRUE(PathExists(root_ + "/001/00102" "91.vob"));  // channel still set: volume character "9"
+    EXPECT_TRUE(PathExists(root_ + "/001/00102"
+                                   "91.vob"));  // channel still set: volume character "9"
     EXPECT_EQ(ui.Texts("info").back(), "歌曲音量重設完成!");
 
     ui.answers = {false};
@@ -106,7 +111,8 @@ TEST_F(DiskToolsTest, EmptyFoldersAreMadeWhereMissingAndThePictureIsKept) {
     WriteFile(disk + "/007/00701.mpg", "media");
     host.folders = {disk};
     CreateEmptySongFolders();
-    for (const char* name : {"000", "001", "250", "499", "500"}) EXPECT_TRUE(IsFolder(disk + "/" + name)) << name;
+    for (const char* name : {"000", "001", "250", "499", "500"})
+        EXPECT_TRUE(IsFolder(disk + "/" + name)) << name;
     EXPECT_FALSE(PathExists(disk + "/501"));
     EXPECT_EQ(ReadFile(disk + "/000/000.jpg"), "own picture");
     EXPECT_EQ(ReadFile(disk + "/007/00701.mpg"), "media");

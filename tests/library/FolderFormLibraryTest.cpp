@@ -21,7 +21,7 @@ protected:
         AddSong("00105", "許願", "許茹芸", "1", "2", "/");
         AddSong("00106", "Mr. Lonely", "Bobby", "4", "4", ".mp4");
         AddSong("00201", "缺少", "王", "1", "1", nullptr);  // no media
-        AddSong("00202", "愛", "林", "2", "1", "");        // media without an extension
+        AddSong("00202", "愛", "林", "2", "1", "");         // media without an extension
     }
 };
 
@@ -76,8 +76,9 @@ TEST_F(FolderFormTest, RestoreNeverReplacesAnItemAlreadyThere) {
     host.folders = {form};
     ui.answers = {true};
     RestoreFolderFormLibrary();
-    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"從[" + form + "/英語/外語歌手/Tom/Love.dat]移動到[" +
-                                                          root_ + "/001/00101.mpg]失敗"});
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"從[" + form + "/英語/外語歌手/Tom/Love.dat]移動到[" + root_ +
+                                       "/001/00101.mpg]失敗"});
     EXPECT_TRUE(ui.Texts("blue").empty());  // the walk stopped: nothing is reported done
     EXPECT_EQ(ReadFile(root_ + "/001/00101.mpg"), "media of 00101");
     EXPECT_EQ(ReadFile(form + "/英語/外語歌手/Tom/Love.dat"), "the folder-form copy");
@@ -94,7 +95,8 @@ TEST_F(FolderFormTest, FolderFormRefusesAnEmptyTable) {
 
 TEST_F(FolderFormTest, RangeExportCopiesTheSongsBetweenTheNumbers) {
     for (int i = 1; i <= 80; ++i) AddSong("001" + ZeroPad3(i).substr(1), "歌", "王", "1", "1");
-    for (int i = 1; i <= 5; ++i) AddSong("002" + ZeroPad3(i).substr(1), "曲", "林", "2", "2", i == 2 ? "/" : ".vob");
+    for (int i = 1; i <= 5; ++i)
+        AddSong("002" + ZeroPad3(i).substr(1), "曲", "林", "2", "2", i == 2 ? "/" : ".vob");
     std::filesystem::remove(root_ + "/001/00155.mpg");
     // Same export name for all songs of folder 001: each copy replaces the last one.
     AllSong[79][colSongName] = B5("最後");
@@ -145,8 +147,9 @@ TEST_F(FolderFormTest, RangeExportStopsOnAFullOrUnwritableTarget) {
     ui.ranges = {{"00101", "00102"}};
     host.folders = {out + "/file/sub"};
     ExportSongRange();
-    EXPECT_EQ(ui.Texts("error"), (std::vector<std::string>{"無法建立" + out + "/file/sub目錄!",
-                                                           "目錄建立錯誤. 請檢查磁碟空間是否已滿或有寫入保護."}));
+    EXPECT_EQ(ui.Texts("error"),
+              (std::vector<std::string>{"無法建立" + out + "/file/sub目錄!",
+                                        "目錄建立錯誤. 請檢查磁碟空間是否已滿或有寫入保護."}));
     EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"範圍內的歌曲匯出完成"});
     EXPECT_EQ(TakeSnapshot(root_), before);
 }
@@ -192,9 +195,9 @@ TEST_F(DiskToolsTest, SingerPhotoMoveFailureKeepsThePhoto) {
     WriteFile(root_ + "/singer_1", "a file where the group folder belongs");
     std::vector<int> steps;
     EXPECT_FALSE(MoveSingerPhotos(root_, [&](int p) { steps.push_back(p); }));
-    EXPECT_EQ(ui.Texts("error"),
-              (std::vector<std::string>{"無法產生目錄[" + root_ + "/singer_1]",
-                                        "移動檔案" + root_ + "/singer/丁當.jpg到" + root_ + "/singer_1/丁當.jpg發生錯誤"}));
+    EXPECT_EQ(ui.Texts("error"), (std::vector<std::string>{"無法產生目錄[" + root_ + "/singer_1]",
+                                                           "移動檔案" + root_ + "/singer/丁當.jpg到" + root_ +
+                                                               "/singer_1/丁當.jpg發生錯誤"}));
     EXPECT_EQ(ReadFile(root_ + "/singer/丁當.jpg"), "photo");
     EXPECT_EQ(steps.back(), 100);
 }
