@@ -46,4 +46,13 @@ std::string NearestExistingFolder(const std::string& folder) {
     return probe;
 }
 
+bool MoveItem(const std::string& source, const std::string& targetFolder, const std::string& target) {
+    struct stat from {
+    }, to{};
+    if (::lstat(source.c_str(), &from) == 0 && ::stat(targetFolder.c_str(), &to) == 0 &&
+        from.st_dev != to.st_dev)
+        return ShellMoveFiles(source, target);
+    return MoveFileRetry(source, target);
+}
+
 }  // namespace qv::disktools

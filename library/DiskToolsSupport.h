@@ -21,4 +21,8 @@ bool SameFolder(const std::string& a, const std::string& b);
 // The folder itself when it exists, else its nearest existing parent ("." for a relative path).
 std::string NearestExistingFolder(const std::string& folder);
 
+// Moves a file or folder into targetFolder as target, never replacing anything: within one file system
+// with the retried move, across file systems as a copy followed by the removal of the source.
+bool MoveItem(const std::string& source, const std::string& targetFolder, const std::string& target);
+
 }  // namespace qv::disktools

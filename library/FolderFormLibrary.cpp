@@ -96,7 +96,7 @@ void BuildFolderFormLibrary() {
         std::filesystem::create_directories(target, ec);  // a failure shows in the move
         const std::string from = PathIn(songFolder, item);
         const std::string to = PathIn(target, FileNameFromBig5(song[colSongName]) + ItemExtension(item));
-        if (MoveFileRetry(from, to)) return 0;
+        if (MoveItem(from, target, to)) return 0;
         ShowFailedMove(from, to);
         return -1;
     });
@@ -122,7 +122,7 @@ void RestoreFolderFormLibrary() {
             songFolder, present.empty()
                             ? MediaItemName(song[colSongNo], song[colVolume], song[colChannel], extension)
                             : present);
-        if (present.empty() && MakeDir(songFolder) && MoveFileRetry(from, to)) return 0;
+        if (present.empty() && MakeDir(songFolder) && MoveItem(from, songFolder, to)) return 0;
         ShowFailedMove(from, to);
         return -1;
     });

@@ -89,9 +89,9 @@ protected:
         }
     }
 
-    std::string MakeTemp() {
-        char pattern[] = "/tmp/qv-disktools-XXXXXX";
-        EXPECT_NE(mkdtemp(pattern), nullptr);
+    std::string MakeTemp(const std::string& base = "/tmp") {
+        std::string pattern = base + "/qv-disktools-XXXXXX";
+        if (!mkdtemp(pattern.data())) return "";
         temps_.push_back(pattern);
         return pattern;
     }

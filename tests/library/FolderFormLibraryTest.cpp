@@ -1,6 +1,7 @@
 // The folder-form library and its restore, the range export and the singer-photo sort on real temporary
 // libraries.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "DiskToolsFixture.h"
 
@@ -53,6 +54,26 @@ TEST_F(FolderFormTest, FolderFormAndBackGivesTheSameLibrary) {
     EXPECT_EQ(ui.Texts("blue").back(), "復原完成, 但有1首歌曲找不到來源影音檔");
     EXPECT_TRUE(ui.Texts("error").empty());
     EXPECT_EQ(TakeSnapshot(root_), before);
+}
+
+TEST_F(FolderFormTest, FolderFormOnAnotherFileSystem) {
+    struct stat tmp {
+    }, shm{};
+    const std::string form = MakeTemp("/dev/shm");
+    if (form.empty() || ::stat(root_.c_str(), &tmp) != 0 || ::stat(form.c_str(), &shm) != 0 ||
+        tmp.st_dev == shm.st_dev)
+        GTEST_SKIP() << "no second file system for temporary files";
+    AddMixedSongs();
+    const Snapshot before = TakeSnapshot(root_);
+    host.folders = {form, form};
+    ui.answers = {true, true};
+    BuildFolderFormLibrary();
+    EXPECT_EQ(ReadFile(form + "/國語/女歌手/許茹芸/許願/p1.jpg"), "picture 1 of 00105");
+    EXPECT_FALSE(PathExists(root_ + "/001/00105"));
+    RestoreFolderFormLibrary();
+    EXPECT_TRUE(ui.Texts("error").empty());
+    EXPECT_EQ(TakeSnapshot(root_), before);
+    EXPECT_EQ(pauses, 0);
 }
 
 TEST_F(FolderFormTest, RestoreTakesOnlyTheExactSongName) {
