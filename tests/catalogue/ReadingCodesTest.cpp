@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TempFolder.h"
+
 #include <filesystem>
 
 #include "catalogue/Big5Codec.h"
@@ -157,9 +159,7 @@ class RegeneratePinyinTest : public ReadingCodesTest {
 protected:
     void SetUp() override {
         ReadingCodesTest::SetUp();
-        dir_ = std::filesystem::temp_directory_path() / "qv_regenerate_pinyin";
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = folder_.Path();
         LibraryRoot = dir_.string();
         BuildJapaneseTables(B("でデ\n電\n") + std::string(57, '*') + "\n" + B("で de\n"));
         std::string file;
@@ -182,6 +182,7 @@ protected:
         std::filesystem::remove_all(dir_);
         ReadingCodesTest::TearDown();
     }
+    test::TempFolder folder_;
     std::filesystem::path dir_;
 };
 
