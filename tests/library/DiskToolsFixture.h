@@ -3,11 +3,8 @@
 // folder, songs added through the song table with real media files, a scripted host and user.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -23,6 +20,8 @@
 #include "library/SongFiles.h"
 #include "platform/DiskSpace.h"
 #include "support/FakeUserInterface.h"
+#include "support/TempFolder.h"
+#include "support/TempSongLibrary.h"
 
 namespace qv::test {
 
@@ -66,45 +65,25 @@ inline Snapshot TakeSnapshot(const std::string& root) {
 class DiskToolsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = MakeTemp();
-        LibraryRoot = root_;
-        AppDir = root_;
         LibraryDataDirOk = true;
         BuildLineCipherTables();
-        StartingUp = true;  // no ".bak" copy and pause per record
         LoadingSongs = false;
-        AllSong.clear();
-        AllSongCount = 0;
-        ShownRows.clear();
         SetRetryPause([this](int) { ++pauses; });
         std::filesystem::create_directory(root_ + "/000");
     }
     void TearDown() override {
         SetRetryPause({});
         SetFreeDiskBytesSource({});
-        StartingUp = false;
-        for (const std::string& dir : temps_) {
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        }
     }
 
-    std::string MakeTemp(const std::string& base = "/tmp") {
-        std::string pattern = base + "/qv-disktools-XXXXXX";
-        if (!mkdtemp(pattern.data())) return "";
-        temps_.push_back(pattern);
-        return pattern;
-    }
+    // Another fresh folder, removed after the test.
+    std::string MakeTemp() { return temps_.emplace_back().Path(); }
 
     static void WriteFile(const std::string& path, const std::string& bytes) {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
+        WriteBytes(path, bytes);
     }
-    static std::string ReadFile(const std::string& path) {
-        std::string bytes;
-        ReadFileBytes(path, bytes);
-        return bytes;
-    }
+    static std::string ReadFile(const std::string& path) { return ReadBytes(path); }
 
     // Adds a song (Big5 name and singer given as UTF-8) and, unless extension is null, its media item:
     // a file with that extension, or a picture folder for "/".
@@ -150,13 +129,14 @@ protected:
         return rows;
     }
 
+    TempSongLibrary library;  // LibraryRoot and AppDir
+    const std::string root_ = LibraryRoot;
     FakeUserInterface ui;
     FakeDiskToolsHost host;
-    std::string root_;
     int pauses = 0;
 
 private:
-    std::vector<std::string> temps_;
+    std::deque<TempFolder> temps_;
 };
 
 }  // namespace qv::test

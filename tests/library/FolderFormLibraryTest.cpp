@@ -57,12 +57,16 @@ TEST_F(FolderFormTest, FolderFormAndBackGivesTheSameLibrary) {
 }
 
 TEST_F(FolderFormTest, FolderFormOnAnotherFileSystem) {
+    std::string form = "/dev/shm/qv-disktools-XXXXXX";
     struct stat tmp {
     }, shm{};
-    const std::string form = MakeTemp("/dev/shm");
-    if (form.empty() || ::stat(root_.c_str(), &tmp) != 0 || ::stat(form.c_str(), &shm) != 0 ||
+    if (!::mkdtemp(form.data()) || ::stat(root_.c_str(), &tmp) != 0 || ::stat(form.c_str(), &shm) != 0 ||
         tmp.st_dev == shm.st_dev)
         GTEST_SKIP() << "no second file system for temporary files";
+    struct Remove {
+        std::string path;
+        ~Remove() { std::filesystem::remove_all(path); }
+    } remove{form};
     AddMixedSongs();
     const Snapshot before = TakeSnapshot(root_);
     host.folders = {form, form};
