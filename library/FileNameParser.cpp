@@ -252,21 +252,6 @@ DuetSingers SplitDuetSingers(const std::string& text) {
     return d;
 }
 
-std::vector<std::string> SplitSingerWords(const std::string& text) {
-    const std::string& wideBlank = B5("　");
-    std::vector<std::string> words(1);
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t n = CharLen(text, i);
-        if (text[i] == ' ' || text.compare(i, n, wideBlank) == 0)
-            words.emplace_back();
-        else
-            words.back().append(text, i, n);
-        i += n;
-    }
-    if (words.back().empty()) words.pop_back();  // a list's text ending in a line break has no empty last line
-    return words;
-}
-
 std::string StripTrackNumber(const std::string& text, int mode) {
     std::string t = mode == 1 ? CleanFileNameTitle(text) : StripFileNameTags(text);
     for (const char* sep : kTrackSeparators) {

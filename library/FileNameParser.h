@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/SingerPair.h"  // SplitSingerWords
+
 namespace qv {
 
 // The name-form settings the parser needs; the caller fills them from the settings store.
@@ -52,7 +54,6 @@ std::size_t FindAligned(const std::string& text, const std::string& needle, std:
 
 SingerMatch FindSingerInText(const std::string& text);
 DuetSingers SplitDuetSingers(const std::string& text);
-std::vector<std::string> SplitSingerWords(const std::string& text);
 std::string StripTrackNumber(const std::string& text, int mode);
 TextMark FindNameSeparator(const std::string& text);
 TextMark FindSingerJoiner(const std::string& text);
