@@ -1,68 +1,16 @@
 // Searches and filters over a full song disk (999 folders of 80 songs).
 #include <benchmark/benchmark.h>
 
-#include <random>
-
-#include "catalogue/Big5Codec.h"
+#include "bench/BenchLibrary.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
-#include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 
 using namespace qv;
 
 namespace {
 
-constexpr int kSongs = 999 * 80;
-
-std::string RandomHanzi(std::mt19937& rng, int count) {
-    std::string s;
-    for (int i = 0; i < count; ++i) {
-        s += static_cast<char>(std::uniform_int_distribution<int>(0xA4, 0xC5)(rng));
-        s += static_cast<char>(std::uniform_int_distribution<int>(0xA1, 0xFE)(rng));
-    }
-    return s;
-}
-
-std::string RandomWords(std::mt19937& rng, int count) {
-    static const char* words[] = {"Love",   "you",  "Night", "dream", "Heart", "forever", "Baby", "rain",
-                                  "Summer", "time", "Moon",  "light", "Star",  "my",      "One",  "way"};
-    std::string s;
-    for (int i = 0; i < count; ++i) {
-        if (i) s += ' ';
-        s += words[rng() % std::size(words)];
-    }
-    return s;
-}
-
-std::vector<FieldList> MakeSongs() {
-    std::mt19937 rng(20240611);
-    // Singers keep their class; a duet joins two names with a full-width blank.
-    std::vector<std::string> singers, classes;
-    for (int i = 0; i < 4000; ++i) {
-        singers.push_back(i % 10 == 0 ? RandomHanzi(rng, 2) + Utf8ToBig5("　") + RandomHanzi(rng, 3)
-                                      : RandomHanzi(rng, 2 + static_cast<int>(rng() % 3)));
-        classes.push_back(i % 10 == 0 ? "6" : std::to_string(1 + rng() % 8));
-    }
-    std::vector<FieldList> songs;
-    songs.reserve(kSongs);
-    for (int i = 0; i < kSongs; ++i) {
-        FieldList f(SongFieldCount);
-        f[colSongNo] = ZeroPad3(i / 80 + 1) + ZeroPadInt(i % 80 + 1, 2);
-        const int lang = 1 + static_cast<int>(rng() % 9);
-        f[colSongName] = lang == 4 ? RandomWords(rng, 1 + static_cast<int>(rng() % 5))
-                                   : RandomHanzi(rng, 2 + static_cast<int>(rng() % 9));
-        const std::size_t singer = rng() % singers.size();
-        f[colSinger] = singers[singer];
-        f[colSingerClass] = classes[singer];
-        f[colLanguage] = std::to_string(lang);
-        f[colNewMark] = rng() % 20 == 0 ? "*" : "";
-        f[colSpecialDel] = rng() % 50 == 0 ? "X" : "";
-        f[colFavourite] = rng() % 10 == 0 ? "*" : "";
-        songs.push_back(std::move(f));
-    }
-    return songs;
-}
+constexpr int kSongs = bench::kFullDiskSongs;
 
 void LoadTable(const std::vector<FieldList>& songs) {
     LoadingSongs = true;  // nothing is written
@@ -77,7 +25,7 @@ void LoadTable(const std::vector<FieldList>& songs) {
 }
 
 const std::vector<FieldList>& Songs() {
-    static const std::vector<FieldList> songs = MakeSongs();
+    static const std::vector<FieldList> songs = bench::FullLibrarySongs();
     return songs;
 }
 

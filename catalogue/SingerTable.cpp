@@ -7,7 +7,7 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
-#include "platform/SongView.h"
+#include "catalogue/SongView.h"
 
 namespace qv {
 

@@ -10,7 +10,7 @@
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
-#include "platform/SongView.h"
+#include "catalogue/SongView.h"
 #include "platform/UserInterface.h"
 
 namespace qv {

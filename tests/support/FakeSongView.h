@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SongView.h"
+#include "catalogue/SongView.h"
 
 namespace qv::test {
 

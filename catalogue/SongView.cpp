@@ -1,4 +1,4 @@
-#include "platform/SongView.h"
+#include "catalogue/SongView.h"
 
 namespace qv {
 namespace {

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
+#include "catalogue/SongOrder.h"
+#include "catalogue/SongTable.h"
+
+using namespace qv;
+
+namespace {
+
+// Rows from UTF-8 name, singer, language, word count, strokes.
+struct SongSpec {
+    const char* name;
+    const char* singer;
+    const char* language;
+    const char* words = "1";
+    const char* strokes = "1";
+};
+
+void FillTable(const std::vector<SongSpec>& songs) {
+    AllSong.clear();
+    ShownRows.clear();
+    for (size_t i = 0; i < songs.size(); ++i) {
+        SongRow row;
+        row[colSongNo] = "001" + std::string(i + 1 < 10 ? "0" : "") + std::to_string(i + 1);
+        row[colSongName] = Utf8ToBig5(songs[i].name);
+        row[colSinger] = Utf8ToBig5(songs[i].singer);
+        row[colLanguage] = songs[i].language;
+        row[colWordCount] = songs[i].words;
+        row[colStrokes] = songs[i].strokes;
+        row[colSingerWordCount] = "1";
+        row[colSingerStrokes] = "1";
+        AllSong.push_back(row);
+        ShownRows.push_back(static_cast<int>(i));
+    }
+    AllSongCount = static_cast<int>(AllSong.size());
+    ResetSortStates();
+}
+
+std::vector<std::string> ShownNames() {
+    std::vector<std::string> names;
+    for (int r : ShownRows) names.push_back(Big5ToUtf8(AllSong[r][colSongName]));
+    return names;
+}
+
+}  // namespace
+
+TEST(SongOrder, CompareAlnumPutsDigitsAfterLowerCaseLettersAndShorterFirst) {
+    EXPECT_GT(CompareAlnum("a1", "ab"), 0);
+    EXPECT_LT(CompareAlnum("ab", "a1"), 0);
+    EXPECT_LT(CompareAlnum("b", "aa"), 0);
+    EXPECT_EQ(CompareAlnum("xy", "xy"), 0);
+    EXPECT_LT(CompareAlnum("A", "B"), 0);           // upper case: plain byte values
+    EXPECT_LT(CompareAlnum("1", "A"), 0);           // digit against upper case: byte values
+    EXPECT_GT(CompareAlnum("\xB0\x40", "a\x40"), 0);  // unsigned bytes
+}
+
+TEST(SongOrder, LocaleCompareIsBig5ByteOrder) {
+    EXPECT_GT(LocaleCompare("apple", "Banana"), 0);
+    EXPECT_EQ(LocaleCompare("same", "same"), 0);
+    EXPECT_LT(LocaleCompare("zz", Utf8ToBig5("一")), 0);  // Latin before Chinese
+    EXPECT_LT(LocaleCompare(Utf8ToBig5("一"), Utf8ToBig5("二")), 0);  // 1 stroke before 2
+    EXPECT_LT(LocaleCompare("ab", "abc"), 0);
+}
+
+TEST(SongOrder, SongBookOrderRanksLanguagesWithOtherLast) {
+    FillTable({{"其他歌", "甲", "5"}, {"兒歌歌", "甲", "9"}, {"客語歌", "甲", "7"}, {"日語歌", "甲", "6"},
+               {"國語歌", "甲", "1"}});
+    SortItems(ShownRows, CompareSongBookOrder);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"國語歌", "日語歌", "客語歌", "兒歌歌", "其他歌"}));
+}
+
+TEST(SongOrder, EnglishSectionIsOrderedByNameAloneOthersByWordsThenStrokes) {
+    FillTable({{"Zebra", "a", "4", "1", "0"}, {"apple pie", "a", "4", "2", "0"}, {"Mango", "a", "4", "1", "0"}});
+    SortItems(ShownRows, CompareSongBookOrder);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"apple pie", "Mango", "Zebra"}));
+
+    FillTable({{"三字歌", "a", "1", "3", "1"}, {"二字", "a", "1", "2", "9"}, {"又二", "a", "1", "2", "2"}});
+    SortItems(ShownRows, CompareSongBookOrder);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"又二", "二字", "三字歌"}));
+}
+
+TEST(SongOrder, JapaneseNamePrefixSortsFirst) {
+    FillTable({{"あいう", "a", "6", "3"}, {"あい", "a", "6", "3"}});
+    SortItems(ShownRows, CompareSongBookOrder);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"あい", "あいう"}));
+}
+
+TEST(SongOrder, NameHeaderCyclesThroughGroupsBookOrderAndTableOrder) {
+    FillTable({{"b", "x", "1", "1", "2"},
+               {"a", "x", "1", "1", "1"},
+               {"b", "x", "1", "1", "2"},
+               {"A", "x", "1", "1", "1"},
+               {"c", "x", "1", "1", "3"}});
+    HeaderSort(SortButton::Name);
+    EXPECT_EQ(NameSortState, 1);
+    // The two "b" form the largest group and come first; "A" differs from "a" in case, so its run is 1.
+    EXPECT_EQ(ShownNames()[0], "b");
+    EXPECT_EQ(ShownNames()[1], "b");
+    EXPECT_EQ(SortGroupRuns[0], 2);
+    EXPECT_EQ(SortGroupRuns[3], 1);
+
+    HeaderSort(SortButton::Name);
+    EXPECT_EQ(NameSortState, 2);
+    EXPECT_EQ(LowerCaseBig5(AllSong[ShownRows.front()][colSongName]), "a");  // fewest strokes first
+    EXPECT_EQ(ShownNames().back(), "c");
+
+    HeaderSort(SortButton::Name);
+    EXPECT_EQ(NameSortState, 0);
+    EXPECT_EQ(ShownRows, (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+TEST(SongOrder, ClassOrderPutsOtherAfterChildrensSongs) {
+    FillTable({{"a", "x", "5"}, {"b", "x", "9"}, {"c", "x", "1"}});
+    ClassSortState = 1;  // next click gives state 2: the language order key
+    HeaderSort(SortButton::Class);
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"c", "b", "a"}));
+}
+
+TEST(SongOrder, LineComparesReadTheirCharacterPositions) {
+    std::vector<std::string> lines = {"2xxxxxxxxxxxxxAAzz", "1xxxxxxxxxxxxxBBaa", "1xxxxxxxxxxxxxAByy"};
+    SortLines(lines, CompareLineByHeadAndTail);
+    EXPECT_EQ(lines[0].substr(14, 2), "AB");
+    EXPECT_EQ(lines[1].substr(14, 2), "BB");
+    EXPECT_EQ(lines[2][0], '2');
+
+    // Kind 1 sorts by characters 5-9 descending; other kinds by characters 1-4 ascending.
+    std::vector<std::string> kinds = {"0002000101", "0001000201", "0009000002", "0003000002"};
+    SortLines(kinds, CompareLineByKindAndNumber);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"0001000201", "0002000101", "0003000002", "0009000002"}));
+
+    std::vector<std::string> lead = {"02b", "01z", "02a", "01a"};
+    SortLines(lead, CompareLineByLeadNumber);  // equal numbers keep their incoming order
+    EXPECT_EQ(lead, (std::vector<std::string>{"01z", "01a", "02b", "02a"}));
+
+    std::vector<std::string> codes = {"02ABC", "01ABC", "09AB"};
+    SortLines(codes, CompareLineByCodeAndPrefix);
+    EXPECT_EQ(codes, (std::vector<std::string>{"09AB", "01ABC", "02ABC"}));
+}
+
+TEST(SongOrder, DisplayCellConvertsCodesAndMarks) {
+    FillTable({{"a", "x", "6"}});
+    AllSong[0][colSingerClass] = "8";
+    AllSong[0][colVolume] = "B";
+    AllSong[0][colChannel] = "0";
+    AllSong[0][colNewMark] = "@";
+    EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colLanguage)), "日語");
+    EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colSingerClass)), "特殊歌星");
+    EXPECT_EQ(DisplayCell(0, colVolume), "11");
+    EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colChannel)), "左");
+    EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colNewMark)), "◎");
+    AllSong[0][colVolume] = "9";
+    AllSong[0][colChannel] = "1";
+    AllSong[0][colLanguage] = "0";  // outside the table: shown as 其他, never out of range
+    EXPECT_EQ(DisplayCell(0, colVolume), "9");
+    EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colChannel)), "右");
+    EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colLanguage)), "其他");
+}
