@@ -259,7 +259,11 @@ void N21Click(int pingYing, const std::function<void()>& refreshGrid) {
     const bool written = WritePinyinColumn();
     if (refreshGrid) refreshGrid();
     UI().HideWaitMessage();
-    if (written) UI().ShowInfoMessage(B5("拼音產生完成!"));
+    // A list that could not be rewritten is not reported as done.
+    if (written)
+        UI().ShowInfoMessage(B5("拼音產生完成!"));
+    else
+        UI().ShowInfoMessage("Open file:" + Utf8ToBig5(SongListPath()) + " error!");
 }
 
 std::vector<PinyinChartRow> PinyinLetterChart() {

@@ -5,7 +5,6 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
-#include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
 #include "platform/UserInterface.h"
 

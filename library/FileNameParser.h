@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/SingerPair.h"  // SplitSingerWords
+#include "catalogue/SingerPair.h"  // SplitSingerPair, SplitSingerWords
 
 namespace qv {
 

@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "support/TempFolder.h"
+
+#include <filesystem>
+
 #include "catalogue/Big5Codec.h"
+#include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SingerTable.h"
+#include "catalogue/SongRecord.h"
+#include "catalogue/TextFile.h"
 #include "support/FakeUserInterface.h"
 
 using namespace qv;
@@ -145,6 +153,64 @@ TEST_F(ReadingCodesTest, ChartRowsFollowTheLetterSchemes) {
         EXPECT_EQ(MakePinyin(B("中"), 2), std::string(1, row.cnLetter));
         EXPECT_EQ(MakeZhuyin(B("中"), 0), row.bopomofo);
     }
+}
+
+class RegeneratePinyinTest : public ReadingCodesTest {
+protected:
+    void SetUp() override {
+        ReadingCodesTest::SetUp();
+        dir_ = folder_.Path();
+        LibraryRoot = dir_.string();
+        BuildJapaneseTables(B("でデ\n電\n") + std::string(57, '*') + "\n" + B("で de\n"));
+        std::string file;
+        for (auto [name, language] : {std::pair{"中衣", "1"}, {"電", "6"}, {"Hi 杯", "4"}}) {
+            SongRow row;
+            row[colSongNo] = ZeroPad3(1) + ZeroPadInt(static_cast<int>(AllSong.size()) + 1, 2);
+            row[colSongName] = B(name);
+            row[colPinyin] = "OLD";
+            row[colLanguage] = language;
+            file += EncodeLine(static_cast<int>(AllSong.size()), JoinSongRecord(row)) + "\r\n";
+            AllSong.push_back(row);
+        }
+        AllSongCount = static_cast<int>(AllSong.size());
+        ASSERT_TRUE(ReplaceFileContents(SongListPath(), file));
+    }
+    void TearDown() override {
+        AllSong.clear();
+        AllSongCount = 0;
+        LibraryRoot = ".";
+        std::filesystem::remove_all(dir_);
+        ReadingCodesTest::TearDown();
+    }
+    test::TempFolder folder_;
+    std::filesystem::path dir_;
+};
+
+TEST_F(RegeneratePinyinTest, RegeneratesEveryCodeAndRewritesTheColumn) {
+    int refreshed = 0;
+    N21Click(2, [&refreshed] { ++refreshed; });
+    EXPECT_EQ(AllSong[0][colPinyin], "ZY");
+    EXPECT_EQ(AllSong[1][colPinyin], "D");  // language 6: romaji initials
+    EXPECT_EQ(AllSong[2][colPinyin], "HB");
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_FALSE(ui_.waitVisible);
+    EXPECT_EQ(ui_.Texts("wait"), std::vector<std::string>{"拼音產生中, 請稍候 ..."});
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"拼音產生完成!"});
+
+    // The file holds the new codes, every other byte as it was.
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(SongListPath(), bytes));
+    auto lines = SplitTextLines(bytes);
+    ASSERT_EQ(lines.size(), 3u);
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(lines[r], EncodeLine(r, JoinSongRecord(AllSong[r])));
+}
+
+TEST_F(RegeneratePinyinTest, UnwritableListIsNotReportedAsDone) {
+    std::filesystem::remove_all(dir_);  // no folder: the list cannot be opened
+    N21Click(0);
+    EXPECT_EQ(AllSong[0][colPinyin], "fq");
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"Open file:" + SongListPath() + " error!"});
+    EXPECT_FALSE(ui_.waitVisible);
 }
 
 }  // namespace

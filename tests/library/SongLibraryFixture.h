@@ -16,7 +16,7 @@
 #include "library/DiskFiles.h"
 #include "platform/DiskSpace.h"
 #include "settings/Settings.h"
-#include "settings/TempFolder.h"
+#include "support/TempFolder.h"
 #include "support/FakeUserInterface.h"
 
 namespace qv::test {

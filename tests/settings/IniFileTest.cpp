@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "catalogue/Big5Codec.h"
 #include "settings/IniFile.h"
 

@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "catalogue/ProgramState.h"
 #include "settings/Settings.h"
 

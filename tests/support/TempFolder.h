@@ -12,7 +12,7 @@ namespace qv::test {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv-settings-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "qv-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
