@@ -1,0 +1,27 @@
+#pragma once
+// The preview player of the main window: plays one media file at a time, stops and closes it, and sends
+// the sound to the left channel, both channels or the right channel. Paths are file-system paths (UTF-8).
+#include <functional>
+#include <string>
+
+namespace qv {
+
+class MediaPlayer {
+public:
+    virtual ~MediaPlayer() = default;
+
+    // Starts playing the file in place of whatever played before; false when it cannot even be opened.
+    virtual bool Play(const std::string& path) = 0;
+    // Stops playing and closes the file.
+    virtual void Close() = 0;
+    // -100 the left channel on both speakers, 0 stereo, 100 the right channel; false when refused.
+    virtual bool SetBalance(int balance) = 0;
+    // Told, on whatever thread notices it, when a file that Play accepted turns out to be unplayable.
+    virtual void SetErrorHandler(std::function<void(const std::string& path)> handler) = 0;
+};
+
+// The main window's player; none until the window sets one (tools, tests): the calls then do nothing.
+MediaPlayer* PreviewPlayer();
+void SetPreviewPlayer(MediaPlayer* player);
+
+}  // namespace qv
