@@ -143,6 +143,15 @@ NameCodes CodesForName(const std::string& songName, int classIndex) {
     return codes;
 }
 
+void FillPanelFromFile(AddPanel& panel, const std::string& path) {
+    ParsedSongName parsed;
+    ParseSongFileName(path, ParseSettings(), parsed);
+    panel.songName = parsed.name;
+    panel.singer = parsed.singer;
+    panel.sexIndex = RadioIndex(parsed.singerClass - 1, SexButtons);
+    panel.classIndex = RadioIndex(parsed.language - 1, LanguageButtons);
+}
+
 std::vector<std::string> SingerChoicesFor(const std::string& singerText) {
     if (singerText.empty()) return SingerDisplayList;
     const std::string wanted = LowerCaseBig5(singerText);
@@ -182,7 +191,7 @@ std::string TodayText() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char text[16];
+    char text[40];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     return text;
 }

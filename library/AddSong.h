@@ -49,6 +49,10 @@ struct NameCodes {
 };
 NameCodes CodesForName(const std::string& songName, int classIndex);
 
+// Choosing one file: its name gives the song name, singer, singer class and language (by the name form
+// of the settings).
+void FillPanelFromFile(AddPanel& panel, const std::string& path);
+
 // The singer combo's items for the singer text: the display entries containing it (letter case ignored),
 // or the whole display list when the text is empty or nothing matches.
 std::vector<std::string> SingerChoicesFor(const std::string& singerText);

@@ -14,6 +14,7 @@
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
 #include "library/DiskFiles.h"
+#include "library/MediaPreview.h"
 #include "platform/Sound.h"
 #include "platform/UserInterface.h"
 
@@ -32,10 +33,6 @@ SongFileHooks g_hooks;
 
 // A path as Big5 text for a message.
 std::string Shown(const std::string& path) { return Utf8ToBig5(path); }
-
-void StopPreviewOf(const std::string& songNo) {
-    if (g_hooks.stopPreviewOf && !songNo.empty()) g_hooks.stopPreviewOf(songNo);
-}
 
 void StopPreviewOfLastToo(const std::string& songNo) {
     StopPreviewOf(songNo);

@@ -15,7 +15,6 @@ extern const std::array<std::string, 16> VolumeCodes;
 // What these commands need from the main window. Members left empty do nothing, except askDeleteSong,
 // which falls back to a plain yes/no box with the same text.
 struct SongFileHooks {
-    std::function<void(const std::string& songNo)> stopPreviewOf;  // stops the preview when it plays that song
     std::function<void()> refreshGrid;                               // rebuilds the list view
     std::function<bool(const std::string& songName)> askDeleteSong;  // the delete confirmation dialog
 };
