@@ -4,6 +4,7 @@ namespace qv {
 
 std::string AppDir = ".";
 std::string LibraryRoot = ".";
+bool LibraryDataDirOk = false;
 bool StartingUp = false;
 bool LoadingSongs = false;
 bool AddingSongs = false;

@@ -6,6 +6,7 @@ namespace qv {
 
 extern std::string AppDir;       // program folder: the current directory at start, no trailing slash
 extern std::string LibraryRoot;  // song library root: the same folder
+extern bool LibraryDataDirOk;    // LibraryRoot holds its folder "000"
 
 extern bool StartingUp;    // no ".bak" copy of the song list while set
 extern bool LoadingSongs;  // every song-list writer writes nothing and reports success while set

@@ -7,6 +7,7 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongTable.h"
+#include "library/SongFiles.h"
 #include "platform/MediaPlayer.h"
 #include "platform/UserInterface.h"
 
@@ -17,18 +18,6 @@ std::string PreviewSongNo;
 namespace {
 
 namespace fs = std::filesystem;
-
-// First entry (by name) of the folder whose name begins with the song number (to be served by the
-// song-file helpers once they are in).
-std::string FindMediaItem(const std::string& folder, const std::string& songNo) {
-    std::error_code ec;
-    std::string found;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.compare(0, songNo.size(), songNo) == 0 && (found.empty() || name < found)) found = name;
-    }
-    return found;
-}
 
 // The player cannot show these; true after the error box.
 bool RefuseUnsupported(const std::string& path) {
@@ -43,7 +32,7 @@ bool RefuseUnsupported(const std::string& path) {
 void PlaySongByNumber(const std::string& songNo) {
     PreviewSongNo = songNo;
     const std::string folder = PathIn(LibraryRoot, songNo.substr(0, 3));
-    const std::string item = FindMediaItem(folder, songNo);
+    const std::string item = FindFileByPrefix(folder, songNo);
     if (item.empty()) {
         UI().ShowErrorBox(B5("找不到欲播放的影音檔:") + Utf8ToBig5(PathIn(folder, songNo)) + ".*");
         return;

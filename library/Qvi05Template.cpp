@@ -2,11 +2,9 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 
-#include <unistd.h>
+#include "catalogue/TextFile.h"
 
 namespace qv {
 namespace {
@@ -39,11 +37,9 @@ bool WriteQvi05Template(const std::string& path) {
     const std::string temporary = path + ".new";
     std::filesystem::remove(temporary, ec);
     bool ok = WriteDatabase(temporary);
-    // A hard link never replaces: a database that appeared meanwhile is kept. File systems without hard
-    // links (a FAT disk) get a checked rename.
-    if (ok && ::link(temporary.c_str(), path.c_str()) != 0)
-        ok = errno != EEXIST && !std::filesystem::exists(path, ec) && ::rename(temporary.c_str(), path.c_str()) == 0;
-    std::filesystem::remove(temporary, ec);
+    // A database that appeared meanwhile is kept.
+    if (ok) ok = RenameNoReplace(temporary, path);
+    if (!ok) std::filesystem::remove(temporary, ec);
     return ok;
 }
 

@@ -3,30 +3,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/LineCipher.h"
+#include "catalogue/ReadingCodes.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "library/DiskFiles.h"
 #include "library/InPlaceEdit.h"
 #include "library/Qvi05Template.h"
 #include "library/ServerMessage.h"
 #include "platform/MountInfo.h"
 #include "platform/UserInterface.h"
+#include "resources/ShippedData.h"
 #include "settings/Settings.h"
 
 namespace qv {
 
 bool ProgramUsable = true;
-bool LibraryDataDirOk = false;
 bool GhostingDisabled = false;
 bool ExcelAvailable = false;
 int ScreenDpi = 96;
@@ -35,24 +34,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
-// Up to 51 tries 200 ms apart. Only failures that can pass (a file still busy) are tried again: a folder
-// without write permission stays so, and start-up must not hang on it.
-bool MoveFileRetry(const std::string& from, const std::string& to) {
-    for (int attempt = 1;; ++attempt) {
-        if (::rename(from.c_str(), to.c_str()) == 0) return true;
-        const bool passing = errno == EBUSY || errno == ETXTBSY || errno == EINTR || errno == EAGAIN;
-        if (!passing || attempt == 51) return false;
-        Pause(200);
-    }
-}
-
 // A new file left beside its old self (a downloaded updater, a new background picture) replaces it.
+// The retried move is skipped when it cannot work (the old file stays, the folder is read-only): ten
+// seconds of retries would only delay the start.
 void TakeOver(const std::string& fresh, const std::string& old) {
     std::error_code ec;
     if (!fs::exists(fresh, ec)) return;
     fs::remove(old, ec);
+    const std::string folder = fs::path(old).parent_path().string();
+    if (fs::exists(old, ec) || ::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return;
     MoveFileRetry(fresh, old);
 }
 
@@ -70,7 +60,6 @@ std::string CurrentDirectory() {
 }
 
 // Steps that belong to pieces still being built; each becomes one call when its piece lands.
-void BuildJapaneseReadingTables() {}
 void PrepareSpreadsheetEngine() { ExcelAvailable = false; }
 void WriteMenuTopSetIfMissing() {}  // "000/MenuTopSet.ztx" with the value 3
 void ResetPlayModeFilesOnFirstRun() {}
@@ -182,7 +171,7 @@ bool RunStartup(StartupWindow& window) {
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
 
     LoadSettings();
-    BuildJapaneseReadingTables();
+    BuildJapaneseTables(ShippedJapaneseTable());
     window.UpdateNameFormatLabels();
     ShownRows.clear();
     StartServerCheck();

@@ -9,7 +9,6 @@
 namespace qv {
 
 extern bool ProgramUsable;     // false after a start from a CD-ROM or a song list that failed its check
-extern bool LibraryDataDirOk;  // folder 000 of the library root exists
 extern bool GhostingDisabled;  // the platform has no such switch here: always false
 extern bool ExcelAvailable;    // the song books' spreadsheet engine was prepared
 extern int ScreenDpi;          // logical dots per inch of the screen (vertical)

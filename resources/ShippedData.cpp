@@ -7,6 +7,8 @@ extern const unsigned char singer_bin[];
 extern const std::size_t singer_bin_size;
 extern const unsigned char japanese_table[];
 extern const std::size_t japanese_table_size;
+extern const unsigned char placeholder_jpg[];
+extern const std::size_t placeholder_jpg_size;
 }  // namespace qv::embedded
 
 namespace qv {
@@ -24,6 +26,11 @@ const std::string& ShippedSingerBin() {
 
 const std::string& ShippedJapaneseTable() {
     static const std::string bytes = Bytes(embedded::japanese_table, embedded::japanese_table_size);
+    return bytes;
+}
+
+const std::string& ShippedPlaceholderPicture() {
+    static const std::string bytes = Bytes(embedded::placeholder_jpg, embedded::placeholder_jpg_size);
     return bytes;
 }
 

@@ -13,4 +13,8 @@ const std::string& ShippedSingerBin();
 // "<kana> <romaji>" line per basic kana, hiragana before katakana.
 const std::string& ShippedJapaneseTable();
 
+// The placeholder picture ("song.bin" of the program folder, "000.jpg" of a song disk): a small JPEG that
+// stands in for a song's missing media.
+const std::string& ShippedPlaceholderPicture();
+
 }  // namespace qv

@@ -1,0 +1,238 @@
+#include "library/SongFiles.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "SongLibraryFixture.h"
+
+namespace qv::test {
+namespace {
+
+using SongFilesTest = SongLibraryTest;
+
+TEST(MediaItemNameTest, NumberVolumeChannelAndExtension) {
+    EXPECT_EQ(MediaItemName("00101", "", "", ".mpg"), "00101.mpg");
+    EXPECT_EQ(MediaItemName("00101", " ", " ", ".mpg"), "00101.mpg");
+    EXPECT_EQ(MediaItemName("00101", "A", "1", ".mpg"), "00101A1.mpg");
+    EXPECT_EQ(MediaItemName("00101", "10", Utf8ToBig5("右"), ".mpg"), "00101A1.mpg");
+    EXPECT_EQ(MediaItemName("00101", "12", "", ""), "00101C0");
+    EXPECT_EQ(MediaItemName("00101", "0", "", ".dat"), "0010190.dat");
+    EXPECT_EQ(MediaItemName("00101", "", Utf8ToBig5("左"), ".vob"), "0010190.vob");
+    EXPECT_EQ(MediaItemName("00217", "", "", ""), "00217");
+    EXPECT_EQ(ItemExtension("00101A1.mpg"), ".mpg");
+    EXPECT_EQ(ItemExtension("00101"), "");
+    EXPECT_EQ(PathExtension("/a.b/song"), "");
+    EXPECT_EQ(PathExtension("/a/song.MP4"), ".MP4");
+}
+
+TEST_F(SongFilesTest, FindsItemByNumberPrefixWhateverItIs) {
+    std::filesystem::create_directories(root.File("001/00102"));
+    WriteBytes(root.File("001/00101A1.mpg"), "x");
+    WriteBytes(root.File("001/00103"), "x");
+    WriteBytes(root.File("001/.qvcopy-00104"), "x");
+    const std::string folder = root.File("001");
+    EXPECT_EQ(FindFileByPrefix(folder, "00101"), "00101A1.mpg");
+    EXPECT_EQ(FindFileByPrefix(folder, "00102"), "00102");
+    EXPECT_EQ(FindFileByPrefix(folder, "00103"), "00103");
+    EXPECT_EQ(FindFileByPrefix(folder, "00104"), "");
+    EXPECT_EQ(FindFileByPrefix(root.File("002"), "00201"), "");
+}
+
+TEST_F(SongFilesTest, RenameSongFileAttrFollowsTheRuleAndReplacesNothing) {
+    AddSong("甲", ".mpg", "A", "1");
+    RenameSongFileAttr("00101", "", "");
+    EXPECT_EQ(Media("001/00101.mpg"), "00101");
+    RenameSongFileAttr("00101", "12", "1");
+    EXPECT_EQ(Media("001/00101C1.mpg"), "00101");
+    WriteBytes(root.File("001/00101A0.mpg"), "other");
+    RenameSongFileAttr("00101", "A", "");
+    EXPECT_EQ(Media("001/00101A0.mpg"), "other");
+    EXPECT_EQ(Media("001/00101C1.mpg"), "00101");
+}
+
+TEST_F(SongFilesTest, DeleteMovesTheLastSongIntoTheFreedNumber) {
+    AddSongs(4);
+    AddSong("末", ".avi", "A", "1");  // 00105 -> 00105A1.avi
+    ui.answers = {true};
+    ASSERT_TRUE(DeleteSong("00102"));
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"刪除完成"});
+    EXPECT_FALSE(Exists("001/00102.mpg"));
+    EXPECT_FALSE(Exists("001/00105A1.avi"));
+    EXPECT_EQ(Media("001/00102A1.avi"), "00105");
+    ASSERT_EQ(AllSongCount, 4);
+    EXPECT_EQ(AllSong[1][colSongNo], "00102");
+    EXPECT_EQ(Name(1), "末");
+    EXPECT_EQ(AllSong[3][colSongNo], "00104");
+    ExpectListMatchesTable();
+}
+
+TEST_F(SongFilesTest, DeleteOfTheLastAndOfTheOnlySong) {
+    AddSongs(2);
+    ui.answers = {true, true};
+    ASSERT_TRUE(DeleteSong("00102"));
+    EXPECT_FALSE(Exists("001/00102.mpg"));
+    EXPECT_EQ(Media("001/00101.mpg"), "00101");
+    ASSERT_TRUE(DeleteSong("00101"));
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_EQ(std::filesystem::file_size(SongListPath()), 0u);
+}
+
+TEST_F(SongFilesTest, DeclinedDeleteChangesNothing) {
+    AddSongs(2);
+    ui.answers = {false};
+    EXPECT_FALSE(DeleteSong("00101"));
+    EXPECT_EQ(AllSongCount, 2);
+    EXPECT_TRUE(Exists("001/00101.mpg"));
+    EXPECT_TRUE(ui.Texts("info").empty());
+}
+
+TEST_F(SongFilesTest, MissingMediaFailsTheDeleteAndKeepsTheSong) {
+    AddSongs(3);
+    std::filesystem::remove(root.File("001/00102.mpg"));
+    ui.answers = {true};
+    EXPECT_FALSE(DeleteSong("00102"));
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"找不到欲刪除的影音檔:" + root.File("001/00102.*")});
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"刪除失敗"});
+    EXPECT_EQ(AllSongCount, 3);
+    EXPECT_EQ(Media("001/00103.mpg"), "00103");
+    ExpectListMatchesTable();
+}
+
+// An immutable file stands in for a media file that another program holds open.
+TEST_F(SongFilesTest, LockedMediaIsTriedAHundredTimesAndTheSongStays) {
+    AddSongs(3);
+    const std::string locked = root.File("001/00102.mpg");
+    const int fd = ::open(locked.c_str(), O_RDONLY);
+    int flags = FS_IMMUTABLE_FL;
+    const bool lockedOk = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (!lockedOk) {
+        ::close(fd);
+        GTEST_SKIP() << "no immutable files here";
+    }
+    ui.answers = {true};
+    const bool deleted = DeleteSongCompact("00102");
+    flags = 0;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(pauses, DeleteRetryCount);
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"刪除檔案" + locked + "錯誤."});
+    EXPECT_EQ(AllSongCount, 3);
+    EXPECT_EQ(Media("001/00103.mpg"), "00103");
+    ExpectListMatchesTable();
+}
+
+TEST_F(SongFilesTest, DeleteNeverMovesOverAnEntryThatIsNotTheSongsItem) {
+    AddSongs(3);
+    std::filesystem::rename(root.File("001/00102.mpg"), root.File("001/00102.avi"));
+    WriteBytes(root.File("001/00102.mpg"), "stray");  // the item is 00102.avi; 00103.mpg would land here
+    ui.answers = {true};
+    EXPECT_FALSE(DeleteSong("00102"));
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"檔案更名" + root.File("001/00103.mpg") + "到" + root.File("001/00102.mpg") + "錯誤."});
+    EXPECT_EQ(Media("001/00102.mpg"), "stray");
+    EXPECT_EQ(Media("001/00102.avi"), "00102");
+    EXPECT_EQ(Media("001/00103.mpg"), "00103");
+    EXPECT_EQ(AllSongCount, 3);
+}
+
+TEST_F(SongFilesTest, MarkedSongsAreDeletedFromTheEnd) {
+    AddSongs(10);
+    AllSong[2][colDeleteSelect] = "*";
+    AllSong[6][colDeleteSelect] = "*";
+    ui.answers = {true};
+    ASSERT_TRUE(DeleteMarkedSongs());
+    EXPECT_EQ(ui.Texts("ask"), std::vector<std::string>{"注意:此動怍會永遠清除所選擇的2首歌. 確定要執行?"});
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"全部刪除完成"});
+    ASSERT_EQ(AllSongCount, 8);
+    EXPECT_EQ(Name(6), "歌10");
+    EXPECT_EQ(Name(2), "歌9");
+    EXPECT_EQ(Media("001/00107.mpg"), "00110");
+    EXPECT_EQ(Media("001/00103.mpg"), "00109");
+    ExpectListMatchesTable();
+}
+
+TEST_F(SongFilesTest, ReorderRefusesToReplaceAnEntryOfFolder000AndPutsEverythingBack) {
+    AddSongs(3);
+    WriteBytes(root.File("000/00102.mpg"), "jukebox");
+    EXPECT_FALSE(ReorderSongFolder(root.File("001")));
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"移動檔案" + root.File("001/00102.mpg") + "到" +
+                                                          root.File("000/00102.mpg") + "發生錯誤"});
+    EXPECT_EQ(Media("000/00102.mpg"), "jukebox");
+    EXPECT_EQ(Media("001/00101.mpg"), "00101");
+    EXPECT_EQ(Media("001/00102.mpg"), "00102");
+    EXPECT_FALSE(Exists("000/00101.mpg"));
+}
+
+TEST_F(SongFilesTest, SpecialDeletePutsThePlaceholderAndMarksOnce) {
+    AddSongs(2);
+    ui.answers = {true, true};
+    ASSERT_TRUE(SpecialDeleteSong("00102"));
+    EXPECT_EQ(Media("001/00102.jpg"), "placeholder");
+    EXPECT_FALSE(Exists("001/00102.mpg"));
+    EXPECT_EQ(AllSong[1][colSpecialDel], "X");
+    EXPECT_EQ(Name(1), "X歌2");
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"特刪完成"});
+    EXPECT_FALSE(SpecialDeleteSong("00102"));
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"歌曲[X歌2]已經標示為特刪"});
+    ExpectListMatchesTable();
+
+    // Replacing its media brings the song back.
+    WriteBytes(root.File("new.mpg"), "new");
+    ui.answers = {true};
+    ASSERT_TRUE(ReplaceSongFile({root.File("new.mpg")}, "00102"));
+    EXPECT_EQ(Media("001/00102.mpg"), "new");
+    EXPECT_FALSE(Exists("001/00102.jpg"));
+    EXPECT_EQ(AllSong[1][colSpecialDel], "");
+    EXPECT_EQ(Name(1), "歌2");
+    ExpectListMatchesTable();
+}
+
+TEST_F(SongFilesTest, SpecialDeleteWithoutPlaceholderIsRefused) {
+    AddSongs(1);
+    std::filesystem::remove(root.File("000/000.jpg"));
+    EXPECT_FALSE(SpecialDeleteSong("00101"));
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"找不到" + root.File("000/000.jpg")});
+    EXPECT_EQ(AllSong[0][colSpecialDel], "");
+}
+
+TEST_F(SongFilesTest, ReplaceKeepsVolumeAndChannelAndTheSourcesExtension) {
+    AddSong("甲", ".mpg", "A", "1");
+    AddSong("乙");
+    WriteBytes(root.File("new.avi"), "new");
+    WriteBytes(root.File("bare"), "bare");
+    ui.answers = {true, true};
+    ASSERT_TRUE(ReplaceSongFile({root.File("new.avi")}, "00101"));
+    EXPECT_EQ(ui.Texts("ask").front(),
+              "注意:此動怍會以 " + root.File("new.avi") + " 取代 " + root.File("001/00101A1.mpg") + ". 確定要執行?");
+    EXPECT_EQ(Media("001/00101A1.avi"), "new");
+    EXPECT_FALSE(Exists("001/00101A1.mpg"));
+    ASSERT_TRUE(ReplaceSongFile({root.File("bare")}, "00102"));
+    EXPECT_EQ(Media("001/00102"), "bare");
+    EXPECT_FALSE(Exists("001/00102.mpg"));
+    EXPECT_EQ(ui.Texts("info"), (std::vector<std::string>{"取代完成", "取代完成"}));
+}
+
+TEST_F(SongFilesTest, ReplaceChecksSelectionAndReserve) {
+    AddSongs(1);
+    WriteBytes(root.File("new.mpg"), std::string(1000, 'n'));
+    EXPECT_FALSE(ReplaceSongFile({}, "00101"));
+    EXPECT_FALSE(ReplaceSongFile({root.File("new.mpg"), root.File("new.mpg")}, "00101"));
+    EXPECT_FALSE(ReplaceSongFile({root.File("new.mpg")}, ""));
+    EXPECT_EQ(ui.Texts("error"), (std::vector<std::string>{"請選取來源檔.", "請勿選取多個來源檔.", "請選取欲被取代的歌曲."}));
+
+    // Old item 5 bytes, new 1000: exactly the reserve is enough, one byte less is not.
+    SetFreeDiskBytesSource([](const std::string&) { return ReservedFreeSpace + 1000 - 5 - 1; });
+    ui.answers = {true, true};
+    EXPECT_FALSE(ReplaceSongFile({root.File("new.mpg")}, "00101"));
+    EXPECT_EQ(ui.Texts("error").back(),
+              "無法以 " + root.File("new.mpg") + " 取代 " + root.File("001/") + "00101.mpg, 剩餘的保留空間不足.");
+    EXPECT_EQ(Media("001/00101.mpg"), "00101");
+    SetFreeDiskBytesSource([](const std::string&) { return ReservedFreeSpace + 1000 - 5; });
+    EXPECT_TRUE(ReplaceSongFile({root.File("new.mpg")}, "00101"));
+}
+
+}  // namespace
+}  // namespace qv::test
