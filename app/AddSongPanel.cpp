@@ -69,8 +69,8 @@ AddSongPanel::AddSongPanel(QWidget* parent) : QWidget(parent) {
     singerCombo = new QComboBox(this);  // not editable: it only offers choices
     lineMaskEdit = new QLineEdit(this);
     wordCombo = new QComboBox(this);
-    for (const char* item : {"一字部", "二字部", "三字部", "四字部", "五字部", "六字部", "七字部", "八字部", "九字部",
-                             "十字部", "十字部以上"})
+    for (const char* item : {"一字部", "二字部", "三字部", "四字部", "五字部", "六字部", "七字部", "八字部",
+                             "九字部", "十字部", "十字部以上"})
         wordCombo->addItem(FromBig5(B5(item)));
     pingYingEdit = new QLineEdit(this);
     fuzzyCheck = new QCheckBox(FromBig5(B5("歌名模糊比對")), this);
@@ -142,7 +142,8 @@ QString AddSongPanel::Folder() const { return files_->rootPath(); }
 
 QStringList AddSongPanel::SelectedFiles() const {
     QModelIndexList rows = fileList->selectionModel()->selectedIndexes();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QStringList paths;
     for (const QModelIndex& index : rows) paths << files_->filePath(index);
     return paths;

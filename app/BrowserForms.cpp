@@ -16,12 +16,12 @@ namespace qv {
 
 bool IsRightClickOnBrowser(const QWidget* browser, const QObject* target, const QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        break;
-    default:
-        return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            break;
+        default:
+            return false;
     }
     if (static_cast<const QMouseEvent*>(event)->button() != Qt::RightButton) return false;
     if (!target->isWidgetType()) return false;
@@ -42,7 +42,8 @@ bool BrowserDialog::eventFilter(QObject* target, QEvent* event) {
 }
 
 void BrowserDialog::CentreOnDesktop() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void BrowserDialog::Navigate(const std::string& url) {

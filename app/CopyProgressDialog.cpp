@@ -14,8 +14,8 @@ CopyProgressDialog::~CopyProgressDialog() { delete dialog_; }
 void CopyProgressDialog::Begin(const std::string& source, const std::string& target, std::int64_t total) {
     delete dialog_;
     total_ = total > 0 ? total : 1;
-    const QString text = QFileInfo(QString::fromStdString(source)).fileName() + " -> " +
-                         QString::fromStdString(target);
+    const QString text =
+        QFileInfo(QString::fromStdString(source)).fileName() + " -> " + QString::fromStdString(target);
     dialog_ = new QProgressDialog(text, FromBig5(B5("取消")), 0, 1000, owner_);
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(0);
@@ -30,8 +30,6 @@ bool CopyProgressDialog::Step(std::int64_t done) {
     return !dialog_->wasCanceled();
 }
 
-void CopyProgressDialog::End() {
-    delete dialog_;
-}
+void CopyProgressDialog::End() { delete dialog_; }
 
 }  // namespace qv

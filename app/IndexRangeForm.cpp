@@ -18,12 +18,20 @@ namespace {
 // Keys that move, delete or leave the edit rather than type into it.
 bool IsEditingKey(int key) {
     switch (key) {
-    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Left: case Qt::Key_Right:
-    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Tab: case Qt::Key_Backtab:
-    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
-        return true;
-    default:
-        return false;
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            return true;
+        default:
+            return false;
     }
 }
 

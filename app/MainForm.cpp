@@ -80,10 +80,11 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     auto* layout = new QVBoxLayout(central);
 
     auto* filters = new QHBoxLayout;
-    ShowOnlyComboBox = NewComboBox("ShowOnlyComboBox",
-                                   {"顯示所有類別", "只顯示國語歌", "只顯示台語歌", "只顯示粵語歌", "只顯示英語歌",
-                                    "只顯示日語歌", "只顯示客語歌", "只顯示越語歌", "只顯示兒歌", "只顯示其他歌"},
-                                   central);
+    ShowOnlyComboBox =
+        NewComboBox("ShowOnlyComboBox",
+                    {"顯示所有類別", "只顯示國語歌", "只顯示台語歌", "只顯示粵語歌", "只顯示英語歌",
+                     "只顯示日語歌", "只顯示客語歌", "只顯示越語歌", "只顯示兒歌", "只顯示其他歌"},
+                    central);
     FavorComboBox = NewComboBox("FavorComboBox",
                                 {"顯示所有收藏", "只顯示流行歌曲", "只顯示我的最愛", "只顯示懷舊歌曲",
                                  "只顯示經典歌曲", "只顯示校園民歌", "只顯示HD高畫質"},
@@ -152,7 +153,8 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     StringGrid->setWordWrap(false);
     StringGrid->viewport()->installEventFilter(this);
     connect(StringGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, &TMainForm::HeaderClick);
-    connect(StringGrid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { LayoutPlayButtons(); });
+    connect(StringGrid->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { LayoutPlayButtons(); });
     Editors = new SongGridEditors(StringGrid);
     connect(Editors, &SongGridEditors::SongsChanged, this, [this] { StringGrid->viewport()->update(); });
     body_ = new QHBoxLayout;
@@ -200,7 +202,8 @@ void TMainForm::ResetPlayButtons() {
 void TMainForm::LayoutSongGrid() {
     ScreenDpi = screen() ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
     if (ScreenDpi > 96) resize(width() + 15, height());
-    for (int c = 0; c < GridColCount; ++c) StringGrid->setColumnWidth(c, SongGridModel::Widths96[c] * ScreenDpi / 96);
+    for (int c = 0; c < GridColCount; ++c)
+        StringGrid->setColumnWidth(c, SongGridModel::Widths96[c] * ScreenDpi / 96);
 }
 
 void TMainForm::ResetFilterControls() {
@@ -267,14 +270,16 @@ void TMainForm::LayoutPlayButtons() {
                 button->setFont(QFont(QStringLiteral("新細明體"), 10));
                 button->setStyleSheet(QStringLiteral("padding: 0px;"));
                 button->setFixedSize(width, 20);
-                if (MediaPreview) connect(button, &QPushButton::clicked, MediaPreview, &MediaPreviewPanel::PlayButtonClick);
+                if (MediaPreview)
+                    connect(button, &QPushButton::clicked, MediaPreview, &MediaPreviewPanel::PlayButtonClick);
                 playButtons_.push_back(button);
             }
             QPushButton* button = playButtons_[i];
             const QRect cell = StringGrid->visualRect(model_->index(r, colSongNo));
             button->move(cell.left() + 2, cell.top() + (cell.height() - button->height()) / 2);
             button->setText(model_->index(r, colSongNo).data().toString());
-            button->setToolTip(QStringLiteral("播放歌曲[%1]").arg(model_->index(r, colSongName).data().toString()));
+            button->setToolTip(
+                QStringLiteral("播放歌曲[%1]").arg(model_->index(r, colSongName).data().toString()));
             button->show();
         }
     }
@@ -316,10 +321,14 @@ void TMainForm::AntiSelectButtonClick() {
 
 void TMainForm::HeaderClick(int column) {
     if (ShownRows.empty()) return;
-    if (column == colSongName) HeaderSort(SortButton::Name);
-    else if (column == colSinger) HeaderSort(SortButton::Singer);
-    else if (column == colLanguage) HeaderSort(SortButton::Class);
-    else return;
+    if (column == colSongName)
+        HeaderSort(SortButton::Name);
+    else if (column == colSinger)
+        HeaderSort(SortButton::Singer);
+    else if (column == colLanguage)
+        HeaderSort(SortButton::Class);
+    else
+        return;
     RefreshRows();
 }
 

@@ -73,7 +73,8 @@ public slots:
     void N4Click();   // 檔案 / 關閉
     void N11Click();  // 說明 / 關於歌曲管理程式
     void SearchButtonClick();
-    void FilterControlChange();  // a filter box or check box changed: the search text goes, the view refilters
+    void
+    FilterControlChange();  // a filter box or check box changed: the search text goes, the view refilters
     void ClearSelectButtonClick();
     void AntiSelectButtonClick();
     void HeaderClick(int column);

@@ -44,7 +44,8 @@ MediaPreviewPanel::MediaPreviewPanel(QWidget* parent, const std::vector<std::str
     if (QGuiApplication::platformName() == "xcb") player_->SetWindow(video_->winId());
     // libVLC tells of an unplayable file on its own thread; the box is shown on the window's.
     player_->SetErrorHandler([this](const std::string& path) {
-        QMetaObject::invokeMethod(this, [path] { ReportUnplayable(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [path] { ReportUnplayable(path); }, Qt::QueuedConnection);
     });
     SetPreviewPlayer(player_.get());
 }

@@ -26,7 +26,8 @@ QPixmap DrawChart() {
     font.setBold(true);
     p.setFont(font);
     p.setPen(QColor(0x5D, 0x40, 0x37));
-    p.drawText(QRect(20, 24, 480, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("QV拼音法與英文字母對照表"));
+    p.drawText(QRect(20, 24, 480, 40), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("QV拼音法與英文字母對照表"));
     // The close mark under the invisible close area.
     const QRect close = TPingYingPicForm::DesignedCloseArea.adjusted(8, 8, -8, -8);
     p.setPen(QPen(QColor(0xB7, 0x1C, 0x1C), 3));
@@ -45,7 +46,8 @@ QPixmap DrawChart() {
         p.setPen(QColor(0x37, 0x47, 0x4F));
         const QString titles[] = {QStringLiteral("注音"), QStringLiteral("按鍵"), QStringLiteral("QV"),
                                   QStringLiteral("漢語")};
-        for (int c = 0; c < 4; ++c) p.drawText(QRect(x + cells[c], top - rowHeight - 4, 64, rowHeight), Qt::AlignCenter, titles[c]);
+        for (int c = 0; c < 4; ++c)
+            p.drawText(QRect(x + cells[c], top - rowHeight - 4, 64, rowHeight), Qt::AlignCenter, titles[c]);
         font.setBold(false);
         p.setFont(font);
         for (int r = 0; r < perColumn; ++r) {
@@ -54,9 +56,10 @@ QPixmap DrawChart() {
             const auto& row = rows[i];
             int y = top + r * rowHeight;
             if (r % 2 == 0) p.fillRect(QRect(x, y, columnWidth - 12, rowHeight), QColor(0xFF, 0xEC, 0xB3));
-            const QString texts[] = {FromBig5(row.bopomofo), QString(QChar(row.key)), QString(QChar(row.qvLetter)),
-                                     QString(QChar(row.cnLetter))};
-            for (int c = 0; c < 4; ++c) p.drawText(QRect(x + cells[c], y, 64, rowHeight), Qt::AlignCenter, texts[c]);
+            const QString texts[] = {FromBig5(row.bopomofo), QString(QChar(row.key)),
+                                     QString(QChar(row.qvLetter)), QString(QChar(row.cnLetter))};
+            for (int c = 0; c < 4; ++c)
+                p.drawText(QRect(x + cells[c], y, 64, rowHeight), Qt::AlignCenter, texts[c]);
         }
     }
     return picture;

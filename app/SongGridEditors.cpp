@@ -53,10 +53,17 @@ void SongGridEditors::StringGridClick(const QModelIndex& index) {
         return;
     }
     switch (ActionOfColumn(index.column())) {
-        case CellAction::ToggleMark: Finish(ToggleMarkCell(row, index.column())); break;
-        case CellAction::EditText: OpenTextEditor(index); break;
-        case CellAction::ChooseItem: OpenComboBox(index); break;
-        case CellAction::None: break;
+        case CellAction::ToggleMark:
+            Finish(ToggleMarkCell(row, index.column()));
+            break;
+        case CellAction::EditText:
+            OpenTextEditor(index);
+            break;
+        case CellAction::ChooseItem:
+            OpenComboBox(index);
+            break;
+        case CellAction::None:
+            break;
     }
 }
 

@@ -10,16 +10,19 @@
 namespace qv {
 
 const char* const SongGridModel::Titles[GridColCount] = {
-    "歌號", "歌名", "拼音", "字數", "歌星名", "優先", "歌星種類", "歌曲種類", "筆劃", "新進", "特刪", "流行",
-    "最愛", "懷舊", "經典", "國內照", "國外照", "音量", "聲道", "自播", "加歌日期", "選擇", "刪"};
+    "歌號",   "歌名", "拼音", "字數", "歌星名",   "優先", "歌星種類", "歌曲種類",
+    "筆劃",   "新進", "特刪", "流行", "最愛",     "懷舊", "經典",     "國內照",
+    "國外照", "音量", "聲道", "自播", "加歌日期", "選擇", "刪"};
 const int SongGridModel::Widths96[GridColCount] = {39, 164, 28, 28, 92, 32, 52, 52, 28, 28, 28, 28,
-                                                   28, 28, 28, 39,  39, 28, 28, 28, 57, 28, 20};
+                                                   28, 28,  28, 39, 39, 28, 28, 28, 57, 28, 20};
 
 int SongGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(ShownRows.size());
 }
 
-int SongGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : GridColCount; }
+int SongGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : GridColCount;
+}
 
 QVariant SongGridModel::data(const QModelIndex& index, int role) const {
     const int r = index.row();
@@ -46,7 +49,8 @@ void SongGridModel::Reload() {
 }
 
 void SongGridModel::RepaintColumn(int column) {
-    if (!ShownRows.empty()) emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+    if (!ShownRows.empty())
+        emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
 }  // namespace qv

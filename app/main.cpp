@@ -24,8 +24,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(qv::AppTitle());
 
-    // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left half-written.
-    // The handler is in place before start-up, so a signal during start-up closes the window once it is up.
+    // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left
+    // half-written. The handler is in place before start-up, so a signal during start-up closes the window
+    // once it is up.
     const bool signalsCaught = ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0;
     if (signalsCaught) {
         struct sigaction sa {};

@@ -112,7 +112,11 @@ std::vector<FieldList> FullLibrarySongs() {
         f[colSingerPriority] = r.Percent(10) ? std::to_string(r.Between(1, 9)) : "";
         f[colSingerClass] = duet ? "6" : std::to_string(r.Percent(80) ? r.Between(1, 3) : r.Between(4, 8));
         const int lang = r.Below(100);
-        f[colLanguage] = std::to_string(lang < 50 ? 1 : lang < 70 ? 2 : lang < 78 ? 3 : lang < 88 ? 4 : r.Between(5, 9));
+        f[colLanguage] = std::to_string(lang < 50   ? 1
+                                        : lang < 70 ? 2
+                                        : lang < 78 ? 3
+                                        : lang < 88 ? 4
+                                                    : r.Between(5, 9));
         f[colStrokes] = std::to_string(Big5StrokeCountOfFirstChar(f[colSongName]));
         f[colNewMark] = r.Percent(5) ? "*" : r.Percent(3) ? "@" : "";
         f[colSpecialDel] = r.Percent(1) ? "X" : "";

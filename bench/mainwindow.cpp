@@ -92,8 +92,12 @@ void BM_HeaderSortClick(benchmark::State& state) {
         Repaint(form);
     }
 }
-BENCHMARK(BM_HeaderSortClick)->Arg(qv::colSongName)->Arg(qv::colSinger)->Arg(qv::colLanguage)
-    ->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_HeaderSortClick)
+    ->Arg(qv::colSongName)
+    ->Arg(qv::colSinger)
+    ->Arg(qv::colLanguage)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30);
 
 }  // namespace
 

@@ -48,10 +48,18 @@ const std::vector<std::string>& SetUpSingersAndNames() {
         const std::string& known = qv::SingerNames[rng() % kSingers];
         std::string name;
         switch (i % 4) {
-            case 0: name = "01." + song + "_" + known; break;
-            case 1: name = song + "(Live)_" + Hanzis(rng, 3); break;
-            case 2: name = known + "&" + qv::SingerNames[rng() % kSingers] + "-" + song; break;
-            default: name = "Let It Be_" + known; break;
+            case 0:
+                name = "01." + song + "_" + known;
+                break;
+            case 1:
+                name = song + "(Live)_" + Hanzis(rng, 3);
+                break;
+            case 2:
+                name = known + "&" + qv::SingerNames[rng() % kSingers] + "-" + song;
+                break;
+            default:
+                name = "Let It Be_" + known;
+                break;
         }
         names.push_back("/media/songs/" + qv::Big5ToUtf8(name) + ".mpg");
     }

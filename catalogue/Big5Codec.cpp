@@ -15,7 +15,7 @@ namespace {
 // Code page 950 through glibc ("BIG5" and "CP950" both name it there); the kana block C6A1..C8FE
 // exists only in BIG5-HKSCS, which maps it like the Windows code page's user area the catalogue uses.
 struct Tables {
-    std::array<char32_t, 65536> toUnicode{};      // Big5 code -> code point, 0 = none
+    std::array<char32_t, 65536> toUnicode{};        // Big5 code -> code point, 0 = none
     std::unordered_map<char32_t, uint16_t> toBig5;  // code point -> Big5 code
 };
 
@@ -47,7 +47,8 @@ const Tables& GetTables() {
                 bool kana = code >= 0xC6A1 && code <= 0xC8FE;
                 iconv_t cd = kana ? hkscs : cp950;
                 if (cd == reinterpret_cast<iconv_t>(-1)) continue;
-                char32_t cp = DecodePair(cd, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+                char32_t cp =
+                    DecodePair(cd, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
                 if (cp == 0) continue;
                 t->toUnicode[code] = cp;
                 t->toBig5.emplace(cp, static_cast<uint16_t>(code));  // first (lowest) code wins

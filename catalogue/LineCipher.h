@@ -31,7 +31,7 @@ void UnscrambleBuffer(const uint8_t* source, uint8_t* target, uint16_t startKey,
 bool ScrambleFile(const std::string& sourcePath, const std::string& targetPath);
 
 std::string ScrambleToHex(const std::string& text, uint16_t startKey);
-std::string UnscrambleHex(const std::string& hex, uint16_t startKey);         // empty on a bad pair
+std::string UnscrambleHex(const std::string& hex, uint16_t startKey);        // empty on a bad pair
 std::string DescrambleHexString(const std::string& hex, uint16_t startKey);  // a bad pair is byte 0
 
 }  // namespace qv

@@ -27,8 +27,10 @@ constexpr std::string_view kCnAlphabet = "BPMFDTNLGKHJQXZCSRZCSAOEAAOAEAEYWYO";
 constexpr std::string_view kOwnAlphabet = "123456789abcdefghijklmnouwxyzAtqrsB";
 constexpr std::string_view kZhuyinKeys = "1qaz2wsxedcrfv5tgbyhn8ik,9ol.0p;/-ujm";
 constexpr std::string_view kOwnLetters = "123456789abcdefghijklmnopqrstuvwxyzAB";
-constexpr const char* kBopomofoByKey = "ㄅㄆㄇㄈㄉㄊㄋㄌㄍㄎㄏㄐㄑㄒㄓㄔㄕㄖㄗㄘㄙㄚㄛㄜㄝㄞㄟㄠㄡㄢㄣㄤㄥㄦㄧㄨㄩ";
-constexpr const char* kBopomofoByOwnLetter = "ㄅㄆㄇㄈㄉㄊㄋㄌㄍㄎㄏㄐㄑㄒㄓㄔㄕㄖㄗㄘㄙㄚㄛㄜㄝㄧㄨㄩㄦㄞㄟㄠㄡㄢㄣㄤㄥ";
+constexpr const char* kBopomofoByKey =
+    "ㄅㄆㄇㄈㄉㄊㄋㄌㄍㄎㄏㄐㄑㄒㄓㄔㄕㄖㄗㄘㄙㄚㄛㄜㄝㄞㄟㄠㄡㄢㄣㄤㄥㄦㄧㄨㄩ";
+constexpr const char* kBopomofoByOwnLetter =
+    "ㄅㄆㄇㄈㄉㄊㄋㄌㄍㄎㄏㄐㄑㄒㄓㄔㄕㄖㄗㄘㄙㄚㄛㄜㄝㄧㄨㄩㄦㄞㄟㄠㄡㄢㄣㄤㄥ";
 // Keypad key and place of each symbol, in the order of kBopomofoByKey.
 constexpr const char* kKeypadByKey[] = {"11", "12", "13", "14", "21", "22", "23", "24", "31", "32",
                                         "33", "41", "42", "43", "51", "52", "53", "54", "61", "62",
@@ -77,7 +79,8 @@ private:
         return at;
     }
     bool Unchanged(const std::vector<std::string>& list) const {
-        if (index_.empty() || list.size() != size_ || static_cast<const void*>(list.data()) != data_) return false;
+        if (index_.empty() || list.size() != size_ || static_cast<const void*>(list.data()) != data_)
+            return false;
         for (const auto& [i, text] : sample_)
             if (list[i] != text) return false;
         return true;
@@ -86,7 +89,9 @@ private:
         index_.assign(65536, -1);
         for (std::size_t i = list.size(); i-- > 0;) {  // backwards: the first entry wins
             const std::string& c = list[i];
-            if (c.size() == 2) index_[static_cast<unsigned char>(c[0]) * 256u + static_cast<unsigned char>(c[1])] = static_cast<int32_t>(i);
+            if (c.size() == 2)
+                index_[static_cast<unsigned char>(c[0]) * 256u + static_cast<unsigned char>(c[1])] =
+                    static_cast<int32_t>(i);
         }
         data_ = list.data();
         size_ = list.size();
@@ -271,7 +276,8 @@ std::vector<PinyinChartRow> PinyinLetterChart() {
     std::vector<PinyinChartRow> rows;
     for (std::size_t i = 0; i < kZhuyinKeys.size(); ++i) {
         char key = kZhuyinKeys[i];
-        rows.push_back({SymbolAt(symbols, i), key, LetterOfKey(key, 0), LetterOfKey(key, 1), LetterOfKey(key, 2)});
+        rows.push_back(
+            {SymbolAt(symbols, i), key, LetterOfKey(key, 0), LetterOfKey(key, 1), LetterOfKey(key, 2)});
     }
     return rows;
 }

@@ -30,7 +30,9 @@ std::string Part(const std::string& line, size_t from, size_t to) {
     if (from > line.size()) return {};
     return line.substr(from - 1, to - from + 1);
 }
-std::string Tail(const std::string& line, size_t from) { return from > line.size() ? std::string() : line.substr(from - 1); }
+std::string Tail(const std::string& line, size_t from) {
+    return from > line.size() ? std::string() : line.substr(from - 1);
+}
 
 int LanguageRank(int row) {
     int code = Number(row, colLanguage);
@@ -159,9 +161,7 @@ int CompareSingerGroupsFirst(int a, int b) {
 
 int CompareSingerWordsStrokes(int a, int b) { return SingerWordsStrokes(a, b); }
 
-int CompareLowerLanguage(int a, int b) {
-    return LocaleCompare(Lower(a, colLanguage), Lower(b, colLanguage));
-}
+int CompareLowerLanguage(int a, int b) { return LocaleCompare(Lower(a, colLanguage), Lower(b, colLanguage)); }
 
 int CompareClassGroupsFirst(int a, int b) {
     if (int c = GroupsFirst(a, b)) return c;
@@ -259,9 +259,15 @@ void HeaderSort(SortButton button) {
     int* state;
     int column;
     switch (button) {
-        case SortButton::Name: state = &NameSortState, column = colSongName; break;
-        case SortButton::Singer: state = &SingerSortState, column = colSinger; break;
-        default: state = &ClassSortState, column = colLanguage; break;
+        case SortButton::Name:
+            state = &NameSortState, column = colSongName;
+            break;
+        case SortButton::Singer:
+            state = &SingerSortState, column = colSinger;
+            break;
+        default:
+            state = &ClassSortState, column = colLanguage;
+            break;
     }
     *state = (*state + 1) % 3;
     if (*state == 0) {
@@ -280,7 +286,8 @@ void HeaderSort(SortButton button) {
         std::sort(ShownRows.begin(), ShownRows.end(), bookOrder);
         return;
     }
-    std::sort(ShownRows.begin(), ShownRows.end(), [&](int a, int b) { return keys.lower[a] < keys.lower[b]; });
+    std::sort(ShownRows.begin(), ShownRows.end(),
+              [&](int a, int b) { return keys.lower[a] < keys.lower[b]; });
     SortGroupRuns.assign(AllSong.size(), 0);
     size_t start = 0;
     auto closeRun = [&](size_t end) {
@@ -302,8 +309,10 @@ void HeaderSort(SortButton button) {
 std::string DisplayCell(int row, int column) {
     const std::string& v = Cell(row, column);
     switch (column) {
-        case colSingerClass: return SingerClassNameOfCode(SafeStrToInt(v));
-        case colLanguage: return LanguageNameOfCode(SafeStrToInt(v));
+        case colSingerClass:
+            return SingerClassNameOfCode(SafeStrToInt(v));
+        case colLanguage:
+            return LanguageNameOfCode(SafeStrToInt(v));
         case colVolume:
             if (v.empty() || v == " ") return v;
             if (v.size() == 1 && v[0] >= '1' && v[0] <= '9') return v;
@@ -313,8 +322,10 @@ std::string DisplayCell(int row, int column) {
             if (v == "0") return B5("左");
             if (v == "1") return B5("右");
             return v;
-        case colNewMark: return v == "@" ? B5("◎") : v;
-        default: return v;
+        case colNewMark:
+            return v == "@" ? B5("◎") : v;
+        default:
+            return v;
     }
 }
 

@@ -37,8 +37,7 @@ int CompareLineByCodeAndPrefix(const std::vector<std::string>& lines, int a, int
 // Sorts a list of items with a three-way compare (unstable, like the platform list's quicksort).
 void SortItems(std::vector<int>& items, const std::function<int(int, int)>& compare);
 // Sorts line indices 0..n-1 of a line list; the list itself is reordered to match.
-void SortLines(std::vector<std::string>& lines,
-               int (*compare)(const std::vector<std::string>&, int, int));
+void SortLines(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int));
 
 // Header sort states, one per sort button: 0 song-table order, 1 groups first, 2 book-like order.
 extern int NameSortState;

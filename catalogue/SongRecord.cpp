@@ -119,7 +119,9 @@ bool IsValidVolume(const std::string& volume) {
     return volume.empty() || (volume[0] >= 'A' && volume[0] <= 'F') || IsInteger(volume);
 }
 
-bool IsValidDate(const std::string& date) { return date.empty() || (date.back() >= '0' && date.back() <= '9'); }
+bool IsValidDate(const std::string& date) {
+    return date.empty() || (date.back() >= '0' && date.back() <= '9');
+}
 
 bool IsPlainList(const std::vector<std::string_view>& lines) {
     return !lines.empty() && IsInteger(std::string(lines[0].substr(0, 5)));
@@ -167,7 +169,8 @@ std::string FieldMessage(size_t lineIndex, const std::string& songNo, const char
 
 class FileHandle {
 public:
-    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {}
+    explicit FileHandle(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {}
     ~FileHandle() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -408,8 +411,8 @@ bool UpgradeSongFileLayout() {
         if (line.empty()) break;
         if (line.size() < 98) continue;  // too short to hold a song; the lines after it still count
         if (layout == Layout::Unknown) {
-            const bool a = line[69] == ';' && line[86] == ';' && line[88] == ';' && line[90] == ';' &&
-                           line[93] == ';';
+            const bool a =
+                line[69] == ';' && line[86] == ';' && line[88] == ';' && line[90] == ';' && line[93] == ';';
             layout = a ? Layout::A : Layout::B;
         }
         if (layout == Layout::A) {
@@ -419,8 +422,10 @@ bool UpgradeSongFileLayout() {
                 s += " ; ; ; ;";
             }
             // The old class codes 3 and 4 are today's 1 and 2.
-            if (s[87] == '3') s[87] = '1';
-            else if (s[87] == '4') s[87] = '2';
+            if (s[87] == '3')
+                s[87] = '1';
+            else if (s[87] == '4')
+                s[87] = '2';
             out += part(s, 0, 67);
             out += std::string(10, ' ') + ";";
             out += part(s, 67, 20);

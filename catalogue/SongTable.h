@@ -44,7 +44,7 @@ using FieldList = std::vector<std::string>;
 
 extern std::vector<SongRow> AllSong;  // AllSong.size() == AllSongCount outside a load
 extern int AllSongCount;
-extern std::vector<int> ShownRows;    // grid row k (k >= 1) shows AllSong[ShownRows[k - 1]]
+extern std::vector<int> ShownRows;  // grid row k (k >= 1) shows AllSong[ShownRows[k - 1]]
 
 // Rebuilds ShownRows from the filters (collection 0 = none, 1..6; language 0 = all) and refreshes the view;
 // the header sort states (SongOrder.h) become 0, as after every rebuild of ShownRows.

@@ -109,8 +109,8 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 bool CopyWholeFile(const std::string& from, const std::string& to, bool replace) {
     std::error_code ec;
-    auto option = replace ? std::filesystem::copy_options::overwrite_existing
-                          : std::filesystem::copy_options::none;
+    auto option =
+        replace ? std::filesystem::copy_options::overwrite_existing : std::filesystem::copy_options::none;
     return std::filesystem::copy_file(from, to, option, ec) && !ec;
 }
 

@@ -39,9 +39,9 @@ constexpr size_t StatusNameCut = 18;
 
 AddSongHooks g_hooks;
 
-const std::array<const char*, 16> MediaExtensions{".mpg", ".mpeg", ".dat", ".avi", ".asf", ".vod",
-                                                  ".vd1", ".vd2", ".rmvb", ".vob", ".ts",  ".tp",
-                                                  ".mkv", ".mp4", ".flv",  ".mov"};
+const std::array<const char*, 16> MediaExtensions{".mpg", ".mpeg", ".dat",  ".avi", ".asf", ".vod",
+                                                  ".vd1", ".vd2",  ".rmvb", ".vob", ".ts",  ".tp",
+                                                  ".mkv", ".mp4",  ".flv",  ".mov"};
 
 std::string LowerAscii(std::string text) {
     for (char& c : text)
@@ -71,8 +71,9 @@ NameParseSettings ParseSettings() {
 }
 
 // The 26 fields of a new song; the number is left to AddSongFile.
-FieldList NewSongFields(const std::string& name, const std::string& pinyin, int wordCount, const std::string& singer,
-                        int singerClass, int language, const std::string& strokes) {
+FieldList NewSongFields(const std::string& name, const std::string& pinyin, int wordCount,
+                        const std::string& singer, int singerClass, int language,
+                        const std::string& strokes) {
     FieldList f(AllSongColCount);
     f[colSongName] = name;
     f[colPinyin] = pinyin;
@@ -127,7 +128,8 @@ int SingerSuffixClass(const std::string& entry) {
     const auto& names = SingerClassNames();
     for (int k = 0; k < static_cast<int>(names.size()); ++k) {
         const std::string suffix = "(" + names[k] + ")";
-        if (entry.size() >= suffix.size() && entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) == 0)
+        if (entry.size() >= suffix.size() &&
+            entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) == 0)
             return k + 1;
     }
     return 5;
@@ -204,7 +206,8 @@ FieldList BuildNewSongFields(const AddPanel& panel) {
 bool AddSongFile(FieldList& fields, const std::string& source, bool picture) {
     fields.resize(std::max<size_t>(fields.size(), AllSongColCount));
     const int volume = setup::DefaultSongVolumn;
-    fields[colVolume] = volume >= 1 && volume <= 15 ? VolumeCodes[static_cast<size_t>(volume)] : std::string();
+    fields[colVolume] =
+        volume >= 1 && volume <= 15 ? VolumeCodes[static_cast<size_t>(volume)] : std::string();
 
     const std::string songNo = NextSongNumber(AllSongCount > 0 ? AllSong[AllSongCount - 1][colSongNo] : "");
     if (songNo.empty()) return false;
@@ -247,9 +250,10 @@ bool AddSelectedSong(AddPanel& panel) {
     std::string source;
     if (picture) {
         const std::string folderName = Utf8ToBig5(LastComponent(panel.folder));
-        const bool yes = g_hooks.askPictureFolder
-                             ? g_hooks.askPictureFolder(folderName)
-                             : UI().AskYesNo(B5("將加入[") + folderName + B5("]資料夾為照片點播. 確定要新增?"));
+        const bool yes =
+            g_hooks.askPictureFolder
+                ? g_hooks.askPictureFolder(folderName)
+                : UI().AskYesNo(B5("將加入[") + folderName + B5("]資料夾為照片點播. 確定要新增?"));
         if (!yes) return false;
         panel.songName = folderName;
         panel.singer = B5("佚名");
@@ -272,11 +276,14 @@ bool AddSelectedSong(AddPanel& panel) {
     if (!picture) {
         if (source.empty()) return Refuse("請選取歌曲影音檔!");
         if (IsTmpgEncMpeg(source) &&
-            !UI().AskYesNo(B5("此檔案編碼特殊, QV02系列點歌機可能會播放不順, 建議重新轉檔後再加入. 確定要新增?")))
+            !UI().AskYesNo(
+                B5("此檔案編碼特殊, QV02系列點歌機可能會播放不順, 建議重新轉檔後再加入. 確定要新增?")))
             return false;
     }
-    if (!IsValidSongText(panel.songName)) return Refuse("歌名中有不合法的字元, 強行加入可能會造成點歌機當機.");
-    if (!IsValidSongText(panel.singer)) return Refuse("歌手名稱中有不合法的字元, 強行加入可能會造成點歌機當機.");
+    if (!IsValidSongText(panel.songName))
+        return Refuse("歌名中有不合法的字元, 強行加入可能會造成點歌機當機.");
+    if (!IsValidSongText(panel.singer))
+        return Refuse("歌手名稱中有不合法的字元, 強行加入可能會造成點歌機當機.");
 
     FieldList fields = BuildNewSongFields(panel);
     if (picture) fields[colDomesticPhoto] = "*";
@@ -391,9 +398,9 @@ BatchAddResult AddSongsInBatch(const AddPanel& panel) {
 
 std::vector<std::string> BatchReportLines(const BatchAddResult& r) {
     std::vector<std::string> lines;
-    lines.push_back(B5("批量加") + std::to_string(r.sources) + B5("首歌,成功") + std::to_string(r.succeeded.size()) +
-                    B5("首,警示") + std::to_string(r.warned.size()) + B5("首,失敗") +
-                    std::to_string(r.failed.size()) + B5("首"));
+    lines.push_back(B5("批量加") + std::to_string(r.sources) + B5("首歌,成功") +
+                    std::to_string(r.succeeded.size()) + B5("首,警示") + std::to_string(r.warned.size()) +
+                    B5("首,失敗") + std::to_string(r.failed.size()) + B5("首"));
     lines.push_back(B5("--------失敗歌曲--------"));
     lines.insert(lines.end(), r.failed.begin(), r.failed.end());
     lines.push_back(B5(setup::IsBatchAddIncludeWarningSong ? "--------*警示歌曲已加入*--------"

@@ -27,9 +27,9 @@ struct AddPanel {
 // What the adding commands need from the main window; members left empty do nothing, except
 // askPictureFolder and showBatchReport, which fall back to the plain boxes of UI().
 struct AddSongHooks {
-    std::function<void()> resetFilters;        // untick the special-delete and new-song filters, combos to 0
-    std::function<void()> refreshGridToEnd;    // rebuild the list view and scroll to its last row
-    std::function<bool(const std::string& folderName)> askPictureFolder;  // the picture-folder dialog
+    std::function<void()> resetFilters;      // untick the special-delete and new-song filters, combos to 0
+    std::function<void()> refreshGridToEnd;  // rebuild the list view and scroll to its last row
+    std::function<bool(const std::string& folderName)> askPictureFolder;         // the picture-folder dialog
     std::function<void(const std::vector<std::string>& lines)> showBatchReport;  // the report window
 };
 AddSongHooks& TheAddSongHooks();

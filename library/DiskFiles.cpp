@@ -194,7 +194,8 @@ CopyResult CopyFileWithProgress(const std::string& source, const std::string& ta
 
     if (!out.Close() && result == CopyResult::Copied) result = CopyResult::Failed;
     if (result == CopyResult::Copied) {
-        const bool placed = replace ? ::rename(temp.c_str(), target.c_str()) == 0 : RenameNoReplace(temp, target);
+        const bool placed =
+            replace ? ::rename(temp.c_str(), target.c_str()) == 0 : RenameNoReplace(temp, target);
         if (!placed) result = CopyResult::Failed;
     }
     if (result != CopyResult::Copied) ::unlink(temp.c_str());

@@ -20,7 +20,8 @@ Edition CurrentEdition() {
 }
 
 std::vector<std::string> RemovedMenuItems(Edition edition, bool ztModelEnabled) {
-    // Disk reorganisation, library-disk choice, the 500 folders, the pinyin chart and the updater: no edition.
+    // Disk reorganisation, library-disk choice, the 500 folders, the pinyin chart and the updater: no
+    // edition.
     std::vector<std::string> removed{"N24", "N23", "N5001", "QV1", "N14"};
     auto add = [&](std::initializer_list<const char*> names) {
         for (const char* name : names) removed.emplace_back(name);
@@ -30,8 +31,11 @@ std::vector<std::string> RemovedMenuItems(Edition edition, bool ztModelEnabled) 
             add({"N2", "N3", "OK1", "N900GX1", "QV21", "QV22", "N31", "N27", "N13", "songlisttxtsong1txt1"});
             if (!ztModelEnabled) add({"ZT1", "ZT2"});
             break;
-        case Edition::Advanced: add({"N900GX1", "QV21", "N31", "songlisttxtsong1txt1"}); break;
-        case Edition::Server: break;
+        case Edition::Advanced:
+            add({"N900GX1", "QV21", "N31", "songlisttxtsong1txt1"});
+            break;
+        case Edition::Server:
+            break;
     }
     return removed;
 }

@@ -43,12 +43,14 @@ TextMark FirstMarkInTableOrder(const std::string& text, const char* const (&tabl
     for (std::size_t k = 0; k < N; ++k) {
         const std::string& mark = B5(table[k]);
         std::size_t p = FindAligned(text, mark);
-        if (p != std::string::npos) return {static_cast<int>(p) + 1, static_cast<int>(k) + 1, static_cast<int>(mark.size())};
+        if (p != std::string::npos)
+            return {static_cast<int>(p) + 1, static_cast<int>(k) + 1, static_cast<int>(mark.size())};
     }
     return {};
 }
 
-std::string ReplaceAligned(const std::string& text, const std::string& from, const std::string& to, bool firstOnly) {
+std::string ReplaceAligned(const std::string& text, const std::string& from, const std::string& to,
+                           bool firstOnly) {
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
@@ -84,7 +86,9 @@ std::string CleanNameMarks(std::string name) {
     return name;
 }
 
-std::string OrDefault(const std::string& text, const std::string& fallback) { return text.empty() ? fallback : text; }
+std::string OrDefault(const std::string& text, const std::string& fallback) {
+    return text.empty() ? fallback : text;
+}
 
 int ClampCode(int code, int last) { return code >= 1 && code <= last ? code : 5; }
 
@@ -201,7 +205,9 @@ std::size_t FindAligned(const std::string& text, const std::string& needle, std:
 
 int SexWordClass(const std::string& text) { return WordCode(text, kSexWords, std::size(kSexWords)); }
 
-int LanguageWordCode(const std::string& text) { return WordCode(text, kLanguageWords, std::size(kLanguageWords)); }
+int LanguageWordCode(const std::string& text) {
+    return WordCode(text, kLanguageWords, std::size(kLanguageWords));
+}
 
 TextMark FindNameSeparator(const std::string& text) { return FirstMarkInTableOrder(text, kNameSeparators); }
 
@@ -242,7 +248,8 @@ DuetSingers SplitDuetSingers(const std::string& text) {
     DuetSingers d;
     SplitSingerPair(text, d.first, d.second);
     SingerMatch first = FindSingerInText(d.first);
-    d.firstClass = first.position > 0 && first.singerClass != 5 && first.singerClass != 6 ? first.singerClass : 1;
+    d.firstClass =
+        first.position > 0 && first.singerClass != 5 && first.singerClass != 6 ? first.singerClass : 1;
     SingerMatch second = FindSingerInText(d.second);
     if (second.position > 0 && second.singerClass != 5 && second.singerClass != 6)
         d.secondClass = second.singerClass;
@@ -341,19 +348,22 @@ void ParseFieldFileName(const std::string& text, ParsedSongName& out) {
     if (u1 == std::string::npos) return;
     out.name = OrDefault(text.substr(0, u1), NoSongName());
     std::size_t u2 = FindAligned(text, "_", u1 + 1);
-    std::string singer = AmpersandToBlank(text.substr(u1 + 1, u2 == std::string::npos ? std::string::npos : u2 - u1 - 1));
+    std::string singer =
+        AmpersandToBlank(text.substr(u1 + 1, u2 == std::string::npos ? std::string::npos : u2 - u1 - 1));
     out.recognised = FindSingerInText(singer).position > 0;
     out.singer = OrDefault(singer, UnknownSinger());
     if (u2 == std::string::npos) return;
     std::size_t u3 = FindAligned(text, "_", u2 + 1);
-    out.singerClass = SexWordClass(text.substr(u2 + 1, u3 == std::string::npos ? std::string::npos : u3 - u2 - 1));
+    out.singerClass =
+        SexWordClass(text.substr(u2 + 1, u3 == std::string::npos ? std::string::npos : u3 - u2 - 1));
     if (u3 != std::string::npos) out.language = LanguageWordCode(text.substr(u3 + 1));
 }
 
 namespace {
 
 // Forms 2 and 3: the file part "name_singer.ext" under two word folders.
-void ParseWordFolders(const std::string& path, std::size_t classUp, std::size_t languageUp, ParsedSongName& out) {
+void ParseWordFolders(const std::string& path, std::size_t classUp, std::size_t languageUp,
+                      ParsedSongName& out) {
     std::vector<std::string> parts = SplitPath(path);
     const std::string& file = parts.back();
     int folderClass = SexWordClass(FolderAbove(parts, classUp));
@@ -378,9 +388,13 @@ std::string SingerFromText(const std::string& text) {
 
 }  // namespace
 
-void ParseLanguageSexFolders(const std::string& path, ParsedSongName& out) { ParseWordFolders(path, 1, 2, out); }
+void ParseLanguageSexFolders(const std::string& path, ParsedSongName& out) {
+    ParseWordFolders(path, 1, 2, out);
+}
 
-void ParseSexLanguageFolders(const std::string& path, ParsedSongName& out) { ParseWordFolders(path, 2, 1, out); }
+void ParseSexLanguageFolders(const std::string& path, ParsedSongName& out) {
+    ParseWordFolders(path, 2, 1, out);
+}
 
 void ParseSingerFolders(const std::string& path, ParsedSongName& out) {
     std::vector<std::string> parts = SplitPath(path);
@@ -400,7 +414,8 @@ void ParseCustomFolders(const std::string& path, const NameParseSettings& settin
     }
     std::vector<int> codes;
     for (int k = 0; k < 3; ++k)
-        if (settings.selfDefine[k] != -1 && settings.selfDefine[k] != 0) codes.push_back(settings.selfDefine[k]);
+        if (settings.selfDefine[k] != -1 && settings.selfDefine[k] != 0)
+            codes.push_back(settings.selfDefine[k]);
     codes.push_back(fileLayout);
     std::vector<std::string> parts = SplitPath(path);
 
@@ -428,10 +443,17 @@ void ParseCustomFolders(const std::string& path, const NameParseSettings& settin
     for (std::size_t up = 1; up < pairs; ++up) {
         const std::string& folder = FolderAbove(parts, up);
         switch (codes[codes.size() - 1 - up]) {
-            case 1: out.language = LanguageWordCode(folder); break;
-            case 2: folderClass = SexWordClass(folder); break;
-            case 3: singer = folder; break;
-            default: break;
+            case 1:
+                out.language = LanguageWordCode(folder);
+                break;
+            case 2:
+                folderClass = SexWordClass(folder);
+                break;
+            case 3:
+                singer = folder;
+                break;
+            default:
+                break;
         }
     }
     out.name = OrDefault(name, NoSongName());
@@ -454,20 +476,26 @@ void ParseCustomFileName(const std::string& text, const NameParseSettings& setti
 
     std::vector<int> codes;
     for (int k = 4; k < 8; ++k)
-        if (settings.selfDefine[k] != -1 && settings.selfDefine[k] != 0) codes.push_back(settings.selfDefine[k]);
+        if (settings.selfDefine[k] != -1 && settings.selfDefine[k] != 0)
+            codes.push_back(settings.selfDefine[k]);
     int folderClass = 5;
     for (std::size_t k = 0; k < codes.size() && k < fields.size(); ++k) {
         const std::string& field = fields[k];
         switch (codes[k]) {
-            case 1: out.language = LanguageWordCode(field); break;
-            case 2: folderClass = SexWordClass(field); break;
+            case 1:
+                out.language = LanguageWordCode(field);
+                break;
+            case 2:
+                folderClass = SexWordClass(field);
+                break;
             case 3:
                 if (!field.empty()) out.singer = AmpersandToBlank(field);
                 break;
             case 4:
                 if (!field.empty()) out.name = field;
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     out.singerClass = ClassOrSingerClass(folderClass, out.singer);
@@ -481,16 +509,34 @@ bool ParseSongFileNameBig5(const std::string& path, const NameParseSettings& set
     file = ReplaceSingleByteChar(file, '-', '_');
 
     switch (settings.songNameFormat) {
-        case 0: ParseOriginalFileName(StripTrackNumber(file, 1), out); break;
-        case 1: ParseFieldFileName(file, out); break;
-        case 2: ParseLanguageSexFolders(path, out); break;
-        case 3: ParseSexLanguageFolders(path, out); break;
+        case 0:
+            ParseOriginalFileName(StripTrackNumber(file, 1), out);
+            break;
+        case 1:
+            ParseFieldFileName(file, out);
+            break;
+        case 2:
+            ParseLanguageSexFolders(path, out);
+            break;
+        case 3:
+            ParseSexLanguageFolders(path, out);
+            break;
         case 4:
-        case 5: ParseSingerFolders(path, out); break;
-        case 6: ParseCustomFolders(path, settings, out); break;
-        case 7: ParseCustomFileName(file, settings, out); break;
-        case 8: ParseOriginalFileName(StripTrackNumber(file, 2), out); break;
-        default: out.recognised = false; break;
+        case 5:
+            ParseSingerFolders(path, out);
+            break;
+        case 6:
+            ParseCustomFolders(path, settings, out);
+            break;
+        case 7:
+            ParseCustomFileName(file, settings, out);
+            break;
+        case 8:
+            ParseOriginalFileName(StripTrackNumber(file, 2), out);
+            break;
+        default:
+            out.recognised = false;
+            break;
     }
     return out.recognised;
 }

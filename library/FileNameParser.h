@@ -11,7 +11,7 @@ namespace qv {
 
 // The name-form settings the parser needs; the caller fills them from the settings store.
 struct NameParseSettings {
-    int songNameFormat = 0;                                    // SongNameFormat 0..8
+    int songNameFormat = 0;                                         // SongNameFormat 0..8
     std::array<int, 8> selfDefine{-1, -1, -1, -1, -1, -1, -1, -1};  // SelfDefine1..SelfDefine8
 };
 

@@ -57,7 +57,8 @@ std::string MediaItemNameFor(const std::string& songNo, const std::string& item,
     std::string name = songNo.substr(0, 5);
     if (isSet(volume) || isSet(channel)) {
         char v = '9';
-        if (volume.size() == 1 && ((volume[0] >= '1' && volume[0] <= '9') || (volume[0] >= 'A' && volume[0] <= 'F')))
+        if (volume.size() == 1 &&
+            ((volume[0] >= '1' && volume[0] <= '9') || (volume[0] >= 'A' && volume[0] <= 'F')))
             v = volume[0];
         else if (const int n = SafeStrToInt(volume); n >= 10 && n <= 15)
             v = static_cast<char>(n + 55);
@@ -117,8 +118,9 @@ void StoreNameKeys(int row) {
     const std::string name = AllSong[row][colSongName];
     SetAllSongCell(row, colStrokes, Decimal(Big5StrokeCountOfFirstChar(name)));
     SetAllSongCell(row, colWordCount, Decimal(std::min(CountSongWords(name), kMaxWordCount)));
-    SetAllSongCell(row, colPinyin, AllSong[row][colLanguage] == "6" ? MakeJapanesePinyin(name, setup::PingYing)
-                                                                   : MakePinyin(name, setup::PingYing));
+    SetAllSongCell(row, colPinyin,
+                   AllSong[row][colLanguage] == "6" ? MakeJapanesePinyin(name, setup::PingYing)
+                                                    : MakePinyin(name, setup::PingYing));
 }
 
 // A new singer brings its word count and strokes, which the singer sort reads (memory only).
@@ -162,17 +164,21 @@ CellAction ActionOfColumn(int column) {
         case colForeignPhoto:
         case colSelfPlay:
         case colSelect:
-        case colDeleteSelect: return CellAction::ToggleMark;
+        case colDeleteSelect:
+            return CellAction::ToggleMark;
         case colSongName:
         case colPinyin:
         case colWordCount:
-        case colSinger: return CellAction::EditText;
+        case colSinger:
+            return CellAction::EditText;
         case colSingerPriority:
         case colSingerClass:
         case colLanguage:
         case colVolume:
-        case colChannel: return CellAction::ChooseItem;
-        default: return CellAction::None;
+        case colChannel:
+            return CellAction::ChooseItem;
+        default:
+            return CellAction::None;
     }
 }
 
@@ -246,7 +252,8 @@ ComboChoices ComboChoicesOf(const CellEdit& edit) {
             c.dropDownRows = 9;
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return c;
 }
@@ -314,11 +321,14 @@ EditResult CommitComboEdit(const CellEdit& edit, int itemIndex, const std::strin
             value = Decimal(itemIndex + 1);
             ForgetLastChoices();
             break;
-        default: ForgetLastChoices(); break;
+        default:
+            ForgetLastChoices();
+            break;
     }
 
     const SongRow& song = AllSong[row];
-    if (edit.column == colLanguage && RefuseDuplicate(song[colSongName], song[colSinger], edit.songNo, value)) {
+    if (edit.column == colLanguage &&
+        RefuseDuplicate(song[colSongName], song[colSinger], edit.songNo, value)) {
         result.outcome = EditOutcome::KeepEditing;
         return result;
     }

@@ -71,6 +71,8 @@ void SetPreviewBalance(int balance) {
         UI().ShowErrorBox(B5("播放機無法切換聲道"));
 }
 
-void ReportUnplayable(const std::string& path) { UI().ShowErrorBox(B5("無法播放影音檔:") + Utf8ToBig5(path)); }
+void ReportUnplayable(const std::string& path) {
+    UI().ShowErrorBox(B5("無法播放影音檔:") + Utf8ToBig5(path));
+}
 
 }  // namespace qv

@@ -23,7 +23,8 @@ CREATE TABLE ktv_singer (
 
 bool WriteDatabase(const std::string& path) {
     sqlite3* db = nullptr;
-    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK &&
+    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+                  SQLITE_OK &&
               sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
     if (sqlite3_close(db) != SQLITE_OK) ok = false;
     return ok;

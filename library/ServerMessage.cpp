@@ -176,7 +176,8 @@ bool StartUpdater() {
     std::error_code error;
     fs::path folder = fs::absolute(AppDir, error);
     if (error) folder = AppDir;
-    if (StartProgram((folder / "updater.exe").string(), {OwnVersionText, "QV03"}, folder.string())) return true;
+    if (StartProgram((folder / "updater.exe").string(), {OwnVersionText, "QV03"}, folder.string()))
+        return true;
     UI().ShowErrorBox(B5("無法執行自動更新工具 updater.exe"));
     return false;
 }

@@ -65,7 +65,8 @@ std::string MissingItemText(const char* what, const std::string& folder, const s
 }
 
 // what + from + "到" + to + "錯誤.": the delete's texts run together, the replace's have blanks between.
-std::string RenameErrorText(const char* what, const std::string& from, const std::string& to, bool spaced = false) {
+std::string RenameErrorText(const char* what, const std::string& from, const std::string& to,
+                            bool spaced = false) {
     const std::string gap = spaced ? " " : "";
     return B5(what) + gap + Shown(from) + gap + B5("到") + gap + Shown(to) + gap + B5("錯誤.");
 }
@@ -182,7 +183,8 @@ std::string FindFileByPrefix(const std::string& folder, const std::string& songN
 }
 
 char VolumeChar(const std::string& volume) {
-    if (volume.size() == 1 && ((volume[0] >= '1' && volume[0] <= '9') || (volume[0] >= 'A' && volume[0] <= 'F')))
+    if (volume.size() == 1 &&
+        ((volume[0] >= '1' && volume[0] <= '9') || (volume[0] >= 'A' && volume[0] <= 'F')))
         return volume[0];
     if (volume.size() == 2 && volume[0] == '1' && volume[1] >= '0' && volume[1] <= '5')
         return static_cast<char>('A' + (volume[1] - '0'));
@@ -234,7 +236,8 @@ bool ReorderSongFolder(const std::string& folderArg) {
 
     // Only a folder LibraryRoot/DDD holds songs: compare the numbers' first three characters with DDD.
     const std::string rootSlash = PathIn(LibraryRoot, "");
-    if (folder.size() != rootSlash.size() + 3 || folder.compare(0, rootSlash.size(), rootSlash) != 0) return true;
+    if (folder.size() != rootSlash.size() + 3 || folder.compare(0, rootSlash.size(), rootSlash) != 0)
+        return true;
     const std::string ddd = folder.substr(rootSlash.size());
     const auto items = ItemsOfFolder(folder);
     std::vector<std::string> inFolder, outside;
@@ -248,13 +251,15 @@ bool ReorderSongFolder(const std::string& folderArg) {
     }
     for (size_t i = 0; i < inFolder.size(); ++i) {
         if (RenameNoReplace(inFolder[i], outside[i])) continue;
-        UI().ShowErrorBox(B5("移動檔案") + Shown(inFolder[i]) + B5("到") + Shown(outside[i]) + B5("發生錯誤"));
+        UI().ShowErrorBox(B5("移動檔案") + Shown(inFolder[i]) + B5("到") + Shown(outside[i]) +
+                          B5("發生錯誤"));
         for (size_t k = 0; k < i; ++k) RenameNoReplace(outside[k], inFolder[k]);
         return false;
     }
     for (size_t i = 0; i < inFolder.size(); ++i) {
         if (RenameNoReplace(outside[i], inFolder[i])) continue;
-        UI().ShowErrorBox(B5("移動檔案") + Shown(outside[i]) + B5("到") + Shown(inFolder[i]) + B5("發生錯誤"));
+        UI().ShowErrorBox(B5("移動檔案") + Shown(outside[i]) + B5("到") + Shown(inFolder[i]) +
+                          B5("發生錯誤"));
         return false;
     }
     return true;
@@ -284,8 +289,9 @@ bool DeleteSong(const std::string& songNo) {
 }
 
 bool DeleteMarkedSongs() {
-    const int count = static_cast<int>(std::count_if(AllSong.begin(), AllSong.begin() + AllSongCount,
-                                                     [](const SongRow& r) { return r[colDeleteSelect] == "*"; }));
+    const int count =
+        static_cast<int>(std::count_if(AllSong.begin(), AllSong.begin() + AllSongCount,
+                                       [](const SongRow& r) { return r[colDeleteSelect] == "*"; }));
     if (count == 0) {
         UI().ShowWarningBox(B5("請先選擇欲刪除的歌曲!"));
         return false;
@@ -328,7 +334,8 @@ bool SpecialDeleteSong(const std::string& songNo) {
         return false;
     }
     PlaySystemSound("chord.wav");
-    if (!UI().AskYesNo(B5("注意:此動怍會永遠清除[") + name + B5("]這首歌的影音檔. 確定要執行?"))) return false;
+    if (!UI().AskYesNo(B5("注意:此動怍會永遠清除[") + name + B5("]這首歌的影音檔. 確定要執行?")))
+        return false;
 
     const std::string folder = SongFolderOf(songNo);
     const std::string item = FindFileByPrefix(folder, songNo);
@@ -382,7 +389,8 @@ bool ReplaceSongFile(const std::vector<std::string>& sources, const std::string&
     }
     UI().ShowWaitMessage(B5("檔案取代中, 請稍候 ..."));
     SongRow& song = AllSong[row];
-    const std::string newName = MediaItemName(songNo, song[colVolume], song[colChannel], PathExtension(source));
+    const std::string newName =
+        MediaItemName(songNo, song[colVolume], song[colChannel], PathExtension(source));
     const bool ok = PlaceCopyAsItem(source, folder, item, newName);
     if (ok && song[colSpecialDel] == "X") {
         song[colSpecialDel].clear();

@@ -26,8 +26,10 @@ void ClearSelectMarks() {
 void InvertSelectMarks() {
     for (SongRow& row : AllSong) {
         std::string& mark = row[colSelect];
-        if (mark == "*") mark.clear();
-        else mark.assign(1, '*');
+        if (mark == "*")
+            mark.clear();
+        else
+            mark.assign(1, '*');
     }
 }
 

@@ -128,22 +128,27 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
         return out;
     };
     static const char* const folderParts[] = {"語言", "歌手種類", "歌手名稱"};
-    static const char* const fileEnds[] = {"歌手_歌名.xxx", "歌手-歌名.xxx", "歌名_歌手.xxx", "歌名-歌手.xxx"};
+    static const char* const fileEnds[] = {"歌手_歌名.xxx", "歌手-歌名.xxx", "歌名_歌手.xxx",
+                                           "歌名-歌手.xxx"};
     static const char* const fileParts[] = {"語言", "性別", "歌手名稱", "歌名"};
     using namespace setup;
     switch (SongNameFormat) {
-        case 1: return {B5(fileForm), B5("歌名_歌手名稱&&歌手名稱_性別_語言.xxx")};
-        case 2: return {B5(folderFiles), B5("語言/性別/歌名_歌手名稱&&歌手名稱.xxx")};
-        case 3: return {B5(folderFiles), B5("性別/語言/歌名_歌手名稱&&歌手名稱.xxx")};
-        case 4: return {B5(folderFiles), B5("語言/性別/歌手名稱/歌名.xxx")};
-        case 5: return {B5(folderFolders), B5("語言/性別/歌手名稱/歌名.xxx")};
+        case 1:
+            return {B5(fileForm), B5("歌名_歌手名稱&&歌手名稱_性別_語言.xxx")};
+        case 2:
+            return {B5(folderFiles), B5("語言/性別/歌名_歌手名稱&&歌手名稱.xxx")};
+        case 3:
+            return {B5(folderFiles), B5("性別/語言/歌名_歌手名稱&&歌手名稱.xxx")};
+        case 4:
+            return {B5(folderFiles), B5("語言/性別/歌手名稱/歌名.xxx")};
+        case 5:
+            return {B5(folderFolders), B5("語言/性別/歌手名稱/歌名.xxx")};
         case 6:
-            return {B5(folderFolders),
-                    join({{SelfDefine1, folderParts, 3},
-                          {SelfDefine2, folderParts, 3},
-                          {SelfDefine3, folderParts, 3},
-                          {SelfDefine4, fileEnds, 4}},
-                         "/")};
+            return {B5(folderFolders), join({{SelfDefine1, folderParts, 3},
+                                             {SelfDefine2, folderParts, 3},
+                                             {SelfDefine3, folderParts, 3},
+                                             {SelfDefine4, fileEnds, 4}},
+                                            "/")};
         case 7: {
             std::string form = join({{SelfDefine5, fileParts, 4},
                                      {SelfDefine6, fileParts, 4},
@@ -152,8 +157,10 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
                                     "_");
             return {B5(fileForm), form + ".xxx"};
         }
-        case 8: return {B5(fileForm), B5("原始設定2")};
-        default: return {B5(fileForm), B5("原始設定1")};
+        case 8:
+            return {B5(fileForm), B5("原始設定2")};
+        default:
+            return {B5(fileForm), B5("原始設定1")};
     }
 }
 

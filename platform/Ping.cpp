@@ -76,7 +76,8 @@ bool IcmpEchoClient::Send() {
     packet[2] = static_cast<uint8_t>(sum >> 8);
     packet[3] = static_cast<uint8_t>(sum);
 
-    if (::sendto(fd_, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target) < 0) {
+    if (::sendto(fd_, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target) <
+        0) {
         Close();
         return false;
     }
@@ -84,7 +85,8 @@ bool IcmpEchoClient::Send() {
         // The kernel puts the socket's own identifier into requests sent through a ping socket.
         sockaddr_in local{};
         socklen_t length = sizeof local;
-        if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) == 0) id_ = ntohs(local.sin_port);
+        if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+            id_ = ntohs(local.sin_port);
     }
     deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(receiveTimeoutMs);
     return true;
@@ -129,7 +131,8 @@ bool IcmpEchoClient::ReadReplies() {
         size_t quotedHeader = static_cast<size_t>(quoted[0] & 0x0F) * 4;
         if (quotedHeader < 20 || size < 8 + quotedHeader + 8) continue;
         const uint8_t* request = quoted + quotedHeader;
-        if (request[0] != ICMP_ECHO || Read16(request + 4) != id_ || Read16(request + 6) != sequence_) continue;
+        if (request[0] != ICMP_ECHO || Read16(request + 4) != id_ || Read16(request + 6) != sequence_)
+            continue;
         Finish(EchoStatus::ErrorReply);
         return true;
     }

@@ -21,7 +21,7 @@ public:
     IcmpEchoClient(const IcmpEchoClient&) = delete;
     IcmpEchoClient& operator=(const IcmpEchoClient&) = delete;
 
-    std::string host;              // IPv4 address or host name
+    std::string host;  // IPv4 address or host name
     int receiveTimeoutMs = 3000;
     std::function<void(EchoStatus)> onReply;  // called once per request sent
 

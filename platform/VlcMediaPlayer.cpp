@@ -34,7 +34,8 @@ VlcMediaPlayer::VlcMediaPlayer(const std::vector<std::string>& extraArgs)
 VlcMediaPlayer::~VlcMediaPlayer() {
     if (player_) {
         libvlc_event_manager_t* events = libvlc_media_player_event_manager(player_);
-        for (libvlc_event_e e : kWatchedEvents) libvlc_event_detach(events, e, &VlcMediaPlayer::OnEvent, this);
+        for (libvlc_event_e e : kWatchedEvents)
+            libvlc_event_detach(events, e, &VlcMediaPlayer::OnEvent, this);
         libvlc_media_player_stop(player_);
         libvlc_media_player_release(player_);
     }
@@ -92,7 +93,9 @@ void VlcMediaPlayer::SetErrorHandler(std::function<void(const std::string& path)
 
 bool VlcMediaPlayer::IsPlaying() const { return player_ && libvlc_media_player_is_playing(player_); }
 
-bool VlcMediaPlayer::HasEnded() const { return player_ && libvlc_media_player_get_state(player_) == libvlc_Ended; }
+bool VlcMediaPlayer::HasEnded() const {
+    return player_ && libvlc_media_player_get_state(player_) == libvlc_Ended;
+}
 
 // The audio output exists only once a file plays, and a new file may bring a new one: the wanted channel
 // is set whenever it could not be set yet, until it holds.
@@ -104,18 +107,18 @@ void VlcMediaPlayer::ApplyChannel() {
 void VlcMediaPlayer::OnEvent(const libvlc_event_t* event, void* self) {
     auto* me = static_cast<VlcMediaPlayer*>(self);
     switch (event->type) {
-    case libvlc_MediaPlayerEncounteredError:
-        break;
-    case libvlc_MediaPlayerEndReached:
-        // A file of no known format is read to its end without a single track: nothing could be played.
-        if (me->hadTrack_) return;
-        break;
-    case libvlc_MediaPlayerESAdded:
-        me->hadTrack_ = true;
-        [[fallthrough]];
-    default:
-        me->ApplyChannel();
-        return;
+        case libvlc_MediaPlayerEncounteredError:
+            break;
+        case libvlc_MediaPlayerEndReached:
+            // A file of no known format is read to its end without a single track: nothing could be played.
+            if (me->hadTrack_) return;
+            break;
+        case libvlc_MediaPlayerESAdded:
+            me->hadTrack_ = true;
+            [[fallthrough]];
+        default:
+            me->ApplyChannel();
+            return;
     }
     std::function<void(const std::string&)> handler;
     std::string path;

@@ -50,10 +50,10 @@ private:
     libvlc_instance_t* vlc_ = nullptr;
     libvlc_media_player_t* player_ = nullptr;
     AudioSink sink_;
-    std::atomic<int> channel_;               // libVLC's audio channel wanted for the sound
+    std::atomic<int> channel_;  // libVLC's audio channel wanted for the sound
     std::atomic<bool> channelApplied_{false};
-    std::atomic<bool> hadTrack_{false};       // the file played has shown a track
-    std::mutex errorMutex_;                  // guards the handler and the path, read on libVLC's thread
+    std::atomic<bool> hadTrack_{false};  // the file played has shown a track
+    std::mutex errorMutex_;              // guards the handler and the path, read on libVLC's thread
     std::function<void(const std::string&)> onError_;
     std::string path_;
 };

@@ -49,10 +49,12 @@ class BrowserFormsTest : public QObject {
     Q_OBJECT
     LoopbackHttpServer web{[](const std::string& target) -> LoopbackHttpServer::Reply {
         if (target == "/QV_message/qv02se_message.php") return {200, "<html><body>message 12</body></html>"};
-        if (target == "/QV_song_readme/qv03/qv_song_readme.htm") return {200, "<html><body>new</body></html>"};
+        if (target == "/QV_song_readme/qv03/qv_song_readme.htm")
+            return {200, "<html><body>new</body></html>"};
         return {404, ""};
     }};
-    fs::path folder = fs::temp_directory_path() / ("qv_forms_" + std::to_string(QCoreApplication::applicationPid()));
+    fs::path folder =
+        fs::temp_directory_path() / ("qv_forms_" + std::to_string(QCoreApplication::applicationPid()));
 
 private slots:
     void init() {
@@ -102,7 +104,8 @@ private slots:
         qv::test::FakeUserInterface ui;
         qv::SetMakerServers({"", "", LoopbackHttpServer::ClosedHost()});
         qv::TMessageHtmlForm form;
-        QCOMPARE(ui.Texts("error"), std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
+        QCOMPARE(ui.Texts("error"),
+                 std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
         QVERIFY(form.WebBrowser1->url().isEmpty());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -161,7 +164,8 @@ private slots:
         qv::SetMakerServers({"", "", LoopbackHttpServer::ClosedHost()});
         qv::N22Click(nullptr);
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(ui.Texts("error"), std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
+        QCOMPARE(ui.Texts("error"),
+                 std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
     }
 };
 

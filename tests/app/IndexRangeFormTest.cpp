@@ -59,10 +59,18 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("error");
-        QTest::newRow("no start") << "" << "5" << "請輸出起始編號!";
-        QTest::newRow("no end") << "5" << "" << "請輸出結束編號!";
-        QTest::newRow("end below start") << "100" << "50" << "結束編號比起始編號小!";
-        QTest::newRow("compared as numbers") << "00210" << "150" << "結束編號比起始編號小!";
+        QTest::newRow("no start") << ""
+                                  << "5"
+                                  << "請輸出起始編號!";
+        QTest::newRow("no end") << "5"
+                                << ""
+                                << "請輸出結束編號!";
+        QTest::newRow("end below start") << "100"
+                                         << "50"
+                                         << "結束編號比起始編號小!";
+        QTest::newRow("compared as numbers") << "00210"
+                                             << "150"
+                                             << "結束編號比起始編號小!";
     }
     void okChecksTheRangeAndStaysOpen() {
         QFETCH(QString, start);
@@ -118,7 +126,10 @@ private slots:
         bool typed = false;
         qv::test::WhenModal([&](QWidget* modal) {
             auto* form = qobject_cast<TIndexRangeForm*>(modal);
-            if (!form) { modal->close(); return; }
+            if (!form) {
+                modal->close();
+                return;
+            }
             typed = true;
             QTest::keyClicks(form->StartEdit, "00150");
             QTest::keyClicks(form->EndEdit, "00210");
@@ -131,7 +142,10 @@ private slots:
 
         qv::test::WhenModal([](QWidget* modal) {
             auto* form = qobject_cast<TIndexRangeForm*>(modal);
-            if (!form) { modal->close(); return; }
+            if (!form) {
+                modal->close();
+                return;
+            }
             QTest::mouseClick(form->CancelButton, Qt::LeftButton);
         });
         QVERIFY(!ui.AskIndexRange(from, to));

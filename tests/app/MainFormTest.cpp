@@ -15,7 +15,6 @@
 #include "support/ProgramFolder.h"
 #include "support/SongListFile.h"
 
-
 class MainFormTest : public QObject {
     Q_OBJECT
 private slots:
@@ -44,7 +43,8 @@ private slots:
     }
 
     void aFailingSongListIsReportedAndTheWindowClosesOnActivation() {
-        qv::test::WriteBytes(folder_->File("song.qv2"), qv::test::PlainSongList({{"00101", "Song", "Singer", "x"}}));
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             qv::test::PlainSongList({{"00101", "Song", "Singer", "x"}}));
         QString message;
         qv::test::WhenModal([&message](QWidget* modal) {
             if (auto* box = qobject_cast<QMessageBox*>(modal)) message = box->text();

@@ -45,8 +45,9 @@ private slots:
         {
             qv::TMainForm form(nullptr, Edition::Standalone);
             QCOMPARE(form.windowTitle(), QString("歌曲管理程式7.2(單機版)"));
-            QCOMPARE(Items(form), AllItemsBut({"N24", "N23", "N5001", "QV1", "N14", "N2", "N3", "OK1", "N900GX1",
-                                               "QV21", "QV22", "N31", "N27", "N13", "songlisttxtsong1txt1"}));
+            QCOMPARE(Items(form),
+                     AllItemsBut({"N24", "N23", "N5001", "QV1", "N14", "N2", "N3", "OK1", "N900GX1", "QV21",
+                                  "QV22", "N31", "N27", "N13", "songlisttxtsong1txt1"}));
             QStringList file;
             for (QAction* a : form.menuBar()->findChild<QMenu*>("FileMenu")->actions()) file << a->text();
             QCOMPARE(file, (QStringList{"依範圍匯出歌曲", "關閉"}));

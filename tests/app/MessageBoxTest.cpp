@@ -29,7 +29,10 @@ struct Seen {
 void AnswerNextBox(Seen& seen, const QString& buttonText) {
     qv::test::WhenModal([&seen, buttonText](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) { modal->close(); return; }
+        if (!box) {
+            modal->close();
+            return;
+        }
         seen.found = true;
         seen.title = box->windowTitle();
         seen.text = box->text();

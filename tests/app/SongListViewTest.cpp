@@ -41,7 +41,9 @@ class SongListViewTest : public QObject {
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
-    QString Cell(int row, int column) const { return form_->StringGrid->model()->index(row, column).data().toString(); }
+    QString Cell(int row, int column) const {
+        return form_->StringGrid->model()->index(row, column).data().toString();
+    }
     int Rows() const { return form_->StringGrid->model()->rowCount(); }
     QStringList Column(int column) const {
         QStringList out;
@@ -62,7 +64,8 @@ private slots:
     }
 
     void showsEverySongWithTitlesWidthsAndShading() {
-        Start(Record({"00101", "甲", "A"}, {{qv::colVolume, "B"}, {qv::colChannel, "0"}, {qv::colNewMark, "@"}}) +
+        Start(Record({"00101", "甲", "A"},
+                     {{qv::colVolume, "B"}, {qv::colChannel, "0"}, {qv::colNewMark, "@"}}) +
               Record({"00102", "乙", "B", "5"}) + Record({"00103", "丙", "C", "6"}));
         QCOMPARE(Rows(), 3);
         QCOMPARE(form_->StringGrid->model()->headerData(0, Qt::Horizontal).toString(), QString("歌號"));
@@ -74,15 +77,17 @@ private slots:
         QCOMPARE(Cell(0, qv::colNewMark), QString("◎"));
         QCOMPARE(Cell(1, qv::colLanguage), QString("其他"));
         // Grid rows 2, 4, ... (model rows 1, 3, ...) are shaded.
-        auto background = [&](int row) { return form_->StringGrid->model()->index(row, 3).data(Qt::BackgroundRole); };
+        auto background = [&](int row) {
+            return form_->StringGrid->model()->index(row, 3).data(Qt::BackgroundRole);
+        };
         QVERIFY(!background(0).isValid());
         QCOMPARE(background(1).value<QBrush>().color(), QColor(0xE0, 0xE0, 0xE0));
         QVERIFY(!background(2).isValid());
     }
 
     void theLanguageFilterMapsItsItems() {
-        Start(Record({"00101", "A", "S"}) + Record({"00102", "B", "S", "5"}) + Record({"00103", "C", "S", "6"}) +
-              Record({"00104", "D", "S", "9"}));
+        Start(Record({"00101", "A", "S"}) + Record({"00102", "B", "S", "5"}) +
+              Record({"00103", "C", "S", "6"}) + Record({"00104", "D", "S", "9"}));
         form_->SearchEdit->setText("x");
         form_->ShowOnlyComboBox->setCurrentIndex(9);  // "只顯示其他歌"
         QCOMPARE(Column(0), QStringList{"00102"});
@@ -162,7 +167,8 @@ private slots:
         Start(Record({"00101", "A", "S"}) + Record({"00102", "B", "S"}, {{qv::colSelfPlay, "*"}}));
         form_->SelectOnlyCheckBox->setChecked(true);
         QTest::mouseClick(form_->AntiSelectButton, Qt::LeftButton);
-        for (const qv::SongRow& row : qv::AllSong) QCOMPARE(row[qv::colSelect], std::string("*"));  // hidden too
+        for (const qv::SongRow& row : qv::AllSong)
+            QCOMPARE(row[qv::colSelect], std::string("*"));  // hidden too
         QCOMPARE(Cell(0, qv::colSelect), QString("*"));
         QTest::mouseClick(form_->ClearSelectButton, Qt::LeftButton);
         for (const qv::SongRow& row : qv::AllSong) QVERIFY(row[qv::colSelect].empty());

@@ -26,7 +26,8 @@ protected:
         ZhuyinCharList.clear();
         ZhuyinKeyList.clear();
         // Characters with the keyboard key of their first Bopomofo symbol.
-        for (auto [c, key] : {std::pair{"中", "5"}, {"衣", "u"}, {"杯", "1"}, {"欸", ","}, {"誒", "o"}, {"愛", "9"}}) {
+        for (auto [c, key] :
+             {std::pair{"中", "5"}, {"衣", "u"}, {"杯", "1"}, {"欸", ","}, {"誒", "o"}, {"愛", "9"}}) {
             ASSERT_TRUE(Utf8FitsBig5(c));
             ZhuyinCharList.push_back(B(c));
             ZhuyinKeyList.push_back(key);
@@ -113,8 +114,9 @@ TEST_F(ReadingCodesTest, PinyinFieldKeys) {
 }
 
 TEST_F(ReadingCodesTest, JapaneseInitials) {
-    const std::string table = B("でデ\r\n電田\r\nかカ\r\n感\r\nかカ\r\n漢\r\nとト\r\n特\r\n") + std::string(57, '*') +
-                              "\r\n" + B("か ka\r\nで de\r\nと to\r\nカ ka\r\nア a\r\nデ de\r\n");
+    const std::string table = B("でデ\r\n電田\r\nかカ\r\n感\r\nかカ\r\n漢\r\nとト\r\n特\r\n") +
+                              std::string(57, '*') + "\r\n" +
+                              B("か ka\r\nで de\r\nと to\r\nカ ka\r\nア a\r\nデ de\r\n");
     BuildJapaneseTables(table);
     ASSERT_EQ(KanjiList.size(), 5u);
     EXPECT_EQ(U(KanjiReadingList[1]), "で");

@@ -51,28 +51,32 @@ TEST(SongOrder, CompareAlnumPutsDigitsAfterLowerCaseLettersAndShorterFirst) {
     EXPECT_LT(CompareAlnum("ab", "a1"), 0);
     EXPECT_LT(CompareAlnum("b", "aa"), 0);
     EXPECT_EQ(CompareAlnum("xy", "xy"), 0);
-    EXPECT_LT(CompareAlnum("A", "B"), 0);           // upper case: plain byte values
-    EXPECT_LT(CompareAlnum("1", "A"), 0);           // digit against upper case: byte values
+    EXPECT_LT(CompareAlnum("A", "B"), 0);             // upper case: plain byte values
+    EXPECT_LT(CompareAlnum("1", "A"), 0);             // digit against upper case: byte values
     EXPECT_GT(CompareAlnum("\xB0\x40", "a\x40"), 0);  // unsigned bytes
 }
 
 TEST(SongOrder, LocaleCompareIsBig5ByteOrder) {
     EXPECT_GT(LocaleCompare("apple", "Banana"), 0);
     EXPECT_EQ(LocaleCompare("same", "same"), 0);
-    EXPECT_LT(LocaleCompare("zz", Utf8ToBig5("一")), 0);  // Latin before Chinese
+    EXPECT_LT(LocaleCompare("zz", Utf8ToBig5("一")), 0);              // Latin before Chinese
     EXPECT_LT(LocaleCompare(Utf8ToBig5("一"), Utf8ToBig5("二")), 0);  // 1 stroke before 2
     EXPECT_LT(LocaleCompare("ab", "abc"), 0);
 }
 
 TEST(SongOrder, SongBookOrderRanksLanguagesWithOtherLast) {
-    FillTable({{"其他歌", "甲", "5"}, {"兒歌歌", "甲", "9"}, {"客語歌", "甲", "7"}, {"日語歌", "甲", "6"},
+    FillTable({{"其他歌", "甲", "5"},
+               {"兒歌歌", "甲", "9"},
+               {"客語歌", "甲", "7"},
+               {"日語歌", "甲", "6"},
                {"國語歌", "甲", "1"}});
     SortItems(ShownRows, CompareSongBookOrder);
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"國語歌", "日語歌", "客語歌", "兒歌歌", "其他歌"}));
 }
 
 TEST(SongOrder, EnglishSectionIsOrderedByNameAloneOthersByWordsThenStrokes) {
-    FillTable({{"Zebra", "a", "4", "1", "0"}, {"apple pie", "a", "4", "2", "0"}, {"Mango", "a", "4", "1", "0"}});
+    FillTable(
+        {{"Zebra", "a", "4", "1", "0"}, {"apple pie", "a", "4", "2", "0"}, {"Mango", "a", "4", "1", "0"}});
     SortItems(ShownRows, CompareSongBookOrder);
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"apple pie", "Mango", "Zebra"}));
 

@@ -28,8 +28,9 @@ std::string Repeat(const std::string& s, int n) {
     return out;
 }
 
-FieldList Song(const std::string& number, const std::string& name = "AB", const std::string& singer = "Singer",
-               const std::string& language = "1", const std::string& singerClass = "2") {
+FieldList Song(const std::string& number, const std::string& name = "AB",
+               const std::string& singer = "Singer", const std::string& language = "1",
+               const std::string& singerClass = "2") {
     FieldList f(SongFieldCount);
     f[colSongNo] = number;
     f[colSongName] = name;

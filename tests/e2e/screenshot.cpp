@@ -6,5 +6,6 @@
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc < 2 || !QGuiApplication::primaryScreen()) return 2;
-    return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+    return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0
+                                                                                                        : 1;
 }

@@ -64,7 +64,8 @@ TEST_F(AddSongTest, EachCheckHasItsOwnWarning) {
         {[&] { panel.wordIndex = -1; }, "請選取字部!"},
         {[&] { panel.sexIndex = -1; }, "請選取歌手類別!"},
         {[&] { panel.classIndex = 9; }, "請選取歌曲種類!"},
-        {[&] { panel.songName = Utf8ToBig5("歌^名"); }, "歌名中有不合法的字元, 強行加入可能會造成點歌機當機."},
+        {[&] { panel.songName = Utf8ToBig5("歌^名"); },
+         "歌名中有不合法的字元, 強行加入可能會造成點歌機當機."},
         {[&] { panel.singer = "a\tb"; }, "歌手名稱中有不合法的字元, 強行加入可能會造成點歌機當機."},
         {[&] { panel.selectedFiles.push_back(panel.selectedFiles[0]); }, "選擇超過一首歌曲請用批量加歌!"},
     };
@@ -97,7 +98,8 @@ TEST_F(AddSongTest, TmpgEncFilesAreAskedAbout) {
     ui.answers = {false};
     EXPECT_FALSE(AddSelectedSong(panel));
     EXPECT_EQ(ui.Texts("ask"),
-              std::vector<std::string>{"此檔案編碼特殊, QV02系列點歌機可能會播放不順, 建議重新轉檔後再加入. 確定要新增?"});
+              std::vector<std::string>{
+                  "此檔案編碼特殊, QV02系列點歌機可能會播放不順, 建議重新轉檔後再加入. 確定要新增?"});
     EXPECT_EQ(AllSongCount, 0);
     ui.answers = {true};
     EXPECT_TRUE(AddSelectedSong(panel));
@@ -209,13 +211,15 @@ TEST_F(AddSongTest, BatchReportListsEveryFileWithItsReason) {
     setup::IsBatchAddIncludeWarningSong = false;
     std::string tmpg(3000, '\0');
     tmpg.replace(2000, 7, "TMPGEnc");
-    panel.selectedFiles = {Source("情歌_張三_男_國語.mpg"), Source("clip.wmv"), Source("歌名_無名氏_男_國語.mpg"),
-                           Source("怪^歌_張三_男_國語.avi"), Source("舊歌_張三_男_國語.dat", tmpg),
-                           Source("情歌_張三_女_國語.mp4")};
+    panel.selectedFiles = {Source("情歌_張三_男_國語.mpg"),       Source("clip.wmv"),
+                           Source("歌名_無名氏_男_國語.mpg"),     Source("怪^歌_張三_男_國語.avi"),
+                           Source("舊歌_張三_男_國語.dat", tmpg), Source("情歌_張三_女_國語.mp4")};
     const BatchAddResult result = AddSongsInBatch(panel);
     std::vector<std::string> lines;
     for (const auto& line : result.report) lines.push_back(Big5ToUtf8(line));
-    const auto pad = [](const std::string& name) { return Big5ToUtf8(PadField(Utf8ToBig5(name), 30, false)); };
+    const auto pad = [](const std::string& name) {
+        return Big5ToUtf8(PadField(Utf8ToBig5(name), 30, false));
+    };
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "批量加6首歌,成功1首,警示1首,失敗4首",
                          "--------失敗歌曲--------",

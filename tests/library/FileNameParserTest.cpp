@@ -23,7 +23,8 @@ protected:
     }
     void TearDown() override { SetUp(); }
 
-    static void AddSinger(const std::string& utf8, const std::string& classCode, const std::string& language) {
+    static void AddSinger(const std::string& utf8, const std::string& classCode,
+                          const std::string& language) {
         SingerNames.push_back(B(utf8));
         SingerClassCodes.push_back(classCode);
         SingerLanguageCodes.push_back(language);
@@ -34,7 +35,8 @@ protected:
     }
 
     // Parses a UTF-8 path under the given form; results in UTF-8.
-    ParsedSongName Parse(const std::string& utf8Path, int form, std::array<int, 8> selfDefine = {-1, -1, -1, -1, -1, -1, -1, -1}) {
+    ParsedSongName Parse(const std::string& utf8Path, int form,
+                         std::array<int, 8> selfDefine = {-1, -1, -1, -1, -1, -1, -1, -1}) {
         ParsedSongName out;
         ParseSongFileName(utf8Path, NameParseSettings{form, selfDefine}, out);
         out.name = U(out.name);
@@ -183,7 +185,8 @@ TEST_F(FileNameParserTest, OriginalFormsFindTheSingerAndTheName) {
     // No known singer.
     ExpectSong(Parse("Yesterday.mp3", 0), true, "Yesterday", "英文歌", 5, 4);
     ExpectSong(Parse("晴天.mpg", 0), true, "晴天", "佚名", 1, 1);
-    ExpectSong(Parse("晴天_阿強.mpg", 0), false, "阿強", "晴天", 1, 1);  // equal lengths: before is the singer
+    ExpectSong(Parse("晴天_阿強.mpg", 0), false, "阿強", "晴天", 1,
+               1);  // equal lengths: before is the singer
     ExpectSong(Parse("晴天_阿強&阿弟.mpg", 0), false, "晴天", "阿強 阿弟", 1, 1);
     ExpectSong(Parse("北方的雪_阿強.mpg", 0), false, "北方的雪", "阿強", 1, 1);
 }
@@ -221,9 +224,11 @@ TEST_F(FileNameParserTest, CustomFolderForm) {
 
     ExpectSong(Parse("/x/晴天_王大明.mpg", 6, {-1, -1, -1, 3, -1, -1, -1, -1}), true, "晴天", "王大明", 1, 5);
     // "(無)" and unset levels are dropped; the rest pair with the folders from the end.
-    ExpectSong(Parse("/x/台語/女/小美_晴天.mpg", 6, {0, 1, 2, 1, -1, -1, -1, -1}), true, "晴天", "小美", 2, 2);
+    ExpectSong(Parse("/x/台語/女/小美_晴天.mpg", 6, {0, 1, 2, 1, -1, -1, -1, -1}), true, "晴天", "小美", 2,
+               2);
     // A singer folder wins over the singer of the file name.
-    ExpectSong(Parse("/x/國語/王大明/晴天-阿強.mpg", 6, {1, 3, -1, 4, -1, -1, -1, -1}), true, "晴天", "王大明", 1, 1);
+    ExpectSong(Parse("/x/國語/王大明/晴天-阿強.mpg", 6, {1, 3, -1, 4, -1, -1, -1, -1}), true, "晴天",
+               "王大明", 1, 1);
     // More levels than folders.
     ExpectSong(Parse("晴天.mpg", 6, {1, 2, 3, 0, -1, -1, -1, -1}), true, "晴天", "佚名", 5, 5);
 }
@@ -239,9 +244,23 @@ TEST_F(FileNameParserTest, CustomFileForm) {
 TEST_F(FileNameParserTest, AnyBytesParseWithoutFault) {
     AddSinger("王大明", "1", "1");
     AddDisplay("王大明(男歌手)", "1");
-    std::vector<std::string> names = {
-        "", ".", "/", "____.mpg", "-_- 　.mpg", "((((]]]{}.mpg", "(晴天).mpg", "\xA5", "\xff\xfe\x80_\xA4.mpg",
-        std::string(300, 'a'), std::string(300, '_'), "01.", "1_", "noext", "a/b/c/", "王大明&&&", "&_&_&"};
+    std::vector<std::string> names = {"",
+                                      ".",
+                                      "/",
+                                      "____.mpg",
+                                      "-_- 　.mpg",
+                                      "((((]]]{}.mpg",
+                                      "(晴天).mpg",
+                                      "\xA5",
+                                      "\xff\xfe\x80_\xA4.mpg",
+                                      std::string(300, 'a'),
+                                      std::string(300, '_'),
+                                      "01.",
+                                      "1_",
+                                      "noext",
+                                      "a/b/c/",
+                                      "王大明&&&",
+                                      "&_&_&"};
     std::mt19937 rng(5);
     for (int i = 0; i < 300; ++i) {
         std::string s(rng() % 40, ' ');

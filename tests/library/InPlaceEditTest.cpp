@@ -69,12 +69,13 @@ TEST_F(InPlaceEditTest, NewNameBringsItsKeysAndFollowsTheAddingRules) {
     const std::string record = lib.Record(0);
     EXPECT_EQ(Field(record, colSongName), name);
     EXPECT_EQ(Field(record, colStrokes), "1");
-    EXPECT_EQ(Field(record, colWordCount), "11");  // more than ten
+    EXPECT_EQ(Field(record, colWordCount), "11");        // more than ten
     EXPECT_EQ(AllSong[0][colPinyin].substr(0, 1), "E");  // key u under the first letter scheme
 
     // Illegal characters: refused with the adding message, the editor stays, nothing stored.
     EXPECT_EQ(CommitTextEdit(Open(0, colSongName), "a^b").outcome, EditOutcome::KeepEditing);
-    EXPECT_EQ(CommitTextEdit(Open(0, colSongName), "ok", /*fitsBig5=*/false).outcome, EditOutcome::KeepEditing);
+    EXPECT_EQ(CommitTextEdit(Open(0, colSongName), "ok", /*fitsBig5=*/false).outcome,
+              EditOutcome::KeepEditing);
     ASSERT_EQ(ui.Texts("warning").size(), 2u);
     EXPECT_EQ(ui.Texts("warning")[0], "歌名中有不合法的字元, 強行加入可能會造成點歌機當機.");
     EXPECT_EQ(AllSong[0][colSongName], name);
@@ -91,7 +92,8 @@ TEST_F(InPlaceEditTest, DuplicatesEmptiesAndUnchangedTexts) {
     AllSong[1][colSinger] = AllSong[0][colSinger];
     AllSong[1][colLanguage] = "1";
     // The name of the other song by the same singer in the same language: refused, the editor stays.
-    EXPECT_EQ(CommitTextEdit(Open(1, colSongName), AllSong[0][colSongName]).outcome, EditOutcome::KeepEditing);
+    EXPECT_EQ(CommitTextEdit(Open(1, colSongName), AllSong[0][colSongName]).outcome,
+              EditOutcome::KeepEditing);
     EXPECT_EQ(ui.Texts("error").back(), " 歌庫中已有相同歌曲(歌名,歌手及語言皆相同)存在!");
     // Only the letter case of its own name: compared with the others, not with itself.
     EXPECT_EQ(CommitTextEdit(Open(2, colSongName), "LOVE").outcome, EditOutcome::Stored);

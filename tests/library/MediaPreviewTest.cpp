@@ -35,7 +35,8 @@ protected:
 };
 
 TEST_F(MediaPreviewTest, PlaysTheSongsItemWithBothChannels) {
-    lib.Fill({test::TempSongLibrary::Song("00101", "a", "b"), test::TempSongLibrary::Song("00102", "c", "d")});
+    lib.Fill(
+        {test::TempSongLibrary::Song("00101", "a", "b"), test::TempSongLibrary::Song("00102", "c", "d")});
     const std::string item = lib.AddMedia("00102A1.vob");
     PlaySongAtRow(2);
     EXPECT_EQ(player.calls, (std::vector<std::string>{"balance 0", "play " + item}));

@@ -64,19 +64,23 @@ protected:
         fs::remove_all(folder);
     }
 
-    void WriteBootBin(const std::string& bytes) { std::ofstream(folder / "boot.bin", std::ios::binary) << bytes; }
+    void WriteBootBin(const std::string& bytes) {
+        std::ofstream(folder / "boot.bin", std::ios::binary) << bytes;
+    }
     void SetMessage(Site& site, const std::string& body) { site.replies["/song2_vorel.php"] = {200, body}; }
     void SetVersion(Site& site, const std::string& body) { site.replies["/updater.php"] = {200, body}; }
 
     // An updater that records its arguments and the folder it was started in.
     void InstallUpdaterStub() {
         fs::path stub = folder / "updater.exe";
-        std::ofstream(stub) << "#!/bin/sh\necho \"$*\" > args.tmp\npwd >> args.tmp\nmv args.tmp updater-args.txt\n";
+        std::ofstream(stub)
+            << "#!/bin/sh\necho \"$*\" > args.tmp\npwd >> args.tmp\nmv args.tmp updater-args.txt\n";
         fs::permissions(stub, fs::perms::owner_all);
     }
     std::string UpdaterArguments() {
         fs::path file = folder / "updater-args.txt";
-        for (int i = 0; i < 100 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int i = 0; i < 100 && !fs::exists(file); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return ReadAll(file);
     }
 
@@ -89,8 +93,8 @@ protected:
 TEST_F(ServerMessageTest, TheNinthHashPieceIsTheMessageNumber) {
     EXPECT_EQ(ReadHashField9(MessageReply("12")), 12);
     EXPECT_EQ(ReadHashField9("1##2##3##4##5##6##7##8##-4"), -4);
-    EXPECT_EQ(ReadHashField9("1##2##3##4##5##6##7##8"), 0);      // eight pieces
-    EXPECT_EQ(ReadHashField9("1##2##3##4##5##6##7##8##"), 0);    // empty ninth
+    EXPECT_EQ(ReadHashField9("1##2##3##4##5##6##7##8"), 0);    // eight pieces
+    EXPECT_EQ(ReadHashField9("1##2##3##4##5##6##7##8##"), 0);  // empty ninth
     EXPECT_EQ(ReadHashField9(MessageReply("12a")), 0);
     EXPECT_EQ(ReadHashField9(MessageReply("99999999999")), 0);  // beyond an integer
     EXPECT_EQ(ReadHashField9(""), 0);
@@ -167,8 +171,9 @@ TEST_F(ServerMessageTest, TheSecondServerAnswersWhenTheFirstFails) {
 }
 
 TEST_F(ServerMessageTest, RepliesOfAnyBytesShowNothing) {
-    for (std::string reply : {std::string(), std::string("\0\xFF\xB0", 3), Prefix, Prefix + std::string(900000, '#'),
-                              Prefix + std::string(900000, 'x'), std::string(2u << 20, 'y')}) {
+    for (std::string reply :
+         {std::string(), std::string("\0\xFF\xB0", 3), Prefix, Prefix + std::string(900000, '#'),
+          Prefix + std::string(900000, 'x'), std::string(2u << 20, 'y')}) {
         SetMessage(first, reply);
         SetVersion(first, reply);
         WriteBootBin("\r\n0\r\n");

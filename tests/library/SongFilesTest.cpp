@@ -93,7 +93,8 @@ TEST_F(SongFilesTest, MissingMediaFailsTheDeleteAndKeepsTheSong) {
     std::filesystem::remove(root.File("001/00102.mpg"));
     ui.answers = {true};
     EXPECT_FALSE(DeleteSong("00102"));
-    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"找不到欲刪除的影音檔:" + root.File("001/00102.*")});
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"找不到欲刪除的影音檔:" + root.File("001/00102.*")});
     EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"刪除失敗"});
     EXPECT_EQ(AllSongCount, 3);
     EXPECT_EQ(Media("001/00103.mpg"), "00103");
@@ -130,8 +131,8 @@ TEST_F(SongFilesTest, DeleteNeverMovesOverAnEntryThatIsNotTheSongsItem) {
     WriteBytes(root.File("001/00102.mpg"), "stray");  // the item is 00102.avi; 00103.mpg would land here
     ui.answers = {true};
     EXPECT_FALSE(DeleteSong("00102"));
-    EXPECT_EQ(ui.Texts("error"),
-              std::vector<std::string>{"檔案更名" + root.File("001/00103.mpg") + "到" + root.File("001/00102.mpg") + "錯誤."});
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"檔案更名" + root.File("001/00103.mpg") + "到" +
+                                                          root.File("001/00102.mpg") + "錯誤."});
     EXPECT_EQ(Media("001/00102.mpg"), "stray");
     EXPECT_EQ(Media("001/00102.avi"), "00102");
     EXPECT_EQ(Media("001/00103.mpg"), "00103");
@@ -205,8 +206,8 @@ TEST_F(SongFilesTest, ReplaceKeepsVolumeAndChannelAndTheSourcesExtension) {
     WriteBytes(root.File("bare"), "bare");
     ui.answers = {true, true};
     ASSERT_TRUE(ReplaceSongFile({root.File("new.avi")}, "00101"));
-    EXPECT_EQ(ui.Texts("ask").front(),
-              "注意:此動怍會以 " + root.File("new.avi") + " 取代 " + root.File("001/00101A1.mpg") + ". 確定要執行?");
+    EXPECT_EQ(ui.Texts("ask").front(), "注意:此動怍會以 " + root.File("new.avi") + " 取代 " +
+                                           root.File("001/00101A1.mpg") + ". 確定要執行?");
     EXPECT_EQ(Media("001/00101A1.avi"), "new");
     EXPECT_FALSE(Exists("001/00101A1.mpg"));
     ASSERT_TRUE(ReplaceSongFile({root.File("bare")}, "00102"));
@@ -221,14 +222,15 @@ TEST_F(SongFilesTest, ReplaceChecksSelectionAndReserve) {
     EXPECT_FALSE(ReplaceSongFile({}, "00101"));
     EXPECT_FALSE(ReplaceSongFile({root.File("new.mpg"), root.File("new.mpg")}, "00101"));
     EXPECT_FALSE(ReplaceSongFile({root.File("new.mpg")}, ""));
-    EXPECT_EQ(ui.Texts("error"), (std::vector<std::string>{"請選取來源檔.", "請勿選取多個來源檔.", "請選取欲被取代的歌曲."}));
+    EXPECT_EQ(ui.Texts("error"),
+              (std::vector<std::string>{"請選取來源檔.", "請勿選取多個來源檔.", "請選取欲被取代的歌曲."}));
 
     // Old item 5 bytes, new 1000: exactly the reserve is enough, one byte less is not.
     SetFreeDiskBytesSource([](const std::string&) { return ReservedFreeSpace + 1000 - 5 - 1; });
     ui.answers = {true, true};
     EXPECT_FALSE(ReplaceSongFile({root.File("new.mpg")}, "00101"));
-    EXPECT_EQ(ui.Texts("error").back(),
-              "無法以 " + root.File("new.mpg") + " 取代 " + root.File("001/") + "00101.mpg, 剩餘的保留空間不足.");
+    EXPECT_EQ(ui.Texts("error").back(), "無法以 " + root.File("new.mpg") + " 取代 " + root.File("001/") +
+                                            "00101.mpg, 剩餘的保留空間不足.");
     EXPECT_EQ(Media("001/00101.mpg"), "00101");
     SetFreeDiskBytesSource([](const std::string&) { return ReservedFreeSpace + 1000 - 5; });
     EXPECT_TRUE(ReplaceSongFile({root.File("new.mpg")}, "00101"));

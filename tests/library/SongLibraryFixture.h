@@ -50,8 +50,8 @@ protected:
     }
 
     // Appends a song with the next number; its media file holds the number. Returns the number.
-    std::string AddSong(const std::string& nameUtf8, const std::string& ext = ".mpg", const std::string& volume = "",
-                        const std::string& channel = "") {
+    std::string AddSong(const std::string& nameUtf8, const std::string& ext = ".mpg",
+                        const std::string& volume = "", const std::string& channel = "") {
         FieldList f(SongFieldCount);
         f[colSongNo] = NextSongNumber(AllSongCount ? AllSong[AllSongCount - 1][colSongNo] : "");
         f[colSongName] = Utf8ToBig5(nameUtf8);
@@ -63,7 +63,8 @@ protected:
         const std::string folder = root.File(f[colSongNo].substr(0, 3));
         std::filesystem::create_directories(folder);
         std::string item = f[colSongNo];
-        if (!volume.empty() || !channel.empty()) item += std::string{volume.empty() ? '9' : volume[0]} + (channel == "1" ? "1" : "0");
+        if (!volume.empty() || !channel.empty())
+            item += std::string{volume.empty() ? '9' : volume[0]} + (channel == "1" ? "1" : "0");
         WriteBytes(folder + "/" + item + ext, f[colSongNo]);
         EXPECT_TRUE(AddSongRow(f));
         return f[colSongNo];

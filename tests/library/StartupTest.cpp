@@ -63,7 +63,9 @@ private:
 };
 
 void SetAge(const std::string& path, time_t seconds) {
-    struct utimbuf times {seconds, seconds};
+    struct utimbuf times {
+        seconds, seconds
+    };
     ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
 }
 

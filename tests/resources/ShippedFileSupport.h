@@ -18,7 +18,8 @@ inline std::vector<std::string> CrLfLines(const std::string& text) {
         EXPECT_NE(end, std::string::npos) << "last line has no CR LF";
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
-        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "stray line break in line " << lines.size();
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos)
+            << "stray line break in line " << lines.size();
         lines.push_back(line);
         start = end + 2;
     }

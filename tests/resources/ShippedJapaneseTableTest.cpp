@@ -23,10 +23,10 @@ bool IsKatakana(unsigned code) { return code >= 0xC77B && code <= 0xC7F2; }
 
 struct JapaneseTable {
     int groups = 0;
-    std::vector<std::string> kanji;            // every entry, in table order
+    std::vector<std::string> kanji;             // every entry, in table order
     std::map<std::string, std::string> kanaOf;  // kanji -> first kana of its reading (first entry wins)
-    std::vector<std::string> kanaLines;        // after the separator
-    std::map<std::string, char> initialOf;     // kana -> upper-case romaji initial
+    std::vector<std::string> kanaLines;         // after the separator
+    std::map<std::string, char> initialOf;      // kana -> upper-case romaji initial
 };
 
 // Reads the table the way the program builds its Japanese lists, checking the line forms on the way.

@@ -28,8 +28,10 @@ CharacterTable Parse(const std::string& text) {
     bool inCharacters = false;
     for (const std::string& line : CrLfLines(text)) {
         if (!inCharacters) {
-            if (line == kSeparator) inCharacters = true;
-            else table.singerLines.push_back(line);
+            if (line == kSeparator)
+                inCharacters = true;
+            else
+                table.singerLines.push_back(line);
             continue;
         }
         EXPECT_EQ(line.size(), 9u) << line;

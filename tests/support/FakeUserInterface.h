@@ -30,12 +30,24 @@ public:
     void ShowWarningBox(const std::string& t) override { Add("warning", t); }
     void ShowInfoMessage(const std::string& t) override { Add("info", t); }
     void ShowBlueMessage(const std::string& t) override { Add("blue", t); }
-    bool AskBlueYesNo(const std::string& t) override { Add("askblue", t); return Next(); }
-    bool AskYesNo(const std::string& t) override { Add("ask", t); return Next(); }
-    void ShowWaitMessage(const std::string& t) override { Add("wait", t); waitVisible = true; }
+    bool AskBlueYesNo(const std::string& t) override {
+        Add("askblue", t);
+        return Next();
+    }
+    bool AskYesNo(const std::string& t) override {
+        Add("ask", t);
+        return Next();
+    }
+    void ShowWaitMessage(const std::string& t) override {
+        Add("wait", t);
+        waitVisible = true;
+    }
     void HideWaitMessage() override { waitVisible = false; }
     void SetLineMessage(const std::string& t) override { Add("line", t); }
-    void SetProgress(int p, int m) override { lastProgress = p; lastProgressMax = m; }
+    void SetProgress(int p, int m) override {
+        lastProgress = p;
+        lastProgressMax = m;
+    }
     bool AskIndexRange(std::string& from, std::string& to) override {
         if (ranges.empty()) return false;
         from = ranges.front().first;

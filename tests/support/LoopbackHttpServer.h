@@ -99,8 +99,9 @@ private:
             held_.push_back(fd);
             return;
         }
-        std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Length: " +
-                           std::to_string(reply.body.size()) + "\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n";
+        std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
+                           " X\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                           "\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n";
         std::string all = head + reply.body;
         size_t sent = 0;
         while (sent < all.size()) {
