@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QProgressDialog>  // the copy progress window is owned here
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -21,16 +23,27 @@
 #include <algorithm>
 
 #include "app/AboutForm.h"
+#include "app/AddSongPanel.h"
 #include "app/BrowserForms.h"
+#include "app/CopyProgressDialog.h"
 #include "app/FormSupport.h"
 #include "app/MainMenu.h"
 #include "app/MediaPreviewPanel.h"
+#include "app/PingYingPicForm.h"
+#include "app/QtDiskToolsHost.h"
 #include "app/QtUserInterface.h"
 #include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
+#include "catalogue/ReadingCodes.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
+#include "library/AddSong.h"
+#include "library/DiskTools.h"
+#include "library/MediaPreview.h"
+#include "library/ServerMessage.h"
+#include "library/SongFiles.h"
 #include "library/SongListView.h"
+#include "settings/Settings.h"
 
 namespace qv {
 namespace {
@@ -64,11 +77,17 @@ TMainForm::TMainForm(QWidget* parent, Edition edition, const std::vector<std::st
     SetEdition(edition_);
     resize(1024, 700);
     BuildControls(playerArgs);
+    BuildAddPanel();
     BuildMenu();
+    InstallHooks();
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
+    if (&TheDiskToolsHost() == diskTools_.get()) SetDiskToolsHost(nullptr);
+    if (&CopyProgress() == copyProgress_.get()) SetCopyProgressWindow(nullptr);
+    TheAddSongHooks() = {};
+    TheSongFileHooks() = {};
     if (&UI() == ui_.get()) SetUserInterface(nullptr);
     if (&TheSongView() == this) SetSongView(nullptr);
 }
@@ -175,12 +194,75 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     ui_->AttachProgressBar(ProgressBar);
 }
 
+void TMainForm::BuildAddPanel() {
+    auto* side = new QWidget(this);
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    AddPanel = new AddSongPanel(side);
+    AddPanel->setObjectName("AddSongPanel");
+    layout->addWidget(AddPanel, 1);
+    auto* buttons = new QHBoxLayout;
+    auto addButton = [&](QPushButton*& button, const char* name, const char* caption,
+                         void (TMainForm::*click)()) {
+        button = new QPushButton(QString::fromUtf8(caption), side);
+        button->setObjectName(name);
+        buttons->addWidget(button);
+        connect(button, &QPushButton::clicked, this, click);
+    };
+    addButton(DeleteButton, "DeleteButton", "刪除", &TMainForm::DeleteButtonClick);
+    addButton(MultiDelButton, "MultiDelButton", "刪除所選", &TMainForm::MultiDelButtonClick);
+    addButton(SpecialDelButton, "SpecialDelButton", "特刪", &TMainForm::SpecialDelButtonClick);
+    addButton(ReplaceButton, "ReplaceButton", "取代", &TMainForm::ReplaceButtonClick);
+    layout->addLayout(buttons);
+    AddPanelDock = new QDockWidget(this);
+    AddPanelDock->setObjectName("AddPanelDock");
+    AddPanelDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    AddPanelDock->setTitleBarWidget(new QWidget(AddPanelDock));
+    AddPanelDock->setWidget(side);
+    addDockWidget(Qt::LeftDockWidgetArea, AddPanelDock);
+}
+
+// What the subsystems need from the window.
+void TMainForm::InstallHooks() {
+    AddSongHooks& add = TheAddSongHooks();
+    add.resetFilters = [this] { ResetSongFilters(); };
+    add.refreshGridToEnd = [this] {
+        RefreshSongGrid();
+        StringGrid->scrollToBottom();
+        LayoutPlayButtons();
+    };
+    copyProgress_ = std::make_unique<CopyProgressDialog>(this);
+    SetCopyProgressWindow(copyProgress_.get());
+
+    TheSongFileHooks().refreshGrid = [this] { RefreshSongGrid(); };
+
+    diskTools_ = std::make_unique<QtDiskToolsHost>(this);
+    diskTools_->resetSongFilters = [this] { ResetSongFilters(); };
+    diskTools_->refreshSongList = [this] { RefreshSongGrid(); };
+    diskTools_->stopPreview = [] { StopPreview(); };
+    SetDiskToolsHost(diskTools_.get());
+}
+
 void TMainForm::BuildMenu() {
     std::map<std::string, std::function<void()>> handlers{
         {"N4", [this] { N4Click(); }},
         {"N11", [this] { N11Click(); }},
+        {"N14", [this] { N14Click(); }},
         {"N20", [] { N20Click(); }},
+        {"N21", [this] { N21Click(); }},
         {"N22", [this] { N22Click(this); }},
+        {"QV1", [this] { QV1Click(); }},
+        {"N9", [] { ClearNewSongMarks(); }},
+        {"N26", [] { RegenerateSongStrokes(); }},
+        {"N28", [] { RedetectDuetSongs(); }},
+        {"N29", [] { ResetAllSongVolumes(); }},
+        {"N5001", [] { CreateEmptySongFolders(); }},
+        {"N23", [] { ChooseLibraryDisk(); }},
+        {"N24", [] { ReorganiseSongDisk(); }},
+        {"N27", [] { BuildFolderFormLibrary(); }},
+        {"N31", [] { RestoreFolderFormLibrary(); }},
+        {"N33", [] { ExportSongRange(); }},
+        {"N37", [] { SortSingerPhotos(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
@@ -235,6 +317,23 @@ void TMainForm::RefreshSongGrid() {
     choice.specialDeletedOnly = SpecialDelCheckBox->isChecked();
     choice.showOnlyItem = std::max(0, ShowOnlyComboBox->currentIndex());
     qv::RefreshSongGrid(choice);
+}
+
+void TMainForm::ResetSongFilters() {
+    const QSignalBlocker special(SpecialDelCheckBox), fresh(NewSongCheckBox), showOnly(ShowOnlyComboBox),
+        favor(FavorComboBox);
+    SpecialDelCheckBox->setChecked(false);
+    NewSongCheckBox->setChecked(false);
+    ShowOnlyComboBox->setCurrentIndex(0);
+    FavorComboBox->setCurrentIndex(0);
+}
+
+std::string TMainForm::SelectedSongNo() const {
+    const QModelIndex current = StringGrid->currentIndex();
+    if (!current.isValid() || !StringGrid->selectionModel()->isSelected(current)) return {};
+    if (current.row() >= static_cast<int>(ShownRows.size())) return {};
+    const int row = ShownRows[static_cast<size_t>(current.row())];
+    return row >= 0 && row < AllSongCount ? AllSong[static_cast<size_t>(row)][colSongNo] : std::string();
 }
 
 void TMainForm::RefreshRows() {
@@ -298,6 +397,32 @@ void TMainForm::N4Click() { close(); }
 void TMainForm::N11Click() {
     TAboutForm about(this);
     about.exec();
+}
+
+void TMainForm::N14Click() {
+    if (qv::N14Click()) EndAfterStartUp();
+}
+
+void TMainForm::N21Click() {
+    qv::N21Click(setup::PingYing, [this] { RefreshSongGrid(); });
+}
+
+void TMainForm::QV1Click() { qv::QV1Click(this, ScreenDpi); }
+
+void TMainForm::DeleteButtonClick() { DeleteSong(SelectedSongNo()); }
+
+void TMainForm::MultiDelButtonClick() { DeleteMarkedSongs(); }
+
+void TMainForm::SpecialDelButtonClick() {
+    SpecialDeleteSong(SelectedSongNo());
+    StringGrid->viewport()->update();
+}
+
+void TMainForm::ReplaceButtonClick() {
+    std::vector<std::string> sources;
+    for (const QString& path : AddPanel->SelectedFiles()) sources.push_back(path.toStdString());
+    ReplaceSongFile(sources, SelectedSongNo());
+    StringGrid->viewport()->update();
 }
 
 void TMainForm::SearchButtonClick() { RefreshSongGrid(); }

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDockWidget;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -19,7 +20,10 @@ class QTimer;
 
 namespace qv {
 
+class AddSongPanel;
+class CopyProgressDialog;
 class MediaPreviewPanel;
+class QtDiskToolsHost;
 class QtUserInterface;
 class SongGridEditors;
 class SongGridModel;
@@ -58,12 +62,24 @@ public:
     QProgressBar* ProgressBar;
     SongGridEditors* Editors;
     MediaPreviewPanel* MediaPreview = nullptr;  // created once the window is shown
+    // The add panel, docked beside the grid, and the song-file buttons.
+    AddSongPanel* AddPanel;
+    QDockWidget* AddPanelDock;
+    QPushButton* DeleteButton;
+    QPushButton* MultiDelButton;
+    QPushButton* SpecialDelButton;
+    QPushButton* ReplaceButton;
 
     // The play buttons now shown beside the grid's rows, top first.
     std::vector<QPushButton*> VisiblePlayButtons() const;
 
     // Re-filters the view from the filter controls (does nothing while songs are added).
     void RefreshSongGrid();
+    // Unticks the new-song and special-delete filters and puts both filter boxes on their first item,
+    // without refiltering (the caller refreshes).
+    void ResetSongFilters();
+    // Number of the song in the grid's selected row; empty when none is selected.
+    std::string SelectedSongNo() const;
     // The view shows ShownRows anew (rebuilt or reordered), from its top.
     void RefreshRows() override;
     void RefreshPriorityCells() override;
@@ -72,6 +88,13 @@ public:
 public slots:
     void N4Click();   // 檔案 / 關閉
     void N11Click();  // 說明 / 關於歌曲管理程式
+    void N14Click();  // 說明 / 執行自動更新工具
+    void N21Click();  // 工具 / 重新產生拼音
+    void QV1Click();  // 說明 / QV拼音法與英文字母對照表
+    void DeleteButtonClick();
+    void MultiDelButtonClick();
+    void SpecialDelButtonClick();
+    void ReplaceButtonClick();
     void SearchButtonClick();
     void
     FilterControlChange();  // a filter box or check box changed: the search text goes, the view refilters
@@ -100,6 +123,8 @@ private:
     void FormActivate();
     void BuildControls(const std::vector<std::string>& playerArgs);
     void BuildMenu();
+    void BuildAddPanel();
+    void InstallHooks();
     void LayoutPlayButtons();
     void CreateMediaPreview();
 
@@ -107,6 +132,8 @@ private:
     std::vector<std::string> playerArgs_;
     QHBoxLayout* body_ = nullptr;
     std::unique_ptr<QtUserInterface> ui_;
+    std::unique_ptr<QtDiskToolsHost> diskTools_;
+    std::unique_ptr<CopyProgressDialog> copyProgress_;
     SongGridModel* model_ = nullptr;
     std::vector<QPushButton*> playButtons_;  // created on first need, at most 100
     int visiblePlayButtons_ = 0;
