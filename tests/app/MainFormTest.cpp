@@ -1,19 +1,70 @@
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
 #include <filesystem>
 
 #include "app/AboutForm.h"
+#include "app/AddSongPanel.h"
 #include "app/MainForm.h"
 #include "app/QtUserInterface.h"
-#include "catalogue/SongTable.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/ReadingCodes.h"
+#include "catalogue/SongRecord.h"
+#include "catalogue/SongTable.h"
+#include "library/AddSong.h"
+#include "resources/ShippedData.h"
+#include "library/SongFiles.h"
 #include "library/Startup.h"
+#include "settings/Settings.h"
 #include "support/ModalAnswer.h"
 #include "support/ProgramFolder.h"
 #include "support/SongListFile.h"
+
+namespace {
+
+// Answers every message box that comes up while it lives: Yes when the box asks, else its first button.
+class BoxAnswerer {
+public:
+    BoxAnswerer() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            texts << box->text();
+            QAbstractButton* chosen = box->buttons().value(0);
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().contains("Yes")) chosen = b;
+            QTest::mouseClick(chosen, Qt::LeftButton);
+        });
+        timer_.start();
+    }
+    QStringList texts;
+
+private:
+    QTimer timer_;
+};
+
+std::string SongListOf(std::vector<qv::FieldList> songs) {
+    std::string out;
+    for (const qv::FieldList& song : songs) out += qv::JoinSongRecord(song) + "\r\n";
+    return out;
+}
+
+// Checks that the menu item is there and enabled, then runs it.
+void Trigger(qv::TMainForm& form, const char* item, bool run = true) {
+    QAction* action = form.menuBar()->findChild<QAction*>(item);
+    QVERIFY2(action && action->isEnabled(), item);
+    if (run) action->trigger();
+}
+
+}  // namespace
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -111,6 +162,97 @@ private slots:
         QCOMPARE(title, QString("關於歌曲管理程式"));
         QVERIFY(!picture.isEmpty());
         QCOMPARE(client, picture);
+    }
+
+    void theBuiltCommandsAreEnabledAndTheOthersGreyed() {
+        qv::TMainForm form(nullptr, qv::Edition::Server);
+        for (const char* item :
+             {"N4", "N9", "N11", "N20", "N21", "N22", "N26", "N27", "N28", "N29", "N31", "N33", "N37"})
+            Trigger(form, item, false);
+        for (const char* item : {"N2", "N6", "N13", "N25", "N30", "N34", "ZT1", "XVorelKTV1"})
+            QVERIFY2(form.menuBar()->findChild<QAction*>(item) &&
+                         !form.menuBar()->findChild<QAction*>(item)->isEnabled(),
+                     item);
+    }
+
+    void theAddPanelSitsBesideTheGridAndItsFuzzyCaptionTogglesItsOwnBox() {
+        qv::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.AddPanel->isVisible());
+        QCheckBox* fuzzy = form.AddPanel->fuzzyCheck;
+        QTest::mouseClick(fuzzy, Qt::LeftButton, {}, QPoint(fuzzy->width() - 4, fuzzy->height() / 2));
+        QVERIFY(fuzzy->isChecked());
+        QVERIFY(!form.NewSongCheckBox->isChecked());
+    }
+
+    void theWindowsHooksGoWithIt() {
+        {
+            qv::TMainForm form;
+            QVERIFY(qv::TheAddSongHooks().resetFilters);
+            QVERIFY(qv::TheSongFileHooks().refreshGrid);
+        }
+        QVERIFY(!qv::TheAddSongHooks().resetFilters);
+        QVERIFY(!qv::TheAddSongHooks().showBatchReport);
+        QVERIFY(!qv::TheSongFileHooks().refreshGrid);
+    }
+
+    void clearNewMarksReachesTheSongList() {
+        qv::FieldList marked = qv::test::SongFields({"00101", "Song", "Singer"});
+        marked[qv::colNewMark] = "*";
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             SongListOf({marked, qv::test::SongFields({"00102", "Other", "Singer"})}));
+        qv::TMainForm form;
+        form.NewSongCheckBox->setChecked(true);
+        QCOMPARE(form.StringGrid->model()->rowCount(), 1);
+        BoxAnswerer answers;
+        Trigger(form, "N9");
+        QCOMPARE(answers.texts.size(), 2);
+        QVERIFY(!form.NewSongCheckBox->isChecked());
+        QCOMPARE(form.StringGrid->model()->rowCount(), 2);
+        QVERIFY(qv::LoadAllSong(qv::SongListPath()));
+        QCOMPARE(qv::AllSongCount, 2);
+        QCOMPARE(qv::AllSong[0][qv::colNewMark], std::string());
+    }
+
+    void regeneratingPinyinRewritesTheColumn() {
+        qv::test::WriteBytes(folder_->File("singer.bin"), qv::ShippedSingerBin());
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             SongListOf({qv::test::SongFields({"00101", "杯愛", "S"})}));
+        qv::TMainForm form;
+        QCOMPARE(qv::AllSong[0][qv::colPinyin], std::string());
+        const std::string expected = qv::MakePinyin(qv::AllSong[0][qv::colSongName], qv::setup::PingYing);
+        QVERIFY(!expected.empty());
+        BoxAnswerer answers;
+        Trigger(form, "N21");
+        QCOMPARE(answers.texts, QStringList{"拼音產生完成!"});
+        QVERIFY(qv::LoadAllSong(qv::SongListPath()));
+        QCOMPARE(qv::AllSong[0][qv::colPinyin], expected);
+    }
+
+    void theDeleteButtonDeletesTheSelectedSong() {
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             SongListOf({qv::test::SongFields({"00101", "First", "Singer"}),
+                                         qv::test::SongFields({"00102", "Last", "Singer"})}));
+        std::filesystem::create_directory(folder_->File("001"));
+        qv::test::WriteBytes(folder_->File("001/00101.mpg"), "first");
+        qv::test::WriteBytes(folder_->File("001/00102.mpg"), "last");
+        qv::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        {
+            BoxAnswerer answers;
+            form.DeleteButtonClick();  // nothing selected: nothing asked
+            QVERIFY(answers.texts.isEmpty());
+        }
+        form.StringGrid->setCurrentIndex(form.StringGrid->model()->index(0, qv::colSongName));
+        BoxAnswerer answers;
+        QTest::mouseClick(form.DeleteButton, Qt::LeftButton);
+        QVERIFY(answers.texts.contains("刪除完成"));
+        QCOMPARE(qv::AllSongCount, 1);
+        QCOMPARE(form.StringGrid->model()->rowCount(), 1);
+        QCOMPARE(qv::test::ReadBytes(folder_->File("001/00101.mpg")), std::string("last"));
+        QVERIFY(!std::filesystem::exists(folder_->File("001/00102.mpg")));
     }
 
 private:
