@@ -29,6 +29,7 @@
 #include "app/FormSupport.h"
 #include "app/MainMenu.h"
 #include "app/MediaPreviewPanel.h"
+#include "app/NameAskForms.h"
 #include "app/PingYingPicForm.h"
 #include "app/QtDiskToolsHost.h"
 #include "app/QtUserInterface.h"
@@ -231,10 +232,16 @@ void TMainForm::InstallHooks() {
         StringGrid->scrollToBottom();
         LayoutPlayButtons();
     };
+    add.askPictureFolder = [this](const std::string& folderName) {
+        return AskAddPictureFolder(folderName, this);
+    };
     copyProgress_ = std::make_unique<CopyProgressDialog>(this);
     SetCopyProgressWindow(copyProgress_.get());
 
     TheSongFileHooks().refreshGrid = [this] { RefreshSongGrid(); };
+    TheSongFileHooks().askDeleteSong = [this](const std::string& songName) {
+        return AskDeleteSong(songName, this);
+    };
 
     diskTools_ = std::make_unique<QtDiskToolsHost>(this);
     diskTools_->resetSongFilters = [this] { ResetSongFilters(); };

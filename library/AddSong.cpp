@@ -255,7 +255,12 @@ bool AddSelectedSong(AddPanel& panel) {
                 ? g_hooks.askPictureFolder(folderName)
                 : UI().AskYesNo(B5("將加入[") + folderName + B5("]資料夾為照片點播. 確定要新增?"));
         if (!yes) return false;
+        // As if typed into the name box: its strokes, word count and reading code follow.
+        const NameCodes codes = CodesForName(folderName, panel.classIndex);
         panel.songName = folderName;
+        panel.strokes = codes.strokes;
+        panel.wordIndex = codes.wordIndex;
+        panel.pinyin = codes.pinyin;
         panel.singer = B5("佚名");
         panel.sexIndex = 4;
         panel.classIndex = 4;

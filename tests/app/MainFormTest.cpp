@@ -13,6 +13,7 @@
 #include "app/AboutForm.h"
 #include "app/AddSongPanel.h"
 #include "app/MainForm.h"
+#include "app/NameAskForms.h"
 #include "app/QtUserInterface.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
@@ -29,14 +30,22 @@
 
 namespace {
 
-// Answers every message box that comes up while it lives: Yes when the box asks, else its first button.
+// Answers every message box and name question that comes up while it lives: Yes when it asks, else the
+// box's first button.
 class BoxAnswerer {
 public:
     BoxAnswerer() {
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible()) return;
+            if (auto* ask = qobject_cast<qv::TNameAskForm*>(modal)) {
+                texts << ask->Label1->text() + ask->NameLabel->text() + ask->Label2->text();
+                QTest::mouseClick(ask->YesButton, Qt::LeftButton);
+                return;
+            }
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) return;
             texts << box->text();
             QAbstractButton* chosen = box->buttons().value(0);
             for (QAbstractButton* b : box->buttons())
@@ -248,11 +257,29 @@ private slots:
         form.StringGrid->setCurrentIndex(form.StringGrid->model()->index(0, qv::colSongName));
         BoxAnswerer answers;
         QTest::mouseClick(form.DeleteButton, Qt::LeftButton);
-        QVERIFY(answers.texts.contains("刪除完成"));
+        QCOMPARE(answers.texts, (QStringList{"注意:此動怍會永遠清除[First]這首歌. 確定要執行?", "刪除完成"}));
         QCOMPARE(qv::AllSongCount, 1);
         QCOMPARE(form.StringGrid->model()->rowCount(), 1);
         QCOMPARE(qv::test::ReadBytes(folder_->File("001/00101.mpg")), std::string("last"));
         QVERIFY(!std::filesystem::exists(folder_->File("001/00102.mpg")));
+    }
+
+    void addingAPictureFolderAsksByNameAndAppendsTheSong() {
+        std::filesystem::create_directories(folder_->File("photos/旅行"));
+        qv::test::WriteBytes(folder_->File("photos/旅行/a.jpg"), "jpeg");
+        qv::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.AddPanel->SetFolder(QString::fromStdString(folder_->File("photos/旅行")));
+        BoxAnswerer answers;
+        QTest::mouseClick(form.AddPanel->addButton, Qt::LeftButton);
+        QCOMPARE(answers.texts.value(0), QString("將加入[旅行]資料夾為照片點播. 確定要新增?"));
+        QCOMPARE(qv::AllSongCount, 1);
+        QCOMPARE(form.StringGrid->model()->rowCount(), 1);
+        QCOMPARE(qv::test::ReadBytes(folder_->File("001/00101/a.jpg")), std::string("jpeg"));
+        QCOMPARE(qv::AllSong[0][qv::colStrokes],
+                 qv::CodesForName(qv::AllSong[0][qv::colSongName], 4).strokes);
+        QVERIFY(!qv::AllSong[0][qv::colStrokes].empty());
     }
 
 private:
