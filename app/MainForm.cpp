@@ -280,7 +280,8 @@ void TMainForm::BuildMenu() {
 void TMainForm::UpdateNameFormatLabels() {
     const auto [first, second] = NameFormatLabelTexts();
     SongNameFormatLabel1->setText(FromBig5(first));
-    SongNameFormatLabel2->setText(FromBig5(second));
+    // The label captions write a shown "&" as "&&", the way menu captions escape it; a plain label shows it once.
+    SongNameFormatLabel2->setText(FromBig5(second).replace(QStringLiteral("&&"), QStringLiteral("&")));
 }
 
 void TMainForm::ResetPlayButtons() {
