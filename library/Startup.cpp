@@ -14,6 +14,7 @@
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/TextFile.h"
 #include "library/DiskFiles.h"
 #include "library/InPlaceEdit.h"
 #include "library/Qvi05Template.h"
@@ -201,6 +202,9 @@ bool RunStartup(StartupWindow& window) {
 
     UI().ShowWaitMessage(B5("程式開啟中, 請稍候..."));
     AddingSongs = false;
+    // A new program folder gets the shipped character table; the user's own singer table is never replaced.
+    const std::string singerBin = PathIn(AppDir, "singer.bin");
+    if (!FileExists(singerBin)) ReplaceFileContents(singerBin, ShippedSingerBin());
     LoadSingerBin();
     MigrateOlderSongLists();
     if (!LoadSongList2()) {

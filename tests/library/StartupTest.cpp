@@ -12,6 +12,8 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongTable.h"
+#include "resources/ShippedData.h"
+#include "catalogue/SingerTable.h"
 #include "library/Edition.h"
 #include "settings/Settings.h"
 #include "support/FakeUserInterface.h"
@@ -133,6 +135,26 @@ TEST(StartupTest, KeepsAnExistingQvi05Database) {
     RecordingWindow window(ui);
     ASSERT_TRUE(RunStartup(window));
     EXPECT_EQ(test::ReadBytes(folder.File("000/qvi05.data")), "filled by the index output");
+}
+
+TEST(StartupTest, ANewProgramFolderGetsTheShippedSingerTableAndAnOwnOneIsKept) {
+    {
+        ProgramFolder folder;
+        FakeUserInterface ui;
+        RecordingWindow window(ui);
+        ASSERT_TRUE(RunStartup(window));
+        EXPECT_EQ(test::ReadBytes(folder.File("singer.bin")), ShippedSingerBin());
+        EXPECT_FALSE(ZhuyinCharList.empty());  // the reading codes can be made at once
+    }
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    const std::string own =
+        "\xA4\xFD\xA4\x6A\xA9\xFA" + std::string(24, ' ') + "1 1\r\n" + std::string(33, '#') + "\r\n";
+    WriteBytes(folder.File("singer.bin"), own);
+    RecordingWindow window(ui);
+    ASSERT_TRUE(RunStartup(window));
+    EXPECT_EQ(test::ReadBytes(folder.File("singer.bin")), own);
+    ASSERT_EQ(SingerNames.size(), 1u);
 }
 
 TEST(StartupTest, GoesOnWithoutFolder000AndWritesNothingIntoIt) {
