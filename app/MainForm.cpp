@@ -127,6 +127,7 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     addCheck(NewSongCheckBox, "NewSongCheckBox", Label12, "Label12", "只顯示新進歌曲");
     SearchEdit = new QLineEdit(central);
     SearchEdit->setObjectName("SearchEdit");
+    SearchEdit->setMinimumWidth(160);  // room for a song name even beside the add panel
     SearchButton = new QPushButton(QStringLiteral("搜尋"), central);
     SearchButton->setObjectName("SearchButton");
     ClearSelectButton = new QPushButton(QStringLiteral("清除選擇"), central);
@@ -280,7 +281,8 @@ void TMainForm::BuildMenu() {
 void TMainForm::UpdateNameFormatLabels() {
     const auto [first, second] = NameFormatLabelTexts();
     SongNameFormatLabel1->setText(FromBig5(first));
-    // The label captions write a shown "&" as "&&", the way menu captions escape it; a plain label shows it once.
+    // The label captions write a shown "&" as "&&", the way menu captions escape it; a plain label shows it
+    // once.
     SongNameFormatLabel2->setText(FromBig5(second).replace(QStringLiteral("&&"), QStringLiteral("&")));
 }
 

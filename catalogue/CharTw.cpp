@@ -21,24 +21,12 @@ unsigned char At(const std::string& text, size_t i) { return static_cast<unsigne
 
 // Length of the character starting at i: 2 for a lead byte with a byte after it, else 1 (a lone lead
 // byte at the end is a cut character of one byte).
-size_t CharLen(const std::string& text, size_t i) {
-    return IsBig5LeadByte(At(text, i)) && i + 1 < text.size() ? 2 : 1;
-}
 
 bool IsSingleByteChar(const std::string& text, size_t i) { return !IsBig5LeadByte(At(text, i)); }
 
 bool IsBlankAt(const std::string& text, size_t i) {
     if (At(text, i) == kBlank) return true;
     return At(text, i) == kWideBlankLead && i + 1 < text.size() && At(text, i + 1) == kWideBlankTrail;
-}
-
-// First occurrence of needle that starts on a character boundary at or after from; npos when none.
-size_t FindAligned(const std::string& text, const std::string& needle, size_t from = 0) {
-    if (needle.empty()) return std::string::npos;
-    for (size_t i = 0; i < text.size(); i += CharLen(text, i)) {
-        if (i >= from && text.compare(i, needle.size(), needle) == 0) return i;
-    }
-    return std::string::npos;
 }
 
 bool ReplaceFirstAligned(std::string& text, const std::string& what, const std::string& with) {
@@ -169,6 +157,18 @@ void CollectBelow(std::vector<std::string>& list, const std::string& folder) {
 
 }  // namespace
 
+size_t Big5CharLength(const std::string& text, size_t i) {
+    return IsBig5LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+size_t FindAligned(const std::string& text, const std::string& needle, size_t from) {
+    if (needle.empty() || needle.size() > text.size()) return std::string::npos;
+    const size_t last = text.size() - needle.size();
+    for (size_t i = 0; i <= last; i += Big5CharLength(text, i))
+        if (i >= from && text.compare(i, needle.size(), needle) == 0) return i;
+    return std::string::npos;
+}
+
 bool IsBig5LeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
 bool IsBig5LeadByteEx(unsigned char b) { return IsBig5LeadByte(b) || b == 0xC6 || b == 0xC7; }
@@ -191,14 +191,14 @@ int CountSongWords(const std::string& name) {
 
 std::string TrimLeadingBlanks(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && IsBlankAt(text, i)) i += CharLen(text, i);
+    while (i < text.size() && IsBlankAt(text, i)) i += Big5CharLength(text, i);
     return text.substr(i);
 }
 
 std::string TrimTrailingBlanks(const std::string& text) {
     size_t keep = 0;
-    for (size_t i = 0; i < text.size(); i += CharLen(text, i)) {
-        if (!IsBlankAt(text, i)) keep = i + CharLen(text, i);
+    for (size_t i = 0; i < text.size(); i += Big5CharLength(text, i)) {
+        if (!IsBlankAt(text, i)) keep = i + Big5CharLength(text, i);
     }
     return text.substr(0, keep);
 }
@@ -214,7 +214,7 @@ std::string TrimAndCutName(const std::string& text, int width) {
 std::string FixTruncatedDbcsTail(const std::string& text) {
     std::string out = text;
     size_t i = 0;
-    while (i < out.size() && i + CharLen(out, i) < out.size()) i += CharLen(out, i);
+    while (i < out.size() && i + Big5CharLength(out, i) < out.size()) i += Big5CharLength(out, i);
     if (i + 1 == out.size() && IsBig5LeadByte(At(out, i))) out[i] = ' ';
     return out;
 }
@@ -225,7 +225,7 @@ bool ContainsDbcs(const std::string& text) {
 }
 
 bool IsValidSongText(const std::string& text) {
-    for (size_t i = 0; i < text.size(); i += CharLen(text, i)) {
+    for (size_t i = 0; i < text.size(); i += Big5CharLength(text, i)) {
         unsigned char b = At(text, i);
         if (!IsSingleByteChar(text, i)) continue;
         if (b < 0x20 || b == 0x5E || b >= 0x7F) return false;
@@ -235,7 +235,7 @@ bool IsValidSongText(const std::string& text) {
 
 std::string ReplaceSingleByteChar(const std::string& text, char from, char to) {
     std::string out = text;
-    for (size_t i = 0; i < out.size(); i += CharLen(out, i)) {
+    for (size_t i = 0; i < out.size(); i += Big5CharLength(out, i)) {
         if (IsSingleByteChar(out, i) && out[i] == from) out[i] = to;
     }
     return out;
@@ -243,7 +243,7 @@ std::string ReplaceSingleByteChar(const std::string& text, char from, char to) {
 
 int PosCharDbcs(const std::string& text, int start, char byte) {
     size_t i = start > 1 ? static_cast<size_t>(start) - 1 : 0;
-    for (; i < text.size(); i += CharLen(text, i)) {
+    for (; i < text.size(); i += Big5CharLength(text, i)) {
         if (IsSingleByteChar(text, i) && text[i] == byte) return static_cast<int>(i) + 1;
     }
     return 0;
@@ -273,7 +273,7 @@ std::string RemoveDelimited(const std::string& text, const std::string& open, co
         } else if (text.compare(i, n, close, 0, n) == 0) {
             closeEnd = i + n;
         }
-        i += CharLen(text, i);
+        i += Big5CharLength(text, i);
     }
     if (openPos == std::string::npos || closeEnd == std::string::npos) return text;
     return text.substr(0, openPos) + text.substr(closeEnd);
@@ -314,12 +314,12 @@ int RemoveAsciiDigits(std::string& text) {
     std::string out;
     out.reserve(text.size());
     int removed = 0;
-    for (size_t i = 0; i < text.size(); i += CharLen(text, i)) {
+    for (size_t i = 0; i < text.size(); i += Big5CharLength(text, i)) {
         if (IsSingleByteChar(text, i) && text[i] >= '0' && text[i] <= '9') {
             ++removed;
             continue;
         }
-        out.append(text, i, CharLen(text, i));
+        out.append(text, i, Big5CharLength(text, i));
     }
     text = std::move(out);
     return removed;
@@ -350,7 +350,7 @@ int SafeStrToInt(const std::string& text) {
 
 std::string LowerCaseBig5(const std::string& text) {
     std::string out = text;
-    for (size_t i = 0; i < out.size(); i += CharLen(out, i)) {
+    for (size_t i = 0; i < out.size(); i += Big5CharLength(out, i)) {
         if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
     }
     return out;

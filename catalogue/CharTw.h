@@ -3,6 +3,7 @@
 // Texts are Big5 bytes; positions are 1-based byte positions; a character is a single byte that is not
 // a lead byte, or a lead byte with the byte that follows it.
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,12 @@ namespace qv {
 
 bool IsBig5LeadByte(unsigned char b);
 bool IsBig5LeadByteEx(unsigned char b);  // also 0xC6 and 0xC7 (the kana rows)
+
+// Bytes of the character that starts at byte i (0-based): 2 for a lead byte with a byte after it, else 1.
+size_t Big5CharLength(const std::string& text, size_t i);
+// Position of needle where a character of text starts, never inside a double-byte character, at or after
+// byte from; std::string::npos when none.
+size_t FindAligned(const std::string& text, const std::string& needle, size_t from = 0);
 
 int Big5StrokeCountOfFirstChar(const std::string& text);  // 0..48
 int CountSongWords(const std::string& name);              // >= 1

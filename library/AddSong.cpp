@@ -159,7 +159,7 @@ std::vector<std::string> SingerChoicesFor(const std::string& singerText) {
     const std::string wanted = LowerCaseBig5(singerText);
     std::vector<std::string> found;
     for (const std::string& entry : SingerDisplayList)
-        if (LowerCaseBig5(entry).find(wanted) != std::string::npos) found.push_back(entry);
+        if (FindAligned(LowerCaseBig5(entry), wanted) != std::string::npos) found.push_back(entry);
     return found.empty() ? SingerDisplayList : found;
 }
 

@@ -27,11 +27,6 @@ constexpr const char* kTrackSeparators[] = {".", "_", "-", " ", "、", ","};
 const std::string& UnknownSinger() { return B5("佚名"); }
 const std::string& NoSongName() { return B5("無歌名"); }
 
-// Bytes of the character starting at i; a lone lead byte at the end is one byte.
-std::size_t CharLen(const std::string& s, std::size_t i) {
-    return IsBig5LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 int WordCode(const std::string& text, const Word* words, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k)
         if (FindAligned(text, B5(words[k].utf8)) != std::string::npos) return words[k].code;
@@ -62,7 +57,7 @@ std::string ReplaceAligned(const std::string& text, const std::string& from, con
             done = firstOnly;
             continue;
         }
-        std::size_t n = CharLen(text, i);
+        std::size_t n = Big5CharLength(text, i);
         out.append(text, i, n);
         i += n;
     }
@@ -158,7 +153,7 @@ struct TextStarts {
     std::bitset<256> firstBytes;
     std::bitset<65536> pairs;
     explicit TextStarts(const std::string& text) {
-        for (std::size_t i = 0; i < text.size(); i += CharLen(text, i)) {
+        for (std::size_t i = 0; i < text.size(); i += Big5CharLength(text, i)) {
             auto b = static_cast<unsigned char>(text[i]);
             firstBytes.set(b);
             if (i + 1 < text.size()) pairs.set(b * 256u + static_cast<unsigned char>(text[i + 1]));
@@ -194,14 +189,6 @@ struct SingerSearch {
 };
 
 }  // namespace
-
-std::size_t FindAligned(const std::string& text, const std::string& needle, std::size_t from) {
-    if (needle.empty() || needle.size() > text.size()) return std::string::npos;
-    std::size_t last = text.size() - needle.size();
-    for (std::size_t i = 0; i <= last; i += CharLen(text, i))
-        if (i >= from && text.compare(i, needle.size(), needle) == 0) return i;
-    return std::string::npos;
-}
 
 int SexWordClass(const std::string& text) { return WordCode(text, kSexWords, std::size(kSexWords)); }
 
@@ -272,7 +259,7 @@ std::string NormalizeWideSpacing(const std::string& text) {
     std::string out;
     out.reserve(text.size() + 8);
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t n = CharLen(text, i);
+        std::size_t n = Big5CharLength(text, i);
         if (text[i] == ' ' && i > 0 && text[i - 1] != ' ' && i + 1 < text.size() &&
             IsBig5LeadByte(static_cast<unsigned char>(text[i + 1])))
             out += ' ';

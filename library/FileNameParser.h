@@ -48,10 +48,6 @@ struct DuetSingers {
 int SexWordClass(const std::string& text);
 int LanguageWordCode(const std::string& text);
 
-// Position of needle in text where a character of text starts (never inside a double-byte character);
-// std::string::npos when it does not occur from byte `from` on.
-std::size_t FindAligned(const std::string& text, const std::string& needle, std::size_t from = 0);
-
 SingerMatch FindSingerInText(const std::string& text);
 DuetSingers SplitDuetSingers(const std::string& text);
 std::string StripTrackNumber(const std::string& text, int mode);

@@ -263,6 +263,10 @@ TEST_F(AddSongTest, PanelHelpers) {
     EXPECT_EQ(choice.classIndex, 2);
     EXPECT_EQ(SingerChoicesFor(Utf8ToBig5("張")), std::vector<std::string>{Utf8ToBig5("張三(男歌手)")});
     EXPECT_EQ(SingerChoicesFor("zz").size(), 2u);
+    // "a" is the trail byte of 兀 (A4 61): only a whole-character match counts.
+    AddSingerDisplayEntry(Utf8ToBig5("兀"), 1, 1);
+    AddSingerDisplayEntry("Amy", 2, 4);
+    EXPECT_EQ(SingerChoicesFor("a"), std::vector<std::string>{Utf8ToBig5("Amy(女歌手)")});
     const NameCodes codes = CodesForName(Utf8ToBig5("一二三四五六七八九十百"), 0);
     EXPECT_EQ(codes.wordIndex, 10);
     EXPECT_EQ(codes.strokes, "1");

@@ -4,6 +4,7 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/SingerTable.h"
+#include "catalogue/CharTw.h"
 #include "library/FileNameParser.h"
 #include "support/FakeUserInterface.h"
 
