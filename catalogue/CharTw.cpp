@@ -286,6 +286,8 @@ std::string RemoveBracketGroups(const std::string& text) {
         {"(", ")"},
         {"[", "]"},
     }};
+    // Most names hold no bracket: every open mark needs one of these bytes ("（" is A1 5D).
+    if (text.find_first_of("({[\xA1") == std::string::npos) return text;
     return RemoveBracketsUntilStable(text, marks);
 }
 

@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
+#include "catalogue/SongTable.h"
 #include "catalogue/SongView.h"
 
 namespace qv {
@@ -71,6 +73,78 @@ void ApplyPending() {
 }
 
 }  // namespace
+
+void AddSingerDisplayEntriesOfRows(const std::vector<SongRow>& rows) {
+    if (batchDepth > 0) {
+        for (const SongRow& row : rows)
+            AddSingerDisplayEntry(row[colSinger], SafeStrToInt(row[colSingerClass]),
+                                  SafeStrToInt(row[colLanguage]));
+        return;
+    }
+    // The last row of a singer and class decides the entry's place and language, as adding the rows one
+    // by one would. A whole library is 80,000 rows: one open-addressed table of row numbers instead of a
+    // string and a node per row.
+    // Record fields are one digit wide: read them without a general conversion.
+    auto numberOf = [](const std::string& cell) {
+        if (cell.empty()) return 0;
+        if (cell.size() == 1) return cell[0] >= '0' && cell[0] <= '9' ? cell[0] - '0' : 0;
+        return SafeStrToInt(cell);
+    };
+    std::vector<unsigned char> classes(rows.size());
+    std::vector<std::size_t> hashes(rows.size());
+    ForEachSlice(rows.size(), [&](std::size_t first, std::size_t last) {
+        for (std::size_t r = first; r < last; ++r) {
+            const int code = numberOf(rows[r][colSingerClass]);
+            classes[r] = static_cast<unsigned char>(code >= 1 && code <= 8 ? code : 5);  // else 其他
+            hashes[r] = std::hash<std::string_view>()(rows[r][colSinger]) * 31 + classes[r];
+        }
+    });
+    auto classOf = [&](std::size_t r) { return static_cast<int>(classes[r]); };
+    std::size_t slots = 16;
+    while (slots < rows.size() * 2) slots *= 2;
+    std::vector<int> table(slots, -1);  // index into list
+    std::vector<std::string> list, languages;
+    std::vector<std::size_t> listHashes;
+    std::vector<unsigned char> listClasses;
+    for (std::size_t r = rows.size(); r-- > 0;) {
+        const std::string& singer = rows[r][colSinger];
+        const int classCode = classOf(r);
+        const std::string& className = SingerClassNameOfCode(classCode);
+        std::size_t h = hashes[r] & (slots - 1);
+        bool seen = false;
+        // Compared with the entries made so far, which stay in cache, not with the rows they came from.
+        for (; table[h] >= 0; h = (h + 1) & (slots - 1)) {
+            const auto k = static_cast<std::size_t>(table[h]);
+            if (listHashes[k] == hashes[r] && listClasses[k] == classCode &&
+                list[k].size() == singer.size() + className.size() + 2 &&
+                list[k].compare(0, singer.size(), singer) == 0) {
+                seen = true;
+                break;
+            }
+        }
+        if (seen) continue;
+        table[h] = static_cast<int>(list.size());
+        std::string entry;
+        entry.reserve(singer.size() + className.size() + 2);
+        entry.append(singer).append("(").append(className).append(")");
+        list.push_back(std::move(entry));
+        listHashes.push_back(hashes[r]);
+        listClasses.push_back(static_cast<unsigned char>(classCode));
+        languages.push_back(std::to_string(numberOf(rows[r][colLanguage])));
+    }
+    // Views into list: no reallocation may follow.
+    list.reserve(list.size() + SingerDisplayList.size());
+    languages.reserve(list.capacity());
+    std::unordered_set<std::string_view> placed;
+    if (!SingerDisplayList.empty()) placed.insert(list.begin(), list.end());
+    for (std::size_t i = 0; i < SingerDisplayList.size(); ++i) {
+        if (placed.count(SingerDisplayList[i])) continue;
+        list.push_back(std::move(SingerDisplayList[i]));
+        languages.push_back(std::move(SingerDisplayLanguages[i]));
+    }
+    SingerDisplayList = std::move(list);
+    SingerDisplayLanguages = std::move(languages);
+}
 
 SingerDisplayBatch::SingerDisplayBatch() { ++batchDepth; }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/SongTable.h"
+
 namespace qv {
 
 // Parallel: one entry per singer line of "singer.bin".
@@ -20,6 +22,8 @@ extern std::vector<std::string> SingerDisplayLanguages;
 void LoadSingerBin();  // AppDir + "/singer.bin"
 void BuildSingerDisplayList();
 void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode);
+// The same as AddSingerDisplayEntry for the singer, class and language of each row in turn.
+void AddSingerDisplayEntriesOfRows(const std::vector<SongRow>& rows);
 void FillSingerComboBox();  // the view's singer items := SingerDisplayList
 
 // While one lives, AddSingerDisplayEntry only records its entries; the last one to end applies them

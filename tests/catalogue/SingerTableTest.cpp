@@ -5,6 +5,7 @@
 #include <fstream>
 #include <random>
 
+#include "catalogue/CharTw.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
@@ -164,6 +165,40 @@ TEST(SingerDisplayBatchTest, GivesTheListOfAddingOneByOne) {
             }
             EXPECT_EQ(SingerDisplayList.size(), SingerDisplayLanguages.size());
         }
+        ASSERT_EQ(SingerDisplayList, oneByOne);
+        ASSERT_EQ(SingerDisplayLanguages, oneByOneLanguages);
+    }
+}
+
+TEST(SingerDisplayBatchTest, RowsAtOnceGiveTheListOfAddingThemOneByOne) {
+    std::mt19937 rng(7);
+    // Enough rows to be cut into slices over the cores; singers of Big5 and Latin text, classes and
+    // languages inside and outside their tables, and entries listed before the rows are added.
+    for (int round = 0; round < 4; ++round) {
+        std::vector<SongRow> rows(9000);
+        const char* singers[] = {"\xA4\xFD", "\xA4\x41", "\xA4\x61", "ab",
+                                 "AB",       "a b",      "",         "\xB3\x5C\xA4\x40"};
+        const char* codes[] = {"1", "2", "6", "8", "9", "0", "", "X"};
+        for (SongRow& row : rows) {
+            row[colSinger] = singers[rng() % 8] + std::string(rng() % 3, 'x');
+            row[colSingerClass] = codes[rng() % 8];
+            row[colLanguage] = codes[rng() % 8];
+        }
+        auto startList = [&] {
+            SingerDisplayList.clear();
+            SingerDisplayLanguages.clear();
+            AddSingerDisplayEntry("ab", 1, 4);
+            AddSingerDisplayEntry("zz", 2, 1);
+        };
+        startList();
+        for (const SongRow& row : rows)
+            AddSingerDisplayEntry(row[colSinger], SafeStrToInt(row[colSingerClass]),
+                                  SafeStrToInt(row[colLanguage]));
+        const auto oneByOne = SingerDisplayList;
+        const auto oneByOneLanguages = SingerDisplayLanguages;
+
+        startList();
+        AddSingerDisplayEntriesOfRows(rows);
         ASSERT_EQ(SingerDisplayList, oneByOne);
         ASSERT_EQ(SingerDisplayLanguages, oneByOneLanguages);
     }
