@@ -265,10 +265,7 @@ void N21Click(int pingYing, const std::function<void()>& refreshGrid) {
     if (refreshGrid) refreshGrid();
     UI().HideWaitMessage();
     // A list that could not be rewritten is not reported as done.
-    if (written)
-        UI().ShowInfoMessage(B5("拼音產生完成!"));
-    else
-        UI().ShowInfoMessage("Open file:" + Utf8ToBig5(SongListPath()) + " error!");
+    if (ReportSongListWrite(written)) UI().ShowInfoMessage(B5("拼音產生完成!"));
 }
 
 std::vector<PinyinChartRow> PinyinLetterChart() {

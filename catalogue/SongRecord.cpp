@@ -536,6 +536,11 @@ bool LoadAllSong(const std::string& path) {
     return true;
 }
 
+bool ReportSongListWrite(bool written) {
+    if (!written) ShowOpenError(SongListPath());
+    return written;
+}
+
 bool WriteSongRecord(int row) {
     if (!IsRow(row)) return false;
     if (LoadingSongs) return true;

@@ -31,6 +31,9 @@ void MigrateOlderSongLists();
 bool LoadAllSong(const std::string& path);
 
 bool WriteSongRecord(int row);
+// For the commands that rewrite a whole column: a failed write gets the song list's "Open file" message
+// instead of the command's success message. Gives written.
+bool ReportSongListWrite(bool written);
 bool AppendSongRecord();
 bool WriteStringToFile(const std::string& path, const std::string& text, int index);
 bool AppendSongLine(const std::string& path, const std::string& text);

@@ -301,8 +301,7 @@ void N20Click() {
     if (!UI().AskYesNo(B5("注意:此動怍會永遠清除歌星優先標示. 確定要執行?"))) return;
     for (int r = 0; r < AllSongCount; ++r) AllSong[r][colSingerPriority].clear();
     TheSongView().RefreshPriorityCells();
-    WritePriorityColumn();
-    UI().ShowInfoMessage(B5("清除完畢!"));
+    if (ReportSongListWrite(WritePriorityColumn())) UI().ShowInfoMessage(B5("清除完畢!"));
 }
 
 }  // namespace qv

@@ -43,11 +43,6 @@ constexpr char SongIniSection[] = "Golbal Setting";
 constexpr char DataDriveKey[] = "data drive";
 
 // The column writers give false when "song.qv2" could not be written: the user must not read success.
-bool ReportedWrite(bool written) {
-    if (!written) UI().ShowErrorBox(B5("寫入") + Shown(SongListPath()) + B5("錯誤."));
-    return written;
-}
-
 }  // namespace
 
 DiskToolsHost& TheDiskToolsHost() { return *currentHost; }
@@ -95,7 +90,7 @@ void ClearNewSongMarks() {
     TheDiskToolsHost().ResetSongFilters();
     const bool written = ClearNewMarksColumn();
     TheDiskToolsHost().RefreshSongList();
-    if (ReportedWrite(written)) UI().ShowInfoMessage(B5("清除完畢!"));
+    if (ReportSongListWrite(written)) UI().ShowInfoMessage(B5("清除完畢!"));
 }
 
 namespace {
@@ -108,7 +103,7 @@ void RunColumnTool(const char* waitText, const std::function<void(SongRow&)>& ch
     const bool written = writeColumn();
     TheDiskToolsHost().RefreshSongList();
     UI().HideWaitMessage();
-    if (ReportedWrite(written)) UI().ShowInfoMessage(B5(doneText));
+    if (ReportSongListWrite(written)) UI().ShowInfoMessage(B5(doneText));
 }
 
 }  // namespace

@@ -348,8 +348,9 @@ bool SpecialDeleteSong(const std::string& songNo) {
     if (!PlaceCopyAsItem(placeholder, folder, item, songNo + ".jpg")) return false;
     AllSong[row][colSpecialDel] = "X";
     AllSong[row][colSongName] = "X" + name;
-    WriteSongRecord(row);
+    const bool written = WriteSongRecord(row);  // its own box tells of a failure
     RefreshGrid();
+    if (!written) return false;
     PlaySystemSound("chimes.wav");
     UI().ShowInfoMessage(B5("特刪完成"));
     return true;

@@ -315,6 +315,15 @@ TEST_F(SongTableTest, ClearingPrioritiesAsksFirst) {
     EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"清除完畢!"});
 }
 
+TEST_F(SongTableTest, ClearingPrioritiesThatCannotBeWrittenIsNotReportedDone) {
+    Fill({Song("00101", "a", "s")});
+    AllSong[0][colSingerPriority] = "1";
+    LibraryRoot = (dir_ / "gone").string();  // no folder: the song list cannot be opened
+    ui_.answers = {true};
+    N20Click();
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"Open file:" + LibraryRoot + "/song.qv2 error!"});
+}
+
 TEST(SingerPairTest, SplitsAtTheFirstSeparatorInPrecedenceOrder) {
     std::string first, second;
     SplitSingerPair(Big5("張三&李 四　王五"), first, second);  // the full-width blank wins over "&"
