@@ -2,6 +2,8 @@
 // copy of a number range of songs.
 #include <filesystem>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -26,21 +28,29 @@ void ShowFailedMove(const std::string& from, const std::string& to) {
 }
 
 // The entry of folder that holds the song named fileName: that very name, or it followed by one
-// extension. An entry that merely begins with the name belongs to another song.
+// extension. An entry that merely begins with the name belongs to another song, and so does one that is
+// another song's name exactly ("Mr. Lonely" is not "Mr" with the extension ". Lonely").
 std::string FindFolderFormEntry(const std::string& folder, const std::string& fileName,
-                                std::string& extension) {
-    for (const std::string& entry : EntryNames(folder)) {
-        if (entry == fileName) {
-            extension.clear();
-            return entry;
-        }
+                                const std::unordered_set<std::string>& songEntries, std::string& extension) {
+    const std::vector<std::string> entries = EntryNames(folder);
+    extension.clear();
+    for (const std::string& entry : entries)
+        if (entry == fileName) return entry;
+    for (const std::string& entry : entries) {
         if (entry.size() > fileName.size() + 1 && entry.compare(0, fileName.size(), fileName) == 0 &&
-            entry[fileName.size()] == '.' && entry.find('.', fileName.size() + 1) == std::string::npos) {
+            entry[fileName.size()] == '.' && entry.find('.', fileName.size() + 1) == std::string::npos &&
+            !songEntries.count(PathIn(folder, entry))) {
             extension = entry.substr(fileName.size());
             return entry;
         }
     }
     return "";
+}
+
+// Where each song of the table lies in the folder-form library under root, without extension.
+std::string FolderFormEntryPath(const std::string& root, const SongRow& song) {
+    return PathIn(FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]),
+                  FileNameFromBig5(song[colSongName]));
 }
 
 // Both commands walk the whole table; the walk stops at a failed move. Returns the count of songs
@@ -107,11 +117,15 @@ void RestoreFolderFormLibrary() {
     std::string root;
     if (!AskFolderAndConfirm("請選擇歌庫目錄", "是否確定開始還原歌庫?", root)) return;
     UI().ShowWaitMessage(B5("歌庫還原中, 請稍候..."));
+    std::unordered_set<std::string> songEntries;
+    for (int r = 0; r < AllSongCount; ++r)
+        songEntries.insert(FolderFormEntryPath(root, AllSong[static_cast<std::size_t>(r)]));
     const int missing = WalkSongs([&](const SongRow& song) {
         const std::string source =
             FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]);
         std::string extension;
-        const std::string entry = FindFolderFormEntry(source, FileNameFromBig5(song[colSongName]), extension);
+        const std::string entry =
+            FindFolderFormEntry(source, FileNameFromBig5(song[colSongName]), songEntries, extension);
         if (entry.empty()) return 1;
         const std::string songFolder = SongFolderOf(song[colSongNo]);
         const std::string from = PathIn(source, entry);

@@ -92,6 +92,25 @@ TEST_F(FolderFormTest, RestoreTakesOnlyTheExactSongName) {
     EXPECT_FALSE(PathExists(root_ + "/001"));
 }
 
+// A name that is another song's name plus ". something" is that song's entry, not this one's with an
+// extension; each song gets its own media back.
+TEST_F(FolderFormTest, RestoreLeavesAnotherSongsEntryAlone) {
+    AddSong("00101", "Mr", "Bobby", "4", "4");
+    AddSong("00102", "Mr. Lonely", "Bobby", "4", "4", "/");
+    AddSong("00103", "Mr.Big", "Bobby", "4", "4", "");
+    const Snapshot before = TakeSnapshot(root_);
+    const std::string form = MakeTemp();
+    host.folders = {form, form};
+    ui.answers = {true, true};
+    BuildFolderFormLibrary();
+    EXPECT_TRUE(IsFolder(form + "/英語/外語歌手/Bobby/Mr. Lonely"));
+    EXPECT_EQ(ReadFile(form + "/英語/外語歌手/Bobby/Mr.Big"), "media of 00103");
+    RestoreFolderFormLibrary();
+    EXPECT_TRUE(ui.Texts("error").empty());
+    EXPECT_EQ(ui.Texts("blue").back(), "復原完成");
+    EXPECT_EQ(TakeSnapshot(root_), before);
+}
+
 TEST_F(FolderFormTest, RestoreNeverReplacesAnItemAlreadyThere) {
     AddSong("00101", "Love", "Tom", "4", "4");
     AddSong("00102", "Hope", "Tom", "4", "4", nullptr);
