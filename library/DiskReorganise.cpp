@@ -1,6 +1,6 @@
 // Reorganisation of the song disk: one song folder re-created in song order, or the whole library root
 // moved through a temporary folder and rebuilt folder by folder.
-#include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
@@ -64,9 +64,11 @@ void ReorderOneSongFolder(const std::string& folder) {
     Progress(0);
 }
 
-bool SongNumberInTable(const std::string& songNo) {
-    return std::any_of(AllSong.begin(), AllSong.begin() + AllSongCount,
-                       [&](const SongRow& row) { return row[colSongNo] == songNo; });
+// The table's song numbers, looked up once per number position of the disk.
+std::unordered_set<std::string> SongNumbersInTable() {
+    std::unordered_set<std::string> numbers;
+    for (int r = 0; r < AllSongCount; ++r) numbers.insert(AllSong[static_cast<std::size_t>(r)][colSongNo]);
+    return numbers;
 }
 
 // Moves every entry of source whose name begins with prefix (all when it is empty) into target; on a
@@ -183,6 +185,7 @@ void ReorganiseLibraryDisk() {
 
     Progress(21);
     const std::string placeholder = PathIn(PathIn(root, "000"), "000.jpg");
+    const std::unordered_set<std::string> songNumbers = SongNumbersInTable();
     for (int i = 1; i <= 500; ++i) {
         const std::string name = ZeroPad3(i);
         const std::string from = PathIn(temp, name);
@@ -194,7 +197,7 @@ void ReorganiseLibraryDisk() {
             const std::string songNo = name + ZeroPad3(position).substr(1);
             int moved = 0;
             if (!MoveEntriesWithPrefix(from, to, songNo, shownFrom, moved)) return Progress(0);
-            if (moved == 0 && SongNumberInTable(songNo) && PathExists(placeholder))
+            if (moved == 0 && songNumbers.count(songNo) && PathExists(placeholder))
                 CopyWholeFile(placeholder, PathIn(to, songNo + ".jpg"), true);
         }
         int moved = 0;
