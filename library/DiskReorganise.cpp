@@ -97,7 +97,7 @@ bool MoveFolderEntries(const std::string& source, const std::string& target) {
 
 void ReorganiseSongDisk() {
     if (!LibraryDataDirOk) {
-        UI().ShowErrorBox(B5("歌庫磁碟找不到/000的目錄"));
+        UI().ShowErrorBox(B5("歌庫磁碟找不到\\000的目錄"));
         return;
     }
     TheDiskToolsHost().StopPreview();

@@ -237,7 +237,7 @@ TEST_F(DiskToolsTest, ReorganisingOneSongFolder) {
 
     LibraryDataDirOk = false;
     ReorganiseSongDisk();
-    EXPECT_EQ(ui.Texts("error").back(), "歌庫磁碟找不到/000的目錄");
+    EXPECT_EQ(ui.Texts("error").back(), "歌庫磁碟找不到\\000的目錄");
 }
 
 TEST_F(DiskToolsTest, OneFolderReorderRollsBackWhenAnItemCannotGoOut) {
