@@ -314,7 +314,14 @@ void TMainForm::ShowServerMessage() {
     form.exec();
 }
 
-void TMainForm::EndAfterStartUp() { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }
+// quit() does nothing while no message loop runs, and start-up runs (and paints) before the loop starts:
+// the request is repeated until the loop is there to take it (not at once: a message box of start-up
+// would spin on it).
+void TMainForm::EndAfterStartUp() {
+    auto* request = new QTimer(this);
+    connect(request, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    request->start(50);
+}
 
 // The view.
 

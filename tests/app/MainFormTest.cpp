@@ -136,6 +136,20 @@ private slots:
         QVERIFY(form.isVisible());
     }
 
+    // The updater was started during start-up, which runs before the message loop and keeps the window
+    // painted meanwhile: the program still ends as soon as its loop starts.
+    void anEndAskedForDuringStartUpEndsTheMessageLoop() {
+        qv::TMainForm form;
+        static_cast<qv::StartupWindow&>(form).EndAfterStartUp();
+        QCoreApplication::processEvents();  // as the wait window's painting does
+        form.show();
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+        giveUp.start(3000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
     void installsItsUserInterfaceForItsLifetime() {
         {
             qv::TMainForm form;
