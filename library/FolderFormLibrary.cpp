@@ -161,7 +161,8 @@ void ExportSongRange() {
     if (!TheDiskToolsHost().ChooseFolder(B5("請選擇目錄"), LibraryRoot, folder)) return;
     folder = WithoutTrailingSlash(folder);
     const int count = last >= first ? last - first + 1 : 0;
-    for (int r = first; r <= last; ++r) {
+    bool stopped = false;  // by an error or a cancelled copy: not reported as done
+    for (int r = first; r <= last && !stopped; ++r) {
         Progress(r - first + 1, count);
         const SongRow& song = AllSong[static_cast<std::size_t>(r)];
         const std::string songFolder = SongFolderOf(song[colSongNo]);
@@ -173,12 +174,14 @@ void ExportSongRange() {
         const std::string source = PathIn(songFolder, item);
         if (!KeepsReserve(NearestExistingFolder(folder), FileOrFolderSize(source))) {
             UI().ShowErrorBox(B5("無法建立") + Shown(PathIn(folder, item)) + B5(", 剩餘的保留空間不足."));
-            break;
+            stopped = true;
+            continue;
         }
         if (!MakeDir(folder)) {
             UI().ShowErrorBox(B5("無法建立") + Shown(folder) + B5("目錄!"));
             UI().ShowErrorBox(B5("目錄建立錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
-            break;
+            stopped = true;
+            continue;
         }
         const std::string target = PathIn(folder, RangeExportName(r, ItemExtension(item)));
         // A picture-folder song is copied as its folder of pictures.
@@ -186,14 +189,13 @@ void ExportSongRange() {
             IsFolder(source) ? (MakeDir(target) && ShellCopyFiles(source, target) ? CopyResult::Copied
                                                                                   : CopyResult::Failed)
                              : CopyFileWithProgress(source, target, true);
-        if (copied == CopyResult::Cancelled) break;
         if (copied == CopyResult::Failed) {
             UI().ShowErrorBox(B5("無法建立") + Shown(target));
             UI().ShowErrorBox(B5("檔案複製錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
-            break;
         }
+        stopped = copied != CopyResult::Copied;
     }
-    UI().ShowInfoMessage(B5("範圍內的歌曲匯出完成"));
+    if (!stopped) UI().ShowInfoMessage(B5("範圍內的歌曲匯出完成"));
     Progress(0);
 }
 
