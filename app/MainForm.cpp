@@ -318,6 +318,7 @@ void TMainForm::ShowServerMessage() {
 // the request is repeated until the loop is there to take it (not at once: a message box of start-up
 // would spin on it).
 void TMainForm::EndAfterStartUp() {
+    endingForUpdate = true;
     auto* request = new QTimer(this);
     connect(request, &QTimer::timeout, qApp, &QCoreApplication::quit);
     request->start(50);
@@ -527,7 +528,8 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    RunShutdown(*this);
+    // The program ends for the updater without the closing offers.
+    if (!endingForUpdate) RunShutdown(*this);
     event->accept();
 }
 

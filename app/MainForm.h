@@ -110,6 +110,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool endingForUpdate = false;  // an accepted update ends the program
     // StartupWindow
     void UpdateNameFormatLabels() override;
     void ResetPlayButtons() override;
