@@ -355,6 +355,45 @@ TEST_F(SongFile, LoadKeepsEveryLineAsItsRow) {
     EXPECT_EQ(AllSong[1][colSongName], "AB");
 }
 
+// A library large enough to be checked and loaded on several cores behaves as a check from the top.
+TEST_F(SongFile, WholeLibraryIsCheckedAndLoadedLineByLine) {
+    constexpr int kCount = 9000;
+    std::vector<std::string> lines = Records(kCount);
+    for (int i : {7, 2999, 4500, 8998}) lines[i] = lines[i].substr(0, 120);  // repaired in place
+    std::vector<std::string> bad = lines;
+    bad[8001] = JoinSongRecord(Song(NumberOf(8001), "AB", "S", "x"));
+    bad[3001] = JoinSongRecord(Song(NumberOf(3001), "AB", "S", "1", "y"));
+    const std::string refused = Enciphered(bad);
+    Write(refused);
+    EXPECT_FALSE(LoadSongList2());
+    EXPECT_EQ(ui_.Texts("error"),
+              std::vector<std::string>{"第3002行,歌曲編號" + NumberOf(3001) + "的歌星種類欄位有問題"});
+    EXPECT_EQ(Read(), refused);
+
+    Write(Enciphered(lines));
+    ASSERT_TRUE(LoadSongList2());
+    std::vector<std::string> now = DecodedLines();
+    ASSERT_EQ(now.size(), static_cast<size_t>(kCount));
+    for (int i = 0; i < kCount; ++i) {
+        if (lines[i].size() == 140) {
+            EXPECT_EQ(now[i], lines[i]) << i;
+        } else {
+            EXPECT_EQ(now[i].substr(0, 120), lines[i]) << i;
+            EXPECT_EQ(now[i].size(), 140u) << i;
+        }
+    }
+
+    ASSERT_TRUE(LoadAllSong(Path()));
+    ASSERT_EQ(AllSongCount, kCount);
+    EXPECT_EQ(ShownRows.size(), static_cast<size_t>(kCount));
+    FieldList fields;
+    for (int i = 0; i < kCount; ++i) {
+        SplitSongRecord(now[i], fields);
+        for (int f = 0; f < SongFieldCount; ++f) ASSERT_EQ(AllSong[i][f], fields[f]) << i << ":" << f;
+        ASSERT_EQ(ShownRows[i], i);
+    }
+}
+
 TEST_F(SongFile, RecordWriterRewritesExactlyOneRecord) {
     std::vector<std::string> lines = Records(12);
     const std::string before = Enciphered(lines);
