@@ -37,12 +37,6 @@ constexpr CipherTable kSeed = {
 
 constexpr uint8_t kFileMask = 0xA7;
 
-// A caller that runs before start-up has built the tables still gets the right bytes.
-void EnsureTables() {
-    static const bool built = (BuildLineCipherTables(), true);
-    (void)built;
-}
-
 std::string Substitute(const CipherTable& table, const std::string& text) {
     std::string out(text.size(), '\0');
     for (size_t i = 0; i < text.size(); ++i) {
@@ -91,6 +85,12 @@ bool UnscrambleHexPairs(const std::string& hex, uint16_t key, bool strict, std::
 
 }  // namespace
 
+// A caller that runs before start-up has built the tables still gets the right bytes.
+void EnsureLineCipherTables() {
+    static const bool built = (BuildLineCipherTables(), true);
+    (void)built;
+}
+
 void BuildLineCipherTables() {
     for (size_t k = 0; k < 256; ++k) {
         CipherTable& table = LineEncodeTables[k];
@@ -101,12 +101,12 @@ void BuildLineCipherTables() {
 }
 
 std::string EncodeLine(int lineIndex, const std::string& text) {
-    EnsureTables();
+    EnsureLineCipherTables();
     return Substitute(LineEncodeTables[TableOf(lineIndex)], text);
 }
 
 std::string DecodeLine(int lineIndex, const std::string& text) {
-    EnsureTables();
+    EnsureLineCipherTables();
     return Substitute(LineDecodeTables[TableOf(lineIndex)], text);
 }
 

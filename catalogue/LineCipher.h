@@ -14,6 +14,8 @@ extern std::array<CipherTable, 256> LineEncodeTables;
 extern std::array<CipherTable, 256> LineDecodeTables;
 
 void BuildLineCipherTables();
+// Builds the tables once if start-up has not yet; callers that read the tables directly call it first.
+void EnsureLineCipherTables();
 std::string EncodeLine(int lineIndex, const std::string& text);
 std::string DecodeLine(int lineIndex, const std::string& text);
 void EncodeLineList(std::vector<std::string>& lines);

@@ -131,6 +131,7 @@ bool IsPlainList(const std::vector<std::string_view>& lines) {
     return !lines.empty() && IsInteger(std::string(lines[0].substr(0, 5)));
 }
 
+// The tables must be built (EnsureLineCipherTables) before the first call.
 void DecipherInPlace(int lineIndex, char* text, size_t size) {
     const CipherTable& table = LineDecodeTables[static_cast<size_t>(lineIndex) & 255];
     for (size_t k = 0; k < size; ++k) text[k] = static_cast<char>(table[static_cast<uint8_t>(text[k])]);
@@ -333,6 +334,7 @@ bool LoadSongList2() {
     }
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
+    EnsureLineCipherTables();
     // Writers address record i at i * 142: every line must be 140 bytes with CR LF after it. (A size
     // that is merely a multiple of 142 lets 142 lines with LF alone through.)
     bool rewrite = bytes.size() != lines.size() * SongRecordBytes;
@@ -513,6 +515,7 @@ bool LoadAllSong(const std::string& path) {
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     const size_t count = lines.size();
+    EnsureLineCipherTables();
     table.resize(count);
     // Every line becomes a row, even an empty one: row i must stay line i for the writers. Each row is
     // what AddSongRow makes of the line, without the file append that loading skips anyway.
