@@ -114,6 +114,11 @@ bool Refuse(const char* text) {
     return false;
 }
 
+// Trimmed and cut to its record field on a character boundary: the table keeps what "song.qv2" keeps.
+std::string FitField(int column, const std::string& text) {
+    return TrimAndCutName(text, SongFieldWidths[static_cast<size_t>(column)]);
+}
+
 std::string FailureLine(const std::string& shortName, const char* reason) {
     return FixTruncatedDbcsTail(PadField(shortName, ReportNameWidth, false)) + B5(reason);
 }
@@ -205,6 +210,8 @@ FieldList BuildNewSongFields(const AddPanel& panel) {
 
 bool AddSongFile(FieldList& fields, const std::string& source, bool picture) {
     fields.resize(std::max<size_t>(fields.size(), AllSongColCount));
+    for (int f = 0; f < SongFieldCount; ++f)
+        if (fields[f].size() > static_cast<size_t>(SongFieldWidths[f])) fields[f] = FitField(f, fields[f]);
     const int volume = setup::DefaultSongVolumn;
     fields[colVolume] =
         volume >= 1 && volume <= 15 ? VolumeCodes[static_cast<size_t>(volume)] : std::string();
@@ -270,8 +277,8 @@ bool AddSelectedSong(AddPanel& panel) {
     }
 
     // Trimmed first, so a name of blanks counts as empty.
-    panel.songName = TrimBlanks(panel.songName);
-    panel.singer = TrimBlanks(panel.singer);
+    panel.songName = FitField(colSongName, panel.songName);
+    panel.singer = FitField(colSinger, panel.singer);
     if (panel.songName.empty()) return Refuse("請輸入歌曲名稱!");
     if (panel.singer.empty()) return Refuse("請輸入歌手名稱!");
     if (TrimBlanks(panel.strokes).empty()) return Refuse("請輸入歌曲第一個字的筆劃!");
@@ -358,8 +365,8 @@ BatchAddResult AddSongsInBatch(const AddPanel& panel) {
             result.warned.push_back(shortName + B5("(編碼特殊, QV02系列點歌機可能會播放不順)"));
             if (!setup::IsBatchAddIncludeWarningSong) continue;
         }
-        const std::string name = TrimBlanks(parsed.name);
-        const std::string singer = TrimBlanks(parsed.singer);
+        const std::string name = FitField(colSongName, parsed.name);
+        const std::string singer = FitField(colSinger, parsed.singer);
         if (!IsValidSongText(name)) {
             result.failed.push_back(FailureLine(shortName, "原因:歌名中有不合法的字元"));
             continue;

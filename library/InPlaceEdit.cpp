@@ -1,8 +1,6 @@
 #include "library/InPlaceEdit.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -12,6 +10,7 @@
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
+#include "library/SongFiles.h"
 #include "platform/UserInterface.h"
 #include "settings/Settings.h"
 
@@ -27,48 +26,11 @@ void ForgetLastChoices() {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const char* const kTextEditorPrefix = "edit_create";
 const char* const kComboPrefix = "combo_create";
 constexpr std::size_t kComboPrefixLength = 12;
 constexpr int kLanguageOther = 5;  // "其他" goes last in the language box
 constexpr int kMaxWordCount = 11;  // "11" stands for more than ten
-
-// ---- The song disk (to be served by the song-file helpers once they are in) ----
-
-std::string SongFolder(const std::string& songNo) { return PathIn(LibraryRoot, songNo.substr(0, 3)); }
-
-// First entry (by name) of the song folder whose name begins with the five-character number.
-std::string FindMediaItem(const std::string& songNo) {
-    std::error_code ec;
-    std::string found;
-    for (fs::directory_iterator it(SongFolder(songNo), ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.compare(0, 5, songNo.substr(0, 5)) == 0 && (found.empty() || name < found)) found = name;
-    }
-    return found;
-}
-
-// The media item's name for a volume and channel as the grid shows them.
-std::string MediaItemNameFor(const std::string& songNo, const std::string& item, const std::string& volume,
-                             const std::string& channel) {
-    const auto isSet = [](const std::string& v) { return !v.empty() && v != " "; };
-    std::string name = songNo.substr(0, 5);
-    if (isSet(volume) || isSet(channel)) {
-        char v = '9';
-        if (volume.size() == 1 &&
-            ((volume[0] >= '1' && volume[0] <= '9') || (volume[0] >= 'A' && volume[0] <= 'F')))
-            v = volume[0];
-        else if (const int n = SafeStrToInt(volume); n >= 10 && n <= 15)
-            v = static_cast<char>(n + 55);
-        name += v;
-        name += (channel == "1" || channel == B5("右")) ? '1' : '0';
-    }
-    const std::size_t dot = item.rfind('.');
-    if (dot != std::string::npos && dot >= 5) name += item.substr(dot);
-    return name;
-}
 
 // ---- Checks shared by the editors ----
 
@@ -108,19 +70,17 @@ bool RefuseIllegalText(int column, const std::string& value, bool fitsBig5) {
 }
 
 std::string CutToField(int column, const std::string& value) {
-    const auto width = static_cast<std::size_t>(SongFieldWidths[column]);
-    if (value.size() <= width) return value;
-    return TrimTrailingBlanks(FixTruncatedDbcsTail(value.substr(0, width)));
+    return TrimAndCutName(value, SongFieldWidths[static_cast<std::size_t>(column)]);
 }
 
-// A new name brings its strokes, word count and pinyin with it.
-void StoreNameKeys(int row) {
-    const std::string name = AllSong[row][colSongName];
-    SetAllSongCell(row, colStrokes, Decimal(Big5StrokeCountOfFirstChar(name)));
-    SetAllSongCell(row, colWordCount, Decimal(std::min(CountSongWords(name), kMaxWordCount)));
-    SetAllSongCell(row, colPinyin,
-                   AllSong[row][colLanguage] == "6" ? MakeJapanesePinyin(name, setup::PingYing)
-                                                    : MakePinyin(name, setup::PingYing));
+// A new name brings its strokes, word count and pinyin with it. Set in memory only: the record written
+// for the name carries them (each record write copies the whole song list aside first).
+void SetNameKeys(int row, const std::string& name) {
+    SongRow& song = AllSong[row];
+    song[colStrokes] = Decimal(Big5StrokeCountOfFirstChar(name));
+    song[colWordCount] = Decimal(std::min(CountSongWords(name), kMaxWordCount));
+    song[colPinyin] = song[colLanguage] == "6" ? MakeJapanesePinyin(name, setup::PingYing)
+                                               : MakePinyin(name, setup::PingYing);
 }
 
 // A new singer brings its word count and strokes, which the singer sort reads (memory only).
@@ -134,13 +94,13 @@ void StoreSingerKeys(int row) {
 // item could not take its new name; a missing item is reported but does not stop the edit.
 bool RenameMediaForVolumeChannel(const std::string& songNo, const std::string& volume,
                                  const std::string& channel) {
-    const std::string folder = SongFolder(songNo);
-    const std::string item = FindMediaItem(songNo);
+    const std::string folder = SongFolderOf(songNo);
+    const std::string item = FindFileByPrefix(folder, songNo);
     if (item.empty()) {
         UI().ShowErrorBox(B5("找不到欲更名的影音檔:") + Utf8ToBig5(PathIn(folder, songNo)) + ".*");
         return true;
     }
-    const std::string target = MediaItemNameFor(songNo, item, volume, channel);
+    const std::string target = MediaItemName(songNo, volume, channel, ItemExtension(item));
     if (target == item) return true;
     const std::string from = PathIn(folder, item);
     const std::string to = PathIn(folder, target);
@@ -289,8 +249,8 @@ EditResult CommitTextEdit(const CellEdit& edit, const std::string& text, bool fi
     if (edit.column == colSinger && RefuseDuplicate(song[colSongName], value, edit.songNo, song[colLanguage]))
         return {EditOutcome::KeepEditing};
 
+    if (edit.column == colSongName) SetNameKeys(row, value);
     if (UpdateInAllSong(edit.songNo, edit.column, value) < 0) return {EditOutcome::Refused};
-    if (edit.column == colSongName) StoreNameKeys(row);
     if (edit.column == colSinger) StoreSingerKeys(row);
     return {EditOutcome::Stored};
 }

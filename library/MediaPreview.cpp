@@ -31,7 +31,7 @@ bool RefuseUnsupported(const std::string& path) {
 
 void PlaySongByNumber(const std::string& songNo) {
     PreviewSongNo = songNo;
-    const std::string folder = PathIn(LibraryRoot, songNo.substr(0, 3));
+    const std::string folder = SongFolderOf(songNo);
     const std::string item = FindFileByPrefix(folder, songNo);
     if (item.empty()) {
         UI().ShowErrorBox(B5("找不到欲播放的影音檔:") + Utf8ToBig5(PathIn(folder, songNo)) + ".*");

@@ -280,8 +280,10 @@ bool DeleteSong(const std::string& songNo) {
     const int row = FindSongRow(songNo);
     if (!AskDeleteSong(row >= 0 ? AllSong[row][colSongName] : std::string())) return false;
     UI().ShowWaitMessage(B5("檔案刪除中, 請稍候 ..."));
+    const int songsBefore = AllSongCount;
     const bool ok = RemoveSong(songNo, true);
-    if (ok) RefreshGrid();
+    // A record that could not be written fails the delete after the table changed: the view follows it.
+    if (ok || AllSongCount != songsBefore) RefreshGrid();
     UI().HideWaitMessage();
     PlaySystemSound("chimes.wav");
     UI().ShowInfoMessage(B5(ok ? "刪除完成" : "刪除失敗"));

@@ -56,6 +56,28 @@ TEST_F(AddSongTest, AddsTheChosenFileUnderTheNextNumber) {
     ExpectListMatchesTable();
 }
 
+TEST_F(AddSongTest, OverlongNameAndSingerAreKeptAsTheRecordKeepsThem) {
+    // 61 bytes: the record's 60 would split the last character; the singer has 23 bytes for 16.
+    std::string longName = "a";
+    for (int i = 0; i < 30; ++i) longName += "歌";
+    Choose("a.mpg", longName, "Westlife & Mariah Carey");
+    panel.pinyin = "ABCDEFGHIJKLMN";
+    ASSERT_TRUE(AddSelectedSong(panel));
+    ASSERT_EQ(AllSongCount, 1);
+    const SongRow added = AllSong[0];
+    ASSERT_TRUE(LoadAllSong(SongListPath()));
+    EXPECT_EQ(Big5ToUtf8(added[colSongName]), Big5ToUtf8(AllSong[0][colSongName]));
+    EXPECT_EQ(added[colSongName], Utf8ToBig5(longName.substr(0, 1 + 29 * 3)));
+    EXPECT_EQ(added[colSinger], AllSong[0][colSinger]);
+    EXPECT_EQ(added[colSinger], "Westlife & Maria");
+    EXPECT_EQ(added[colPinyin], "ABCDEFGHIJ");
+
+    // Reloaded from the file, the same song again is still the duplicate it is.
+    Choose("b.mpg", longName, "Westlife & Mariah Carey");
+    EXPECT_FALSE(AddSelectedSong(panel));
+    EXPECT_EQ(ui.Texts("warning").size(), 1u);
+}
+
 TEST_F(AddSongTest, EachCheckHasItsOwnWarning) {
     const std::vector<std::pair<std::function<void()>, std::string>> cases = {
         {[&] { panel.songName = "   "; }, "請輸入歌曲名稱!"},

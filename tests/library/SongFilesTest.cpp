@@ -79,6 +79,20 @@ TEST_F(SongFilesTest, DeleteOfTheLastAndOfTheOnlySong) {
     EXPECT_EQ(std::filesystem::file_size(SongListPath()), 0u);
 }
 
+TEST_F(SongFilesTest, DeleteWhoseRecordCannotBeWrittenStillRefreshesTheChangedList) {
+    AddSongs(3);
+    int refreshes = 0;
+    TheSongFileHooks().refreshGrid = [&] { ++refreshes; };
+    std::filesystem::remove(SongListPath());
+    std::filesystem::create_directory(SongListPath());  // nothing can be written to it
+    ui.answers = {true};
+    EXPECT_FALSE(DeleteSong("00101"));
+    TheSongFileHooks() = {};
+    EXPECT_EQ(ui.Texts("info").back(), "刪除失敗");  // after the song list's own "Open file" message
+    ASSERT_EQ(AllSongCount, 2);
+    EXPECT_EQ(refreshes, 1);  // the view must not show a row the table no longer has
+}
+
 TEST_F(SongFilesTest, DeclinedDeleteChangesNothing) {
     AddSongs(2);
     ui.answers = {false};
