@@ -10,7 +10,7 @@
 
 #include "app/FormSupport.h"
 #include "catalogue/Big5Codec.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 namespace {

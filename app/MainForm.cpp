@@ -44,6 +44,7 @@
 #include "library/ServerMessage.h"
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
+#include "outputs/OutputSteps.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -81,6 +82,7 @@ TMainForm::TMainForm(QWidget* parent, Edition edition, const std::vector<std::st
     BuildAddPanel();
     BuildMenu();
     InstallHooks();
+    InstallOutputSteps();
     FormCreate();
 }
 

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QPointer>
 
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 class QLabel;
 class QProgressBar;

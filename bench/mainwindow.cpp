@@ -29,16 +29,18 @@ const std::string& ProgramFolder() {
     return path;
 }
 
+// Destroyed by main() before the QApplication: a window must not outlive the application object.
+std::unique_ptr<qv::TMainForm> sharedForm;
+
 qv::TMainForm& Form() {
-    static std::unique_ptr<qv::TMainForm> form;
-    if (!form) {
+    if (!sharedForm) {
         ProgramFolder();
-        form = std::make_unique<qv::TMainForm>();
-        form->resize(1024, 700);
-        form->show();
-        (void)QTest::qWaitForWindowExposed(form.get());
+        sharedForm = std::make_unique<qv::TMainForm>();
+        sharedForm->resize(1024, 700);
+        sharedForm->show();
+        (void)QTest::qWaitForWindowExposed(sharedForm.get());
     }
-    return *form;
+    return *sharedForm;
 }
 
 void Repaint(qv::TMainForm& form) { form.StringGrid->viewport()->repaint(); }
@@ -108,5 +110,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    sharedForm.reset();
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

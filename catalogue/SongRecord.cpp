@@ -20,7 +20,7 @@
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
 #include "catalogue/TextFile.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 namespace {

@@ -11,7 +11,7 @@
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "catalogue/SongView.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

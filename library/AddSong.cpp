@@ -19,7 +19,7 @@
 #include "library/FileNameParser.h"
 #include "library/SongFiles.h"
 #include "platform/Sound.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 #include "settings/Settings.h"
 
 namespace qv {

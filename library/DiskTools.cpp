@@ -15,7 +15,7 @@
 #include "library/DiskToolsSupport.h"
 #include "library/FileNameParser.h"
 #include "library/SongFiles.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 #include "resources/ShippedData.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"

@@ -6,7 +6,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/SingerTable.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

@@ -13,7 +13,7 @@
 #include "library/DiskFiles.h"
 #include "library/DiskToolsSupport.h"
 #include "library/SongFiles.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

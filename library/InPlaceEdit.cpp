@@ -11,7 +11,7 @@
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
 #include "library/SongFiles.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 #include "settings/Settings.h"
 
 namespace qv {

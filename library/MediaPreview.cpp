@@ -9,7 +9,7 @@
 #include "catalogue/SongTable.h"
 #include "library/SongFiles.h"
 #include "platform/MediaPlayer.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

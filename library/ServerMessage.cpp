@@ -13,7 +13,7 @@
 #include "platform/Http.h"
 #include "platform/Process.h"
 #include "platform/ServerHosts.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

@@ -16,7 +16,7 @@
 #include "library/DiskFiles.h"
 #include "library/MediaPreview.h"
 #include "platform/Sound.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 

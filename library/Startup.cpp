@@ -20,7 +20,7 @@
 #include "library/Qvi05Template.h"
 #include "library/ServerMessage.h"
 #include "platform/MountInfo.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 #include "resources/ShippedData.h"
 #include "settings/Settings.h"
 
@@ -60,12 +60,18 @@ std::string CurrentDirectory() {
     return dir;
 }
 
-// Steps that belong to pieces still being built; each becomes one call when its piece lands.
-void PrepareSpreadsheetEngine() { ExcelAvailable = false; }
-void WriteMenuTopSetIfMissing() {}  // "000/MenuTopSet.ztx" with the value 3
-void ResetPlayModeFilesOnFirstRun() {}
-void WriteIndexFiles(int /*idxFileOutputFormat*/) {}  // ZT, VKM, QVi05 by the bits of the mask
-void OfferCloudUpload(int64_t /*songListAge*/) {}
+template <typename... Args>
+void RunStep(const std::function<void(Args...)>& step, Args... args) {
+    if (step) step(args...);
+}
+
+// ZT, VKM, QVi05 by the bits of the mask, in that order.
+void WriteIndexFiles(int idxFileOutputFormat) {
+    const OutputSteps& steps = StartupOutputSteps();
+    if (idxFileOutputFormat & 1) RunStep(steps.writeZtIndex);
+    if (idxFileOutputFormat & 2) RunStep(steps.writeVkmIndex);
+    if (idxFileOutputFormat >= 4) RunStep(steps.writeQvi05Database);
+}
 
 // Start-up never leaves its flags behind, however it ends.
 struct StartupFlagsGuard {
@@ -77,6 +83,11 @@ struct StartupFlagsGuard {
 };
 
 }  // namespace
+
+OutputSteps& StartupOutputSteps() {
+    static OutputSteps steps;
+    return steps;
+}
 
 void PrepareProgramFolders() {
     CreateFolder(PathIn(AppDir, "000"));
@@ -220,19 +231,20 @@ bool RunStartup(StartupWindow& window) {
     FillSingerComboBox();
 
     window.ApplyEdition();
-    PrepareSpreadsheetEngine();
+    ExcelAvailable = false;
+    RunStep(StartupOutputSteps().prepareSpreadsheetEngine);
     UI().SetLineMessage("");
-    if (LibraryDataDirOk) WriteMenuTopSetIfMissing();
+    if (LibraryDataDirOk) RunStep(StartupOutputSteps().writeMenuTopSetIfMissing);
     StartingUp = false;
     UI().HideWaitMessage();
-    if (LibraryDataDirOk) ResetPlayModeFilesOnFirstRun();
+    if (LibraryDataDirOk) RunStep(StartupOutputSteps().resetPlayModeFilesOnFirstRun);
     return true;
 }
 
 void RunShutdown(StartupWindow& window) {
     if (!ProgramUsable) return;
     if (IndexFilesOutdated() && window.AskIndexOutput()) WriteIndexFiles(setup::IdxFileOutputFormat);
-    if (setup::ObrelEnabled) OfferCloudUpload(FileAge(SongListPath()));
+    if (setup::ObrelEnabled) RunStep(StartupOutputSteps().offerCloudUpload, FileAge(SongListPath()));
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 // offers made when it closes. The window's own steps (layout, menus, labels) are called through
 // StartupWindow at their place in the sequence.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -29,6 +30,19 @@ public:
     // The question which index files to write on close; true when it ended with OK.
     virtual bool AskIndexOutput() { return false; }
 };
+
+// Steps of the sequence that the outputs provide (they sit above this folder); the program installs them
+// before the main window is created (InstallOutputSteps of outputs/). A step left empty does nothing.
+struct OutputSteps {
+    std::function<void()> prepareSpreadsheetEngine;      // sets ExcelAvailable
+    std::function<void()> writeMenuTopSetIfMissing;      // "000/MenuTopSet.ztx" with the value 3
+    std::function<void()> resetPlayModeFilesOnFirstRun;  // the play-mode files of 000
+    std::function<void()> writeZtIndex;                  // the index sets asked for on close, in this order
+    std::function<void()> writeVkmIndex;
+    std::function<void()> writeQvi05Database;
+    std::function<void(int64_t songListAge)> offerCloudUpload;
+};
+OutputSteps& StartupOutputSteps();
 
 // The whole start-up of the main window's creation (the current directory is the program folder).
 // False when start-up ended early: ProgramUsable is false then and the window closes on activation.

@@ -1,6 +1,6 @@
 #include "platform/CopyProgress.h"
 
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 namespace {

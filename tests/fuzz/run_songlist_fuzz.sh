@@ -14,7 +14,7 @@ fi
 mkdir -p "$out/obj"
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
        -I "$src")
-sources=("$src"/catalogue/*.cpp "$src"/platform/UserInterface.cpp "$src"/tests/fuzz/SongListFuzz.cpp)
+sources=("$src"/catalogue/*.cpp "$src"/tests/fuzz/SongListFuzz.cpp)
 objects=()
 pids=()
 for file in "${sources[@]}"; do

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv::test {
 

@@ -1,4 +1,4 @@
-#include "platform/UserInterface.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 namespace {
