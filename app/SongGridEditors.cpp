@@ -177,10 +177,9 @@ void SongGridEditors::Finish(const EditResult& result) {
         return;
     }
     FreeEditor();
-    if (result.outcome == EditOutcome::Stored) {
-        grid_->viewport()->update();
-        emit SongsChanged();
-    }
+    // A refused value may have left the row as the song list file holds it: the cell shows that.
+    if (result.outcome != EditOutcome::Unchanged) grid_->viewport()->update();
+    if (result.outcome == EditOutcome::Stored) emit SongsChanged();
 }
 
 void SongGridEditors::LeaveEditor() {
