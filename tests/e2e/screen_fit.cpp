@@ -57,6 +57,9 @@ private slots:
         const QRect screen = form.screen()->availableGeometry();
         QCOMPARE(form.screen()->geometry().size(), QSize(1024, 768));
         QVERIFY(screen.contains(form.frameGeometry()));
+        // Room to spare for a window manager's frame and panel.
+        QVERIFY(form.minimumSize().width() <= 1024 - 40);
+        QVERIFY(form.minimumSize().height() <= 768 - 80);
 
         QList<QWidget*> named = {form.SearchEdit,
                                  form.SearchButton,
