@@ -39,11 +39,7 @@ SongGridEditors::SongGridEditors(QTableView* grid) : QObject(grid), grid_(grid) 
     connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &SongGridEditors::LeaveEditor);
 }
 
-QFont SongGridEditors::CellFont() const {
-    QFont font(QString::fromUtf8("新細明體"));
-    font.setPointSize(10);
-    return font;
-}
+QFont SongGridEditors::CellFont() const { return grid_->font(); }
 
 void SongGridEditors::StringGridClick(const QModelIndex& index) {
     const int row = SongRowOf(index);
