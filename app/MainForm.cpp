@@ -30,6 +30,7 @@
 #include "app/MainMenu.h"
 #include "app/MediaPreviewPanel.h"
 #include "app/NameAskForms.h"
+#include "app/ObrelForm.h"
 #include "app/PingYingPicForm.h"
 #include "app/QtDiskToolsHost.h"
 #include "app/QtUserInterface.h"
@@ -44,6 +45,7 @@
 #include "library/ServerMessage.h"
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
+#include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
 #include "settings/Settings.h"
 
@@ -286,6 +288,9 @@ void TMainForm::BuildMenu() {
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
         {"N37", [] { SortSingerPhotos(); }},
+        {"N34", [] { N34Click(); }},
+        {"N36", [] { N36Click(); }},
+        {"N38", [this] { N38Click(this); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
