@@ -45,6 +45,7 @@
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/SongListExchange.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -273,6 +274,14 @@ void TMainForm::BuildMenu() {
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
         {"N37", [] { SortSingerPhotos(); }},
+        {"N2", [] { N2Click(); }},
+        {"N3", [] { N3Click(); }},
+        {"QV21", [] { QV21Click(); }},
+        {"QV22", [] { QV22Click(); }},
+        {"OK1", [] { OK1Click(); }},
+        {"N900GX1", [] { N900GX1Click(); }},
+        {"songlisttxtsong1txt1", [] { songlisttxtsong1txt1Click(); }},
+        {"N13", [] { N13Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
