@@ -133,6 +133,19 @@ std::string JetktvLine(size_t n, const std::string& utf8Path, const ParsedSongNa
     return line;
 }
 
+// The smallest entry name of the folder that begins with the literal prefix; empty when none (or when
+// the prefix could reach another folder).
+std::string FindEntryByPrefix(const std::string& folder, const std::string& prefix) {
+    if (prefix.empty() || prefix.find('/') != std::string::npos) return {};
+    std::string best;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) == 0 && (best.empty() || name < best)) best = name;
+    }
+    return best;
+}
+
 }  // namespace
 
 int CountCsvCommas(const std::string& text) { return static_cast<int>(CommaPositions(text).size()); }
@@ -270,7 +283,7 @@ void OK1Click() {
         if (song.fields[colSongName].empty()) return false;
         const fs::path file(media);
         const std::string folder = file.parent_path().string();
-        const std::string entry = FindFileByPrefix(folder, file.filename().string());
+        const std::string entry = FindEntryByPrefix(folder, file.filename().string());
         if (entry.empty()) {
             UI().ShowErrorBox(B5("找不到") + Utf8ToBig5(media));
             return false;
@@ -290,9 +303,7 @@ void N900GX1Click() {
         std::string number;
         ParseFixedWidthSongLine(lines[i], song.fields, number);
         if (song.fields[colSongName].empty()) return false;
-        // A literal prefix: a number with a path separator names nothing.
-        if (number.find('/') != std::string::npos) return false;
-        const std::string entry = FindFileByPrefix(folder, number);
+        const std::string entry = FindEntryByPrefix(folder, number);
         if (entry.empty()) return false;
         song.media = PathIn(folder, entry);
         return true;
