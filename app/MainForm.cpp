@@ -47,6 +47,7 @@
 #include "library/SongListView.h"
 #include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/SongListExchange.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -291,6 +292,14 @@ void TMainForm::BuildMenu() {
         {"N34", [] { N34Click(); }},
         {"N36", [] { N36Click(); }},
         {"N38", [this] { N38Click(this); }},
+        {"N2", [] { N2Click(); }},
+        {"N3", [] { N3Click(); }},
+        {"QV21", [] { QV21Click(); }},
+        {"QV22", [] { QV22Click(); }},
+        {"OK1", [] { OK1Click(); }},
+        {"N900GX1", [] { N900GX1Click(); }},
+        {"songlisttxtsong1txt1", [] { songlisttxtsong1txt1Click(); }},
+        {"N13", [] { N13Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
