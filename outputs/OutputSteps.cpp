@@ -4,8 +4,6 @@
 
 namespace qv {
 
-void InstallOutputSteps() {
-    [[maybe_unused]] OutputSteps& steps = StartupOutputSteps();
-}
+void InstallOutputSteps() { [[maybe_unused]] OutputSteps& steps = StartupOutputSteps(); }
 
 }  // namespace qv
