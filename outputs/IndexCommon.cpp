@@ -211,6 +211,14 @@ void IndexStaging::Write(const std::string& relativeName, const std::string& byt
     written_.push_back(relativeName);
 }
 
+void IndexStaging::Adopt(const std::string& relativeName) { written_.push_back(relativeName); }
+
+void IndexStaging::Forget(const std::string& relativeName) {
+    std::erase(written_, relativeName);
+    std::error_code ec;
+    fs::remove(Path(relativeName), ec);
+}
+
 void IndexStaging::Commit() {
     for (const std::string& name : written_) {
         const std::string target = PathIn(indexFolder_, name);

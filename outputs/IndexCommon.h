@@ -99,6 +99,9 @@ public:
     std::string Path(const std::string& relativeName) const;
     // Writes the bytes there; IndexRunError naming the final file when that fails.
     void Write(const std::string& relativeName, const std::string& bytes);
+    // A file that something else made at Path(relativeName) is committed too; a written one is dropped.
+    void Adopt(const std::string& relativeName);
+    void Forget(const std::string& relativeName);
     // Every written file over its old self in the index folder, in the order written.
     void Commit();
 
