@@ -219,6 +219,14 @@ void IndexStaging::Forget(const std::string& relativeName) {
     fs::remove(Path(relativeName), ec);
 }
 
+void IndexStaging::CheckTargets() const {
+    for (const std::string& name : written_) {
+        const std::string target = PathIn(indexFolder_, name);
+        std::error_code ec;
+        if (fs::is_directory(target, ec)) throw IndexRunError(CannotWriteText(target));
+    }
+}
+
 void IndexStaging::Commit() {
     for (const std::string& name : written_) {
         const std::string target = PathIn(indexFolder_, name);

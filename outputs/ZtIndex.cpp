@@ -348,6 +348,7 @@ void ZtIndexRun::WriteSet() {
 }
 
 void ZtIndexRun::Commit() {
+    staging_.CheckTargets();
     for (const SpeedKind* kind : SpeedKinds) {
         const std::string folder = PathIn(indexFolder_, SpeedFolderName(*kind));
         for (const std::string& key : KeysOf(kind->keys)) {
