@@ -48,6 +48,8 @@
 #include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
 #include "outputs/SongListExchange.h"
+#include "outputs/ZtControlFiles.h"
+#include "outputs/ZtIndex.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -288,6 +290,8 @@ void TMainForm::BuildMenu() {
         {"N27", [] { BuildFolderFormLibrary(); }},
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
+        {"ZT2", [] { ZT2Click(); }},
+        {"N30", [] { N30Click(); }},
         {"N37", [] { SortSingerPhotos(); }},
         {"N34", [] { N34Click(); }},
         {"N36", [] { N36Click(); }},
