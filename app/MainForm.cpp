@@ -24,6 +24,7 @@
 
 #include "app/AboutForm.h"
 #include "app/AddSongPanel.h"
+#include "app/AskOutputIdxForm.h"
 #include "app/BrowserForms.h"
 #include "app/CopyProgressDialog.h"
 #include "app/FormSupport.h"
@@ -35,6 +36,7 @@
 #include "app/QtUserInterface.h"
 #include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
+#include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
@@ -45,6 +47,7 @@
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/Qvi05Database.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -273,6 +276,7 @@ void TMainForm::BuildMenu() {
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
         {"N37", [] { SortSingerPhotos(); }},
+        {"XVorelKTV1", [] { XVorelKTV1Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
@@ -320,7 +324,7 @@ void TMainForm::ShowServerMessage() {
 // the request is repeated until the loop is there to take it (not at once: a message box of start-up
 // would spin on it).
 void TMainForm::EndAfterStartUp() {
-    endingForUpdate = true;
+    skipClosingOffers_ = true;
     auto* request = new QTimer(this);
     connect(request, &QTimer::timeout, qApp, &QCoreApplication::quit);
     request->start(50);
@@ -529,9 +533,20 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     LayoutPlayButtons();
 }
 
+void TMainForm::CloseWithoutOffers() {
+    skipClosingOffers_ = true;
+    close();
+}
+
+bool TMainForm::AskIndexOutput() {
+    TAskOutputIdxForm form(this);
+    form.SettingDir = QString::fromStdString(AppDir);
+    return form.exec() == QDialog::Accepted;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // The program ends for the updater without the closing offers.
-    if (!endingForUpdate) RunShutdown(*this);
+    // The program ends for the updater, or for a signal, without the closing offers.
+    if (!skipClosingOffers_) RunShutdown(*this);
     event->accept();
 }
 

@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(qv::AppTitle());
 
     // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left
-    // half-written. The handler is in place before start-up, so a signal during start-up closes the window
-    // once it is up.
+    // half-written, but without the closing questions (they are asked again at the next close). The handler
+    // is in place before start-up, so a signal during start-up closes the window once it is up.
     const bool signalsCaught = ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0;
     if (signalsCaught) {
         struct sigaction sa {};
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] {
             char c;
             [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
-            form.close();
+            form.CloseWithoutOffers();
         });
     }
 

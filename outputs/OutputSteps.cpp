@@ -1,11 +1,13 @@
 #include "outputs/OutputSteps.h"
 
 #include "library/Startup.h"
+#include "outputs/Qvi05Database.h"
 
 namespace qv {
 
 void InstallOutputSteps() {
-    [[maybe_unused]] OutputSteps& steps = StartupOutputSteps();
+    OutputSteps& steps = StartupOutputSteps();
+    steps.writeQvi05Database = [] { WriteQvi05Database(); };
 }
 
 }  // namespace qv
