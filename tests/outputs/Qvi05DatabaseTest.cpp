@@ -250,16 +250,5 @@ TEST_F(Qvi05DatabaseTest, BadDatabasesAreReportedAndLeftAsTheyWere) {
     EXPECT_FALSE(ui.waitVisible);
 }
 
-TEST(Qvi05SingerOrderTest, ComparesWordsThenStrokesThenLowerCasedNames) {
-    const Qvi05SingerRow empty{"b", "", "", "", ""}, zero{"B", "", "", "0", "0"}, a{"a", "", "", "0", "0"};
-    EXPECT_EQ(CompareSingerRows(empty, zero), 0);  // empty counts 0, "b" and "B" alike
-    EXPECT_EQ(CompareSingerRows(a, zero), -1);
-    EXPECT_EQ(CompareSingerRows({"z", "", "", "1", "9"}, {"a", "", "", "1", "10"}), -1);
-    EXPECT_EQ(CompareSingerRows({"a", "", "", "2", "1"}, {"z", "", "", "1", "40"}), 1);
-    EXPECT_EQ(JukeboxSingerClass("1") + JukeboxSingerClass("2") + JukeboxSingerClass("3") +
-                  JukeboxSingerClass("6") + JukeboxSingerClass("4") + JukeboxSingerClass("8"),
-              "012348");
-}
-
 }  // namespace
 }  // namespace qv
