@@ -1,6 +1,7 @@
 #include "outputs/OutputSteps.h"
 
 #include "library/Startup.h"
+#include "outputs/CloudSongBook.h"
 #include "outputs/Qvi05Database.h"
 
 namespace qv {
@@ -8,6 +9,7 @@ namespace qv {
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
     steps.writeQvi05Database = [] { WriteQvi05Database(); };
+    steps.offerCloudUpload = OfferCloudUploadOnClose;
 }
 
 }  // namespace qv
