@@ -24,6 +24,7 @@
 
 #include "app/AboutForm.h"
 #include "app/AddSongPanel.h"
+#include "app/AskOutputIdxForm.h"
 #include "app/BrowserForms.h"
 #include "app/CopyProgressDialog.h"
 #include "app/FormSupport.h"
@@ -36,6 +37,7 @@
 #include "app/QtUserInterface.h"
 #include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
+#include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
@@ -47,6 +49,7 @@
 #include "library/SongListView.h"
 #include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/Qvi05Database.h"
 #include "outputs/SongListExchange.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
@@ -304,6 +307,7 @@ void TMainForm::BuildMenu() {
         {"N900GX1", [] { N900GX1Click(); }},
         {"songlisttxtsong1txt1", [] { songlisttxtsong1txt1Click(); }},
         {"N13", [] { N13Click(); }},
+        {"XVorelKTV1", [] { XVorelKTV1Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
@@ -385,7 +389,7 @@ void TMainForm::ShowServerMessage() {
 // the request is repeated until the loop is there to take it (not at once: a message box of start-up
 // would spin on it).
 void TMainForm::EndAfterStartUp() {
-    endingForUpdate = true;
+    skipClosingOffers_ = true;
     auto* request = new QTimer(this);
     connect(request, &QTimer::timeout, qApp, &QCoreApplication::quit);
     request->start(50);
@@ -595,9 +599,20 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     LayoutPlayButtons();
 }
 
+void TMainForm::CloseWithoutOffers() {
+    skipClosingOffers_ = true;
+    close();
+}
+
+bool TMainForm::AskIndexOutput() {
+    TAskOutputIdxForm form(this);
+    form.SettingDir = QString::fromStdString(AppDir);
+    return form.exec() == QDialog::Accepted;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // The program ends for the updater without the closing offers.
-    if (!endingForUpdate) RunShutdown(*this);
+    // The program ends for the updater, or for a signal, without the closing offers.
+    if (!skipClosingOffers_) RunShutdown(*this);
     event->accept();
 }
 
