@@ -45,6 +45,7 @@
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/VkmIndex.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -273,6 +274,7 @@ void TMainForm::BuildMenu() {
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
         {"N37", [] { SortSingerPhotos(); }},
+        {"ZT1", [] { ZT1Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);

@@ -71,10 +71,10 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+std::string WriteFileBeside(const std::string& path, const std::string& bytes) {
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0) return {};
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     bool ok = ::fchmod(fd, mode) == 0;
@@ -88,9 +88,19 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return {};
+    }
+    return temp;
+}
+
+bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+    const std::string temp = WriteFileBeside(path, bytes);
+    if (temp.empty()) return false;
+    if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
 }
 
 bool FileExists(const std::string& path) {

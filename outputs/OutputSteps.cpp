@@ -1,11 +1,13 @@
 #include "outputs/OutputSteps.h"
 
 #include "library/Startup.h"
+#include "outputs/VkmIndex.h"
 
 namespace qv {
 
 void InstallOutputSteps() {
-    [[maybe_unused]] OutputSteps& steps = StartupOutputSteps();
+    OutputSteps& steps = StartupOutputSteps();
+    steps.writeVkmIndex = WriteVkmIndex;
 }
 
 }  // namespace qv
