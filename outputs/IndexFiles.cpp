@@ -76,8 +76,13 @@ WorkingRows::~WorkingRows() {
 
 MediaItem MediaItems::Of(const std::string& songNo) {
     if (songNo.size() < 5) return {};
-    const std::string folderName = songNo.substr(0, 3);
-    auto [it, fresh] = folders_.try_emplace(folderName);
+    const Folder& items = Read(songNo);
+    const auto found = items.find(songNo.substr(0, 5));
+    return found == items.end() ? MediaItem{} : found->second;
+}
+
+const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {
+    auto [it, fresh] = folders_.try_emplace(songNo.substr(0, 3));
     if (fresh) {
         // The smallest name of each number prefix, as FindFileByPrefix takes it.
         const std::string folder = SongFolderOf(songNo);
@@ -95,8 +100,7 @@ MediaItem MediaItems::Of(const std::string& songNo) {
             item.isFolder = ::stat(PathIn(folder, item.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
     }
-    const auto found = it->second.find(songNo.substr(0, 5));
-    return found == it->second.end() ? MediaItem{} : found->second;
+    return it->second;
 }
 
 std::string IndexPathPrefix() {

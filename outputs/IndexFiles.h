@@ -3,7 +3,7 @@
 // media items of the song folders, the path field, the reference to a line of the song data file, the
 // derived codes and reading keys, and a set of files that replaces the previous set only when all of it was
 // written. Catalogue texts are Big5; paths are UTF-8.
-#include <map>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,7 +40,9 @@ public:
     MediaItem Of(const std::string& songNo);
 
 private:
-    std::map<std::string, std::map<std::string, MediaItem>> folders_;
+    using Folder = std::unordered_map<std::string, MediaItem>;  // by number prefix
+    const Folder& Read(const std::string& songNo);
+    std::unordered_map<std::string, Folder> folders_;
 };
 
 // "C/" + the library root's path below its mount point, "/"-separated, Big5; the song folder and item follow.

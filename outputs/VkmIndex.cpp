@@ -164,25 +164,35 @@ private:
     int last_ = -1;
 };
 
-void AddReadingLines(VkmSet& set, const SongRow& row, const std::string& cutSinger,
-                     const std::string& entry) {
+// The singer's keys, made once for the rows of a singer that follow each other in the run's order.
+struct SingerKeys {
+    std::string singer, strokes, pinyin, keypad;
+    bool made = false;
+    void For(const std::string& cutSinger) {
+        if (made && singer == cutSinger) return;
+        made = true;
+        singer = cutSinger;
+        strokes = StrokesField(std::to_string(Big5StrokeCountOfFirstChar(cutSinger)));
+        pinyin = SingerPinyinKey(cutSinger);
+        keypad = SingerKeypadKey(cutSinger);
+    }
+};
+
+void AddReadingLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry) {
     const std::string songStrokes = StrokesField(row[colStrokes]);
-    const std::string singerStrokes = StrokesField(std::to_string(Big5StrokeCountOfFirstChar(cutSinger)));
     const std::string pinyin = SongPinyinKey(row);
     if (IsKeyPresent(pinyin)) set.pinyin.push_back(songStrokes + pinyin + entry);
-    const std::string singerPinyin = SingerPinyinKey(cutSinger);
-    if (IsKeyPresent(singerPinyin)) set.pinyin.push_back(singerStrokes + singerPinyin + entry);
+    if (IsKeyPresent(singer.pinyin)) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
     if (row[colLanguage] != "6") {
         const std::string zhuyin = SongZhuyinKey(row);
         if (IsKeyPresent(zhuyin)) set.zhuyin.push_back(songStrokes + KeypadForm(zhuyin) + entry);
     }
-    const std::string singerKeypad = SingerKeypadKey(cutSinger);
-    if (IsKeyPresent(singerKeypad)) set.zhuyin.push_back(singerStrokes + singerKeypad + entry);
+    if (IsKeyPresent(singer.keypad)) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
 }
 
-void AddTableRowLines(VkmSet& set, const SongRow& row, const std::string& cutSinger, const std::string& entry,
+void AddTableRowLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry,
                       size_t ordinal) {
-    AddReadingLines(set, row, cutSinger, entry);
+    AddReadingLines(set, row, singer, entry);
     set.index += PadField(row[colSongNo], 5, true) + entry;
     const int words = SafeStrToInt(row[colWordCount]);
     std::string line{VkmLanguageCode(row[colLanguage]), VkmWordCountGroup(words)};
@@ -208,6 +218,7 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
     bool firstWritten = true;
     int singerNumber = 0;
     std::string singerNumberText;
+    SingerKeys singerKeys;
     for (size_t i = 0; i < order.size(); ++i) {
         progress.At(i);
         const int r = order[i];
@@ -254,7 +265,9 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
             if (HasSingerPriority(row)) set.singer.push_back(std::string{classCode, '8'} + singerEntry);
         }
         set.sislist += singerNumberText + entry;
-        if (!temporary) AddTableRowLines(set, row, group, entry, i + 1);
+        if (temporary) continue;
+        singerKeys.For(group);
+        AddTableRowLines(set, row, singerKeys, entry, i + 1);
     }
     for (int r = 0; r < AllSongCount; ++r)
         if (AllSong[r][colSelfPlay] == "*") set.userlist += PadField(AllSong[r][colSongNo], 5, true);
