@@ -425,6 +425,43 @@ TEST_F(VkmIndexTest, BadFieldLeavesThePreviousSetAsItWas) {
     }
 }
 
+TEST_F(VkmIndexTest, OneSongAndNumbersTooWideForTheirFields) {
+    library_.Fill({Song("00101", "Go", "Al", "4", "1", "1", "0")});
+    library_.AddMedia("00101.mp4");
+    WriteVkmIndex();
+    const std::string line = prefix_ + "001/00101.mp4;Go;Al;00101;L0;";
+    const long long p = static_cast<long long>(prefix_.size());
+    EXPECT_EQ(Descrambled(folder_ + "/okdata.vkm"), "\xEF\xBB\xBF" + line + "\r\n0001;Al;0001;\r\n");
+    EXPECT_EQ(File("singer.vkm"), "11" + Entry(p + 31, 13));
+    EXPECT_EQ(File("sislist.vkm"), "0001" + Entry(0, p + 29));
+    EXPECT_EQ(File("pinyin.vkm"), "A         " + Entry(0, p + 29));
+    EXPECT_EQ(File("like.vkm"), "6" + Entry(0, p + 29));
+    EXPECT_EQ(File("userlist.vkm"), "");
+
+    EXPECT_THROW(ZeroFilled(10000, 4, "x"), FieldOverflow);
+    EXPECT_EQ(ZeroFilled(9999, 4, "x"), "9999");
+    EXPECT_THROW(IndexEntry(100000000, 1), FieldOverflow);
+    EXPECT_EQ(IndexEntry(99999999, 9999), "999999999999");
+
+    // A singer of 10,000 songs (rows without media count too): the group's row count needs five digits;
+    // reported, and the previous set stays.
+    std::vector<SongRow> rows;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string folder = std::to_string(101 + i / 80).substr(1);
+        const std::string no = "0" + folder + (i % 80 + 1 < 10 ? "0" : "") + std::to_string(i % 80 + 1);
+        rows.push_back(Song(no, "Go", "Al", "4", "1", i == 0 ? "0" : "1", "0"));
+    }
+    library_.Fill(rows);
+    const std::string before = File("okdata.vkm");
+    ui_.shown.clear();
+    WriteVkmIndex();
+    EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"VKM索引檔的歌星歌曲數超出欄位寬度: 10000"});
+    EXPECT_TRUE(ui_.Texts("info").empty());
+    EXPECT_EQ(File("okdata.vkm"), before);
+    EXPECT_EQ(File("singer.vkm"), "11" + Entry(p + 31, 13));
+    EXPECT_EQ(library_.FolderEntries("000").size(), std::size(kSetFiles));
+}
+
 TEST_F(VkmIndexTest, UnwritableFolderStopsWithTheFileNamed) {
     FillFixture();
     fs::remove_all(folder_);
