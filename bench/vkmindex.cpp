@@ -14,7 +14,7 @@
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
 #include "library/SongFiles.h"
-#include "outputs/IndexFiles.h"
+#include "outputs/IndexCommon.h"
 #include "outputs/VkmIndex.h"
 #include "resources/ShippedData.h"
 #include "settings/Settings.h"
@@ -45,9 +45,9 @@ void BM_VkmIndexFullDisk(benchmark::State& state) {
     fs::create_directories(folder.path() + "/000");
     LibraryDataDirOk = true;
     setup::PingYing = 0;
-    SetIndexPausesSkipped(true);
+    IndexPausesEnabled = false;
     for (auto _ : state) WriteVkmIndex();
-    SetIndexPausesSkipped(false);
+    IndexPausesEnabled = true;
     state.counters["songs"] = AllSongCount;
     state.counters["okdata_bytes"] = static_cast<double>(fs::file_size(folder.path() + "/000/okdata.vkm"));
     AllSong.clear();

@@ -71,10 +71,10 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
-std::string WriteFileBeside(const std::string& path, const std::string& bytes) {
+bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
-    if (fd < 0) return {};
+    if (fd < 0) return false;
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     bool ok = ::fchmod(fd, mode) == 0;
@@ -88,19 +88,9 @@ std::string WriteFileBeside(const std::string& path, const std::string& bytes) {
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return {};
-    }
-    return temp;
-}
-
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-    const std::string temp = WriteFileBeside(path, bytes);
-    if (temp.empty()) return false;
-    if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
 }
 
 bool FileExists(const std::string& path) {

@@ -16,10 +16,6 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
-// Writes the bytes to a new temporary file beside path (with the mode of an existing path); its name, or
-// empty when it could not be written whole (nothing is left behind then).
-std::string WriteFileBeside(const std::string& path, const std::string& bytes);
-
 // Writes a temporary file beside path and renames it over path: a write that fails (disk full, no
 // permission) leaves path as it was and gives false.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);

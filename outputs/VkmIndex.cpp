@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
@@ -17,7 +16,9 @@
 #include "catalogue/UserInterface.h"
 #include "library/DiskFiles.h"
 #include "library/SongFiles.h"
-#include "outputs/IndexFiles.h"
+#include "catalogue/TextFile.h"
+#include "outputs/IndexCommon.h"
+#include "outputs/IndexMedia.h"
 
 namespace qv {
 namespace {
@@ -31,8 +32,6 @@ constexpr std::array<const char*, 8> kIndexFiles = {"singer.vkm", "sislist.vkm",
                                                     "like.vkm",   "userlist.vkm"};
 constexpr const char* kDataFile = "okdata.vkm";
 constexpr const char* kUnscrambledFile = "okdata_ori.vkm";
-
-bool IsSet(const std::string& value) { return !value.empty() && value != " "; }
 
 // The menu as the sources hold it: UTF-8.
 const char* const kMenuLines[81] = {
@@ -119,12 +118,17 @@ const char* const kMenuLines[81] = {
     "8.其他電影",
 };
 
+// A volume field the set can hold: unset, beginning with "A" to "F", or an integer.
+bool IsValidVolume(const std::string& volume) {
+    return !IsMarked(volume) || (volume[0] >= 'A' && volume[0] <= 'F') || IsInteger(volume);
+}
+
 // The first bad checked field in the order of the run: the message naming the song, or empty.
 std::string FirstBadField(const std::vector<int>& order) {
     for (int r : order) {
         const SongRow& row = AllSong[r];
         const std::string songText = B5("歌曲編號[") + row[colSongNo] + "]";
-        if (!VolumeValue(row[colVolume])) return songText + B5("音量欄位有問題");
+        if (!IsValidVolume(row[colVolume])) return songText + B5("音量欄位有問題");
         if (!IsInteger(row[colLanguage])) return songText + B5("歌曲種類欄位有問題");
         if (!IsInteger(row[colWordCount])) return songText + B5("歌曲字數欄位有問題");
         if (!IsInteger(row[colStrokes])) return songText + B5("歌曲筆劃欄位有問題");
@@ -181,13 +185,11 @@ struct SingerKeys {
 void AddReadingLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry) {
     const std::string songStrokes = StrokesField(row[colStrokes]);
     const std::string pinyin = SongPinyinKey(row);
-    if (IsKeyPresent(pinyin)) set.pinyin.push_back(songStrokes + pinyin + entry);
-    if (IsKeyPresent(singer.pinyin)) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
-    if (row[colLanguage] != "6") {
-        const std::string zhuyin = SongZhuyinKey(row);
-        if (IsKeyPresent(zhuyin)) set.zhuyin.push_back(songStrokes + KeypadForm(zhuyin) + entry);
-    }
-    if (IsKeyPresent(singer.keypad)) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
+    if (!pinyin.empty()) set.pinyin.push_back(songStrokes + pinyin + entry);
+    if (!singer.pinyin.empty()) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
+    const std::string zhuyin = SongZhuyinKey(row);
+    if (!zhuyin.empty()) set.zhuyin.push_back(songStrokes + KeypadRecord(zhuyin) + entry);
+    if (!singer.keypad.empty()) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
 }
 
 void AddTableRowLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry,
@@ -210,7 +212,7 @@ std::string GroupSinger(const SongRow& row) { return TrimAndCutName(row[colSinge
 
 void BuildSet(const std::vector<int>& order, VkmSet& set) {
     MediaItems media;
-    const std::string prefix = IndexPathPrefix();
+    const SongPathField pathField;
     std::vector<std::string> groups(order.size());
     for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(AllSong[order[i]]);
     Progress progress(order.size());
@@ -232,16 +234,16 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
         const std::string extension = LowerCaseBig5(ItemExtension(item.name));
         if (!item.isFolder && extension == ".jpg") continue;
         const bool mkv = !item.isFolder && extension == ".mkv";
-        const bool temporary = r >= AllSongCount;
+        const bool temporary = IsTemporaryRow(r);
 
-        // Texts are cut as Big5 and converted afterwards; the item name is a file name (UTF-8) that goes
-        // through Big5 like every other text of the line, so the line never holds invalid UTF-8.
-        std::string path = prefix + songNo.substr(0, 3) + "/" + Utf8ToBig5(item.name);
+        // Texts are cut as Big5 and converted afterwards; the path (a file name, UTF-8) goes through Big5
+        // like every other text of the line, so the line never holds invalid UTF-8.
+        std::string path = pathField.Of(songNo, item.name);
         if (item.isFolder) path += "/jpg.vkm";
         const std::string singer = TrimAndCutName(temporary ? row[colDuetFullSinger] : row[colSinger], 14);
         const std::string line = Big5ToUtf8(path + ";" + TrimAndCutName(row[colSongName], 20) + ";" + singer +
                                             ";" + songNo + ";" + VkmChannelVolumeCode(row, mkv) + ";");
-        const std::string entry = IndexEntry(static_cast<long long>(set.data.size()), line.size());
+        const std::string entry = MakeIndexEntry(set.data.size(), line.size());
         set.data += line;
         set.data += "\r\n";
 
@@ -251,18 +253,18 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
             previous = group;
             size_t count = 1;
             while (i + count < order.size() && groups[i + count] == group) ++count;
-            singerNumberText = ZeroFilled(++singerNumber, 4, "歌星序號");
-            const std::string singerLine =
-                Big5ToUtf8(singerNumberText + ";" + group + ";" + ZeroFilled(count, 4, "歌星歌曲數") + ";");
-            const std::string singerEntry =
-                IndexEntry(static_cast<long long>(set.data.size()), singerLine.size());
+            singerNumberText = FixedDigits(++singerNumber, 4, B5("歌星序號"));
+            const std::string singerLine = Big5ToUtf8(singerNumberText + ";" + group + ";" +
+                                                      FixedDigits(count, 4, B5("歌星歌曲數")) + ";");
+            const std::string singerEntry = MakeIndexEntry(set.data.size(), singerLine.size());
             set.data += singerLine;
             set.data += "\r\n";
-            const char classCode = SingerClassCode(row);
+            const char classCode = IndexSingerClass(row[colSingerClass]);
             set.singer.push_back(
                 std::string{classCode, VkmStrokeGroup(Big5StrokeCountOfFirstChar(row[colSinger]))} +
                 singerEntry);
-            if (HasSingerPriority(row)) set.singer.push_back(std::string{classCode, '8'} + singerEntry);
+            if (IsMarked(row[colSingerPriority]))
+                set.singer.push_back(std::string{classCode, '8'} + singerEntry);
         }
         set.sislist += singerNumberText + entry;
         if (temporary) continue;
@@ -300,8 +302,8 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
     return out;
 }
 
-// Writes the set beside the old one and puts it in place; the text of the error box, empty on success.
-std::string StoreSet(const std::string& folder, VkmSet& set) {
+// Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
+void StoreSet(const std::string& folder, VkmSet& set) {
     const std::array<std::string, 8> records = {
         JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14),
         set.sislist,
@@ -316,19 +318,11 @@ std::string StoreSet(const std::string& folder, VkmSet& set) {
     auto* bytes = reinterpret_cast<uint8_t*>(data.data());
     ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
 
-    StagedFiles staged;
-    for (size_t f = 0; f < kIndexFiles.size(); ++f) {
-        const std::string path = PathIn(folder, kIndexFiles[f]);
-        if (!staged.Stage(path, records[f])) return WriteFailedText(path);
-    }
-    const std::string dataPath = PathIn(folder, kDataFile);
-    if (!staged.Stage(dataPath, data)) return WriteFailedText(dataPath);
-    if (LibraryDataDirOk) {
-        const std::string menuPath = PathIn(folder, "menu.vkm");
-        if (!staged.Stage(menuPath, VkmMenuBytes())) return WriteFailedText(menuPath);
-    }
-    const std::string failed = staged.Commit();
-    return failed.empty() ? std::string() : WriteFailedText(failed);
+    IndexStaging staging(folder);
+    for (size_t f = 0; f < kIndexFiles.size(); ++f) staging.Write(kIndexFiles[f], records[f]);
+    staging.Write(kDataFile, data);
+    if (LibraryDataDirOk) staging.Write("menu.vkm", VkmMenuBytes());
+    staging.Commit();
 }
 
 }  // namespace
@@ -343,9 +337,7 @@ std::string VkmMenuBytes() {
 }
 
 bool WriteVkmMenu(const std::string& folder) {
-    if (!LibraryDataDirOk) return true;
-    StagedFiles staged;
-    return staged.Stage(PathIn(folder, "menu.vkm"), VkmMenuBytes()) && staged.Commit().empty();
+    return !LibraryDataDirOk || ReplaceFileContents(PathIn(folder, "menu.vkm"), VkmMenuBytes());
 }
 
 char VkmStrokeGroup(int strokes) {
@@ -383,18 +375,11 @@ char VkmWordCountGroup(int words) {
 std::string VkmChannelVolumeCode(const SongRow& row, bool mkv) {
     if (mkv) return "00";
     const std::string& channel = row[colChannel];
-    const char letter = !IsSet(channel) || channel == "0" ? 'L' : 'R';
-    return {letter, VolumeCodeChar(VolumeValue(row[colVolume]).value_or(0))};
+    return {!IsMarked(channel) || channel == "0" ? 'L' : 'R', VolumeGroupChar(row[colVolume])};
 }
 
 std::string VkmCollectionCodes(const SongRow& row) {
-    std::string codes;
-    if (row[colNewMark] == "*" || row[colNewMark] == "@") codes += '1';
-    if (row[colPopular] == "*") codes += '2';
-    if (row[colFavourite] == "*") codes += '3';
-    if (row[colNostalgic] == "*") codes += '4';
-    if (row[colClassic] == "*") codes += '5';
-    codes += '6';
+    std::string codes = ZtCollectionCodes(row);
     if (row[colDomesticPhoto] == "*") codes += '7';
     if (row[colForeignPhoto] == "*") codes += '8';
     return codes;
@@ -410,24 +395,23 @@ struct RunEnd {
 
 // The run while the working rows stand; they are gone again when it returns.
 RunEnd RunVkmIndex(const std::string& folder) {
-    WorkingRows working;
+    TemporaryDuetRows working;
     SortItems(ShownRows, CompareZtSingerOrder);
     const std::vector<int> order = ShownRows;
 
     // Every checked field before anything is touched: a bad one leaves the previous set as it was.
     if (std::string bad = FirstBadField(order); !bad.empty()) return {{}, bad};
     ::unlink(PathIn(folder, kUnscrambledFile).c_str());
-    IndexPause(1000);
+    IndexPause();
 
     VkmSet set;
     try {
         BuildSet(order, set);
-    } catch (const FieldOverflow& overflow) {
-        return {B5("VKM索引檔的") + overflow.what + B5("超出欄位寬度: ") + std::to_string(overflow.value),
-                {}};
+        StoreSet(folder, set);
+    } catch (const IndexRunError& error) {
+        return {error.what(), {}};
     }
-    if (std::string failed = StoreSet(folder, set); !failed.empty()) return {failed, {}};
-    IndexPause(1000);
+    IndexPause();
     return {{}, B5("VKM索引檔產生完成"), true};
 }
 

@@ -23,7 +23,7 @@ void ZT1Click();
 char VkmStrokeGroup(int strokes);
 char VkmLanguageCode(const std::string& language);
 char VkmWordCountGroup(int words);
-// Channel letter and volume character; "00" for an ".mkv" item. The volume must pass VolumeValue.
+// Channel letter and volume character; "00" for an ".mkv" item.
 std::string VkmChannelVolumeCode(const SongRow& row, bool mkv);
 // The collection codes of a row in ascending order ("6" for every song).
 std::string VkmCollectionCodes(const SongRow& row);

@@ -23,7 +23,7 @@
 #include "resources/ShippedData.h"
 #include "library/SongFiles.h"
 #include "library/Startup.h"
-#include "outputs/IndexFiles.h"
+#include "outputs/IndexCommon.h"
 #include "settings/Settings.h"
 #include "support/ModalAnswer.h"
 #include "support/ProgramFolder.h"
@@ -199,9 +199,9 @@ private slots:
             if (auto* box = qobject_cast<QMessageBox*>(modal)) messages << box->text();
             modal->close();
         });
-        qv::SetIndexPausesSkipped(true);
+        qv::IndexPausesEnabled = false;
         Trigger(form, "ZT1");
-        qv::SetIndexPausesSkipped(false);
+        qv::IndexPausesEnabled = true;
         QCOMPARE(messages, QStringList{"VKM索引檔產生完成"});
         QCOMPARE(qv::AllSong.size(), size_t{1});
         QCOMPARE(std::filesystem::file_size(folder_->File("000/index.vkm")), uintmax_t{17});

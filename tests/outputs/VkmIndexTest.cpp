@@ -12,7 +12,7 @@
 #include "catalogue/SingerTable.h"
 #include "catalogue/TextFile.h"
 #include "library/Startup.h"
-#include "outputs/IndexFiles.h"
+#include "outputs/IndexCommon.h"
 #include "outputs/OutputSteps.h"
 #include "outputs/VkmIndex.h"
 #include "settings/Settings.h"
@@ -68,8 +68,8 @@ protected:
         folder_ = library_.Path("000");
         fs::create_directories(folder_);
         LibraryDataDirOk = true;
-        SetIndexPausesSkipped(true);
-        SetIndexMountPointOverride(fs::path(library_.Path("")).parent_path().parent_path().string());
+        IndexPausesEnabled = false;
+        IndexDriveOverride = fs::path(library_.Path("")).parent_path().parent_path().string();
         setup::PingYing = 1;
         setup::ZtPinYinIncludeChi = setup::ZtPinYinIncludeEng = setup::ZtPinYinIncludeJpn = true;
         ZhuyinCharList.clear();
@@ -81,8 +81,8 @@ protected:
         prefix_ = "C/" + fs::path(library_.Path("")).parent_path().filename().string() + "/";
     }
     void TearDown() override {
-        SetIndexPausesSkipped(false);
-        SetIndexMountPointOverride("");
+        IndexPausesEnabled = true;
+        IndexDriveOverride.clear();
         ZhuyinCharList.clear();
         ZhuyinKeyList.clear();
         LibraryDataDirOk = false;
@@ -438,10 +438,10 @@ TEST_F(VkmIndexTest, OneSongAndNumbersTooWideForTheirFields) {
     EXPECT_EQ(File("like.vkm"), "6" + Entry(0, p + 29));
     EXPECT_EQ(File("userlist.vkm"), "");
 
-    EXPECT_THROW(ZeroFilled(10000, 4, "x"), FieldOverflow);
-    EXPECT_EQ(ZeroFilled(9999, 4, "x"), "9999");
-    EXPECT_THROW(IndexEntry(100000000, 1), FieldOverflow);
-    EXPECT_EQ(IndexEntry(99999999, 9999), "999999999999");
+    EXPECT_THROW(FixedDigits(10000, 4, "x"), IndexRunError);
+    EXPECT_EQ(FixedDigits(9999, 4, "x"), "9999");
+    EXPECT_THROW(MakeIndexEntry(100000000, 1), IndexRunError);
+    EXPECT_EQ(MakeIndexEntry(99999999, 9999), "999999999999");
 
     // A singer of 10,000 songs (rows without media count too): the group's row count needs five digits;
     // reported, and the previous set stays.
@@ -455,7 +455,7 @@ TEST_F(VkmIndexTest, OneSongAndNumbersTooWideForTheirFields) {
     const std::string before = File("okdata.vkm");
     ui_.shown.clear();
     WriteVkmIndex();
-    EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"VKM索引檔的歌星歌曲數超出欄位寬度: 10000"});
+    EXPECT_EQ(ui_.Texts("error"), std::vector<std::string>{"索引檔欄位超出範圍: 歌星歌曲數 = 10000"});
     EXPECT_TRUE(ui_.Texts("info").empty());
     EXPECT_EQ(File("okdata.vkm"), before);
     EXPECT_EQ(File("singer.vkm"), "11" + Entry(p + 31, 13));
@@ -467,7 +467,7 @@ TEST_F(VkmIndexTest, UnwritableFolderStopsWithTheFileNamed) {
     fs::remove_all(folder_);
     test::WriteBytes(folder_, "not a folder");
     WriteVkmIndex();
-    EXPECT_EQ(ui_.Texts("error").back(), "無法寫入檔案" + folder_ + "/singer.vkm");
+    EXPECT_EQ(ui_.Texts("error").back(), "無法寫入檔案: " + folder_ + "/IndexNew.tmp");
     EXPECT_TRUE(ui_.Texts("info").empty());
     EXPECT_EQ(test::ReadBytes(folder_), "not a folder");
     EXPECT_EQ(AllSong.size(), 6u);
