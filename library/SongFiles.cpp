@@ -45,21 +45,6 @@ void RefreshGrid() {
 
 bool IsSet(const std::string& value) { return !value.empty() && value != " "; }
 
-// Entries of a song folder by number prefix: the smallest name of each prefix.
-std::map<std::string, std::string> ItemsOfFolder(const std::string& folder) {
-    std::map<std::string, std::string> items;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return items;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.size() < SongNoLength || name == "." || name == "..") continue;
-        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
-        if (!added && name < it->second) it->second = name;
-    }
-    ::closedir(dir);
-    return items;
-}
-
 std::string MissingItemText(const char* what, const std::string& folder, const std::string& songNo) {
     return B5(what) + Shown(folder + "/") + songNo + ".*";
 }
@@ -170,6 +155,20 @@ bool AskDeleteSong(const std::string& name) {
 }
 
 }  // namespace
+
+std::map<std::string, std::string> ItemsOfFolder(const std::string& folder) {
+    std::map<std::string, std::string> items;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return items;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() < SongNoLength || name == "." || name == "..") continue;
+        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
+        if (!added && name < it->second) it->second = name;
+    }
+    ::closedir(dir);
+    return items;
+}
 
 SongFileHooks& TheSongFileHooks() { return g_hooks; }
 

@@ -4,6 +4,7 @@
 // media goes, the record stays) and replace. Song numbers and catalogue texts are Big5; paths are UTF-8.
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ SongFileHooks& TheSongFileHooks();
 
 // LibraryRoot + "/" + the first three characters of the number.
 std::string SongFolderOf(const std::string& songNo);
+
+// The media items of a song folder: by number prefix (the first five characters of an entry's name),
+// the smallest name of each.
+std::map<std::string, std::string> ItemsOfFolder(const std::string& folder);
 
 // Name (without folder) of the song's media item: the entry of the folder whose name begins with the
 // five-character number, a file with or without an extension or a picture folder. Empty when none.

@@ -1,6 +1,5 @@
 #include "outputs/IndexMedia.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include "catalogue/Big5Codec.h"
@@ -19,17 +18,8 @@ MediaItem MediaItems::Of(const std::string& songNo) {
 const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {
     auto [it, fresh] = folders_.try_emplace(songNo.substr(0, 3));
     if (!fresh) return it->second;
-    // The smallest name of each number prefix, as FindFileByPrefix takes it.
     const std::string folder = SongFolderOf(songNo);
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name.size() < 5 || name == "." || name == "..") continue;
-            auto [item, added] = it->second.try_emplace(name.substr(0, 5), MediaItem{name, false});
-            if (!added && name < item->second.name) item->second.name = name;
-        }
-        ::closedir(dir);
-    }
+    for (auto& [prefix, name] : ItemsOfFolder(folder)) it->second.emplace(prefix, MediaItem{name, false});
     for (auto& [prefix, item] : it->second) {
         struct stat st {};
         item.isFolder = ::stat(PathIn(folder, item.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

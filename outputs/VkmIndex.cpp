@@ -25,8 +25,7 @@ namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
 
-// The set in the order its files replace the old ones; the song data file goes last, so a jukebox never
-// finds new indexes beside an older song data file that is newer than them.
+// The index files of the set, written after the song data file's lines are known.
 constexpr std::array<const char*, 8> kIndexFiles = {"singer.vkm", "sislist.vkm", "pinyin.vkm",
                                                     "zhuyin.vkm", "index.vkm",   "language.vkm",
                                                     "like.vkm",   "userlist.vkm"};

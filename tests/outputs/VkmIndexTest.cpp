@@ -438,6 +438,20 @@ TEST_F(VkmIndexTest, OneSongAndNumbersTooWideForTheirFields) {
     EXPECT_EQ(library_.FolderEntries("000").size(), std::size(kSetFiles));
 }
 
+TEST_F(VkmIndexTest, SingersCutInsideACharacterFormOneGroupWithItsCount) {
+    library_.Fill({Song("00101", "Go", "ABCDEFGHIJKLM衣", "4", "1", "1", "0"),
+                   Song("00102", "Go", "ABCDEFGHIJKLM中", "4", "1", "1", "0")});
+    library_.AddMedia("00101.mpg");
+    library_.AddMedia("00102.mpg");
+    WriteVkmIndex();
+    EXPECT_EQ(Descrambled(folder_ + "/okdata.vkm"), "\xEF\xBB\xBF" + prefix_ +
+                                                        "001/00102.mpg;Go;ABCDEFGHIJKLM;00102;L0;\r\n"
+                                                        "0001;ABCDEFGHIJKLM;0002;\r\n" +
+                                                        prefix_ +
+                                                        "001/00101.mpg;Go;ABCDEFGHIJKLM;00101;L0;\r\n");
+    EXPECT_EQ(File("singer.vkm").size(), 14u);
+}
+
 TEST_F(VkmIndexTest, UnwritableFolderStopsWithTheFileNamed) {
     FillFixture();
     fs::remove_all(folder_);
