@@ -4,12 +4,17 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
+#include "library/SongFiles.h"
+#include "resources/ShippedData.h"
 
 namespace qv::bench {
 namespace {
@@ -143,6 +148,23 @@ std::string WriteFullLibrary(const std::string& folder) {
     const std::string path = folder + "/song.qv2";
     if (!ReplaceFileContents(path, bytes)) return {};
     return path;
+}
+
+void PrepareFullDiskWithMedia(const std::string& folder) {
+    AppDir = LibraryRoot = folder;
+    LibraryDataDirOk = true;
+    std::filesystem::create_directory(PathIn(LibraryRoot, "000"));
+    ReplaceFileContents(PathIn(AppDir, "singer.bin"), ShippedSingerBin());
+    LoadSingerBin();
+    WriteFullLibrary(folder);
+    LoadAllSong(SongListPath());
+    for (int r = 0; r < AllSongCount; ++r) {
+        const SongRow& row = AllSong[r];
+        const std::string songFolder = SongFolderOf(row[colSongNo]);
+        std::filesystem::create_directories(songFolder);
+        std::ofstream(
+            PathIn(songFolder, MediaItemName(row[colSongNo], row[colVolume], row[colChannel], ".mpg")));
+    }
 }
 
 TempFolder::TempFolder() {

@@ -45,6 +45,21 @@ void RefreshGrid() {
 
 bool IsSet(const std::string& value) { return !value.empty() && value != " "; }
 
+// Entries of a song folder by number prefix: the smallest name of each prefix.
+std::map<std::string, std::string> ItemsOfFolder(const std::string& folder) {
+    std::map<std::string, std::string> items;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return items;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() < SongNoLength || name == "." || name == "..") continue;
+        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
+        if (!added && name < it->second) it->second = name;
+    }
+    ::closedir(dir);
+    return items;
+}
+
 std::string MissingItemText(const char* what, const std::string& folder, const std::string& songNo) {
     return B5(what) + Shown(folder + "/") + songNo + ".*";
 }
@@ -156,23 +171,13 @@ bool AskDeleteSong(const std::string& name) {
 
 }  // namespace
 
-std::map<std::string, std::string> ItemsOfFolder(const std::string& folder) {
-    std::map<std::string, std::string> items;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return items;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.size() < SongNoLength || name == "." || name == "..") continue;
-        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
-        if (!added && name < it->second) it->second = name;
-    }
-    ::closedir(dir);
-    return items;
-}
-
 SongFileHooks& TheSongFileHooks() { return g_hooks; }
 
 std::string SongFolderOf(const std::string& songNo) { return PathIn(LibraryRoot, songNo.substr(0, 3)); }
+
+std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder) {
+    return ItemsOfFolder(folder);
+}
 
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo) {
     if (songNo.size() < SongNoLength) return {};

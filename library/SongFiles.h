@@ -24,14 +24,13 @@ SongFileHooks& TheSongFileHooks();
 // LibraryRoot + "/" + the first three characters of the number.
 std::string SongFolderOf(const std::string& songNo);
 
-// The media items of a song folder: by number prefix (the first five characters of an entry's name),
-// the smallest name of each.
-std::map<std::string, std::string> ItemsOfFolder(const std::string& folder);
-
 // Name (without folder) of the song's media item: the entry of the folder whose name begins with the
 // five-character number, a file with or without an extension or a picture folder. Empty when none.
 // Of several such entries the smallest name is taken.
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo);
+// Every media item of a folder by its five-character number, as FindFileByPrefix finds it: for walks
+// over many songs that read each folder once.
+std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder);
 
 // The naming rule: number, then volume and channel characters when either is set, then the extension
 // (dot included; empty for a picture folder).

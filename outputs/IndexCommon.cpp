@@ -1,5 +1,6 @@
 #include "outputs/IndexCommon.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -61,7 +62,9 @@ SongPathField::SongPathField() {
 }
 
 std::string SongPathField::Of(const std::string& songNo, const std::string& mediaName) const {
-    return prefix_ + songNo.substr(0, 3) + "/" + Utf8ToBig5(mediaName);
+    const bool ascii =
+        std::all_of(mediaName.begin(), mediaName.end(), [](char c) { return (c & 0x80) == 0; });
+    return prefix_ + songNo.substr(0, 3) + "/" + (ascii ? mediaName : Utf8ToBig5(mediaName));
 }
 
 bool IsMarked(const std::string& cell) { return !cell.empty() && cell != " "; }
@@ -164,9 +167,16 @@ TemporaryDuetRows::TemporaryDuetRows() {
         ShownRows.push_back(static_cast<int>(AllSong.size()));
         AllSong.push_back(std::move(row));
     };
+    // The singer search walks every known singer: each name is looked up once.
+    std::unordered_map<std::string, SingerMatch> found;
+    auto findSinger = [&found](const std::string& name) {
+        auto it = found.find(name);
+        if (it == found.end()) it = found.emplace(name, FindSingerInText(name)).first;
+        return it->second;
+    };
     for (int r = 0; r < AllSongCount; ++r) {
         if (AllSong[r][colSingerClass] != "6") continue;
-        const DuetSingers duet = SplitDuetSingers(AllSong[r][colSinger]);
+        const DuetSingers duet = SplitDuetSingers(AllSong[r][colSinger], findSinger);
         if (!duet.first.empty()) append(r, duet.first, duet.second, duet.firstClass);
         if (!duet.second.empty()) append(r, duet.second, duet.first, duet.secondClass);
     }
@@ -209,6 +219,22 @@ void IndexStaging::Write(const std::string& relativeName, const std::string& byt
     if (file && std::fclose(file) != 0) good = false;
     if (!good) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
     written_.push_back(relativeName);
+}
+
+void IndexStaging::Adopt(const std::string& relativeName) { written_.push_back(relativeName); }
+
+void IndexStaging::Forget(const std::string& relativeName) {
+    std::erase(written_, relativeName);
+    std::error_code ec;
+    fs::remove(Path(relativeName), ec);
+}
+
+void IndexStaging::CheckTargets() const {
+    for (const std::string& name : written_) {
+        const std::string target = PathIn(indexFolder_, name);
+        std::error_code ec;
+        if (fs::is_directory(target, ec)) throw IndexRunError(CannotWriteText(target));
+    }
 }
 
 void IndexStaging::Commit() {

@@ -99,6 +99,12 @@ public:
     std::string Path(const std::string& relativeName) const;
     // Writes the bytes there; IndexRunError naming the final file when that fails.
     void Write(const std::string& relativeName, const std::string& bytes);
+    // A file that something else made at Path(relativeName) is committed too; a written one is dropped.
+    void Adopt(const std::string& relativeName);
+    void Forget(const std::string& relativeName);
+    // IndexRunError naming the first final file that a written one cannot replace (a folder is in its
+    // way); called before anything of the old set is removed.
+    void CheckTargets() const;
     // Every written file over its old self in the index folder, in the order written.
     void Commit();
 

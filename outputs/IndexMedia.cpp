@@ -19,7 +19,7 @@ const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {
     auto [it, fresh] = folders_.try_emplace(songNo.substr(0, 3));
     if (!fresh) return it->second;
     const std::string folder = SongFolderOf(songNo);
-    for (auto& [prefix, name] : ItemsOfFolder(folder)) it->second.emplace(prefix, MediaItem{name, false});
+    for (auto& [prefix, name] : SongItemsOfFolder(folder)) it->second.emplace(prefix, MediaItem{name, false});
     for (auto& [prefix, item] : it->second) {
         struct stat st {};
         item.isFolder = ::stat(PathIn(folder, item.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -321,6 +321,7 @@ void StoreSet(const std::string& folder, VkmSet& set) {
     for (size_t f = 0; f < kIndexFiles.size(); ++f) staging.Write(kIndexFiles[f], records[f]);
     staging.Write(kDataFile, data);
     if (LibraryDataDirOk) staging.Write("menu.vkm", VkmMenuBytes());
+    staging.CheckTargets();
     staging.Commit();
 }
 

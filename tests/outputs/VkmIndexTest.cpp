@@ -464,6 +464,17 @@ TEST_F(VkmIndexTest, UnwritableFolderStopsWithTheFileNamed) {
     EXPECT_EQ(ShownRows.size(), 6u);
     EXPECT_FALSE(ui_.waitVisible);
     EXPECT_EQ(library_.FolderEntries("").size(), 3u);  // song.qv2, 000 and 001 only
+
+    // A folder in the way of one file: named, and not one file of the old set replaced.
+    fs::remove(folder_);
+    fs::create_directories(folder_ + "/like.vkm");
+    test::WriteBytes(folder_ + "/okdata.vkm", "old");
+    ui_.shown.clear();
+    WriteVkmIndex();
+    EXPECT_EQ(ui_.Texts("error").back(), "無法寫入檔案: " + folder_ + "/like.vkm");
+    EXPECT_TRUE(ui_.Texts("info").empty());
+    EXPECT_EQ(File("okdata.vkm"), "old");
+    EXPECT_EQ(library_.FolderEntries("000"), (std::vector<std::string>{"like.vkm", "okdata.vkm"}));
 }
 
 TEST_F(VkmIndexTest, MenuCommandClearsErrFilesAndExitStepWritesTheSet) {
