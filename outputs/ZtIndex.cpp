@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
-#include <tuple>
 #include <unordered_map>
 #include <vector>
 
