@@ -51,6 +51,7 @@
 #include "outputs/OutputSteps.h"
 #include "outputs/Qvi05Database.h"
 #include "outputs/SongListExchange.h"
+#include "outputs/VkmIndex.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
 #include "settings/Settings.h"
@@ -308,6 +309,7 @@ void TMainForm::BuildMenu() {
         {"songlisttxtsong1txt1", [] { songlisttxtsong1txt1Click(); }},
         {"N13", [] { N13Click(); }},
         {"XVorelKTV1", [] { XVorelKTV1Click(); }},
+        {"ZT1", [] { ZT1Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);

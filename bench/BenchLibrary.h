@@ -16,6 +16,10 @@ std::vector<FieldList> FullLibrarySongs();
 // Writes the full disk's "song.qv2" into the folder; returns its path.
 std::string WriteFullLibrary(const std::string& folder);
 
+// The full disk as a program folder that is also the library root: "song.qv2" loaded into the song table,
+// the shipped singer table loaded, folder 000 made and an empty media file in place for every song.
+void PrepareFullDiskWithMedia(const std::string& folder);
+
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class TempFolder {
 public:

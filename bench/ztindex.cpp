@@ -25,20 +25,7 @@ namespace {
 
 void ZtIndexFullDisk(benchmark::State& state) {
     bench::TempFolder folder;
-    AppDir = LibraryRoot = folder.path();
-    LibraryDataDirOk = true;
-    fs::create_directory(PathIn(LibraryRoot, "000"));
-    ReplaceFileContents(PathIn(AppDir, "singer.bin"), ShippedSingerBin());
-    LoadSingerBin();
-    bench::WriteFullLibrary(folder.path());
-    LoadAllSong(SongListPath());
-    for (int r = 0; r < AllSongCount; ++r) {
-        const SongRow& row = AllSong[r];
-        const std::string songFolder = SongFolderOf(row[colSongNo]);
-        fs::create_directories(songFolder);
-        std::ofstream(
-            PathIn(songFolder, MediaItemName(row[colSongNo], row[colVolume], row[colChannel], ".mpg")));
-    }
+    bench::PrepareFullDiskWithMedia(folder.path());
     IndexPausesEnabled = false;
     for (auto _ : state) {
         if (!WriteZtIndex()) state.SkipWithError("the run failed");

@@ -4,6 +4,7 @@
 #include "catalogue/TextFile.h"
 #include "library/Startup.h"
 #include "outputs/CloudSongBook.h"
+#include "outputs/VkmIndex.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
 #include "outputs/Qvi05Database.h"
@@ -19,6 +20,7 @@ void InstallOutputSteps() {
     };
     steps.resetPlayModeFilesOnFirstRun = [] { ResetPlayModeFiles(); };
     steps.writeZtIndex = [] { WriteZtIndex(); };
+    steps.writeVkmIndex = WriteVkmIndex;
 }
 
 }  // namespace qv
