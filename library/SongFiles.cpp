@@ -161,7 +161,17 @@ SongFileHooks& TheSongFileHooks() { return g_hooks; }
 std::string SongFolderOf(const std::string& songNo) { return PathIn(LibraryRoot, songNo.substr(0, 3)); }
 
 std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder) {
-    return ItemsOfFolder(folder);
+    std::map<std::string, std::string> items;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return items;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() < SongNoLength || name == "." || name == "..") continue;
+        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
+        if (!added && name < it->second) it->second = name;
+    }
+    ::closedir(dir);
+    return items;
 }
 
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo) {
