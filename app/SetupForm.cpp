@@ -131,9 +131,11 @@ void TSetupForm::BuildBasicTab() {
                                          setup::FileNameItemTexts(), page);
     for (int i = 0; i < 9; ++i) {
         const std::string name = "ComboBox" + std::to_string(6 + i);
+        static const std::vector<const char*> none;
         const auto& items = i < 3    ? setup::FolderLevelItems()
                             : i == 3 ? setup::FolderFileItems()
-                                     : setup::FileFieldItems();
+                            : i < 8  ? setup::FileFieldItems()
+                                     : none;
         SelfDefineComboBoxes[i] = NewSetupCombo(name.c_str(), items, page);
     }
     QComboBox* volume = SelfDefineComboBoxes[8];
