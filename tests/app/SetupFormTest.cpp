@@ -12,6 +12,8 @@
 #include "app/SetupForm.h"
 #include "app/ZtSetupPage.h"
 #include "catalogue/Big5Codec.h"
+#include "catalogue/ProgramState.h"
+#include "library/Edition.h"
 #include "settings/Settings.h"
 #include "support/FakeUserInterface.h"
 #include "support/ModalAnswer.h"
@@ -97,6 +99,37 @@ private slots:
         QVERIFY(noZt.ZtPage == nullptr);
         QCOMPARE(TabTexts(noZt).size(), size_t(6));
         QCOMPARE(noZt.PageControl1->tabText(3), QString("VKM點歌機設定"));
+    }
+
+    void commandHandsOverItsContext() {
+        const std::string savedAppDir = qv::AppDir;
+        qv::AppDir = folder_->Path();
+        setup::AppPath.clear();
+        qv::SetEdition(qv::Edition::Standalone);
+        qv::ZtModelEnabled = false;
+        bool seen = false;
+        qv::test::WhenModal([&](QWidget* modal) {
+            auto* form = qobject_cast<TSetupForm*>(modal);
+            seen = form && form->GroupBox1->isHidden() && !form->GroupBox2->isHidden() && !form->ZtPage &&
+                   form->width() == 867 + 15;
+            modal->close();
+        });
+        qv::RunSetupForm(nullptr, 120);
+        QVERIFY(seen);
+        QCOMPARE(setup::AppPath, folder_->Path());
+
+        qv::SetEdition(qv::Edition::Advanced);
+        qv::ZtModelEnabled = true;
+        qv::test::WhenModal([&](QWidget* modal) {
+            auto* form = qobject_cast<TSetupForm*>(modal);
+            seen = form && !form->GroupBox1->isHidden() && form->ZtPage && form->width() == 867;
+            modal->close();
+        });
+        qv::RunSetupForm(nullptr, 96);
+        QVERIFY(seen);
+        qv::SetEdition(qv::Edition::Standalone);
+        qv::AppDir = savedAppDir;
+        QVERIFY(!std::filesystem::exists(Ini()));
     }
 
     void basicTabAppliesAndDefaultsKeepTheDialogOpen() {
