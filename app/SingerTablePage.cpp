@@ -37,9 +37,11 @@ public:
                                .arg(index.column(), 4, 10, QLatin1Char('0'))
                                .arg(index.row() + 1, 6, 10, QLatin1Char('0')));
         box->setMaxVisibleItems(static_cast<int>(items.size()));
-        connect(box, &QComboBox::activated, this, [this, box] {
-            emit const_cast<SingerCellDelegate*>(this)->commitData(box);
-            emit const_cast<SingerCellDelegate*>(this)->closeEditor(box);
+        // Choosing an item ends the edit at once.
+        auto* self = const_cast<SingerCellDelegate*>(this);
+        connect(box, &QComboBox::activated, self, [self, box] {
+            emit self->commitData(box);
+            emit self->closeEditor(box);
         });
         return box;
     }

@@ -39,9 +39,8 @@ SplitFile SplitSingerBin(const std::string& bytes) {
             return split;
         }
         split.singerLines.push_back(std::move(line));
-        size_t next = end;
-        if (next < bytes.size() && bytes[next] == '\r') ++next;
-        if (next < bytes.size() && bytes[next] == '\n' && (next == end || bytes[end] == '\r')) ++next;
+        const bool crLf = end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n';
+        const size_t next = end == bytes.size() ? end : end + (crLf ? 2 : 1);
         start = next;
     }
     return split;
