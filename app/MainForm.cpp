@@ -46,6 +46,8 @@
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/ZtControlFiles.h"
+#include "outputs/ZtIndex.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -274,6 +276,8 @@ void TMainForm::BuildMenu() {
         {"N27", [] { BuildFolderFormLibrary(); }},
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
+        {"ZT2", [] { ZT2Click(); }},
+        {"N30", [] { N30Click(); }},
         {"N37", [] { SortSingerPhotos(); }},
     };
     BuildMainMenu(menuBar(), handlers);

@@ -1,11 +1,20 @@
 #include "outputs/OutputSteps.h"
 
+#include "catalogue/ProgramState.h"
+#include "catalogue/TextFile.h"
 #include "library/Startup.h"
+#include "outputs/ZtControlFiles.h"
+#include "outputs/ZtIndex.h"
 
 namespace qv {
 
 void InstallOutputSteps() {
-    [[maybe_unused]] OutputSteps& steps = StartupOutputSteps();
+    OutputSteps& steps = StartupOutputSteps();
+    steps.writeMenuTopSetIfMissing = [] {
+        if (!FileExists(PathIn(LibraryRoot, "000/MenuTopSet.ztx"))) WriteMenuTopSet(3);
+    };
+    steps.resetPlayModeFilesOnFirstRun = [] { ResetPlayModeFiles(); };
+    steps.writeZtIndex = [] { WriteZtIndex(); };
 }
 
 }  // namespace qv
