@@ -1,47 +1,42 @@
 #include "outputs/ZtSetupTab.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "catalogue/Big5Codec.h"
-#include "catalogue/CharTw.h"
+#include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
 #include "catalogue/UserInterface.h"
+#include "outputs/ZtControlFiles.h"
 #include "settings/SetupPages.h"
 #include "settings/Settings.h"
 
 namespace qv::setup {
 namespace {
 
-constexpr char kOkMode[] = "OKMODE.ztx";
-constexpr char kRandPlay[] = "RandPlay.ztx";
-constexpr char kResumePlay[] = "ResumePlayEnable.ztx";
-constexpr char kMenuTopSet[] = "MenuTopSet.ztx";
+// The dialog's own folder 000, below the program folder.
+std::string ZtFolder() { return SetupFile("000"); }
 
-std::string ZtFile(const char* name) { return SetupFile(std::string("000/") + name); }
-
-std::string FirstLine(const std::string& path) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return {};
-    const auto lines = SplitTextLines(bytes);
-    return lines.empty() ? std::string() : lines.front();
+bool Reported(bool written, const char* fileName) {
+    if (!written) UI().ShowErrorBox(B5("錯誤:無法寫入") + PathIn(ZtFolder(), fileName));
+    return written;
 }
 
-bool Write(const std::string& path, const std::string& bytes) {
-    if (ReplaceFileContents(path, bytes)) return true;
-    UI().ShowErrorBox(B5("錯誤:無法寫入") + path);
-    return false;
-}
-
-// Present means on: a checked box creates the empty marker when it is missing, a cleared one deletes it
-// (a delete that fails is ignored).
-bool SetMarker(const char* name, bool on) {
-    const std::string path = ZtFile(name);
+// Present means on: a checked box creates the empty marker when it is missing and leaves a present one as it
+// is; a cleared one deletes it (a delete that fails is ignored).
+bool SetMarker(const char* fileName, bool on) {
     if (!on) {
-        std::remove(path.c_str());
+        WriteMarkerFile(ZtFolder(), fileName, false);
         return true;
     }
-    return FileExists(path) || Write(path, "");
+    return ReadMarkerFile(ZtFolder(), fileName) ||
+           Reported(WriteMarkerFile(ZtFolder(), fileName, true), fileName);
+}
+
+// One line of the mode byte, 1 included (the jukebox's own writer leaves mode 1 empty).
+bool WriteRandPlayLine(int mode) {
+    const std::string path = PathIn(ZtFolder(), RandPlayFileName);
+    return Reported(ReplaceFileContents(path, std::string(1, static_cast<char>(mode)) + "\r\n"),
+                    RandPlayFileName);
 }
 
 }  // namespace
@@ -57,22 +52,11 @@ ZtPage LoadZtSettings() {
                              : page.playMode == 2 ? PlayModeRandom
                                                   : PlayModeReplay;
 
-    page.okMode = FileExists(ZtFile(kOkMode));
-    page.randPlay = FileExists(ZtFile(kRandPlay));
-    page.resumePlay = FileExists(ZtFile(kResumePlay));
-
-    page.menuTop = 3;
-    if (FileExists(ZtFile(kMenuTopSet))) {
-        const std::string line = FirstLine(ZtFile(kMenuTopSet));
-        const int value = IsInteger(line) ? SafeStrToInt(line) : 3;
-        page.menuTop = value >= 0 && value < MenuTopItemCount ? value : 3;
-    }
-    page.randPlayMode = 0;
-    if (page.randPlay) {
-        const std::string line = FirstLine(ZtFile(kRandPlay));
-        const int value = line.empty() ? 1 : static_cast<unsigned char>(line[0]);
-        page.randPlayMode = value >= 1 && value <= 3 ? value - 1 : 0;
-    }
+    page.okMode = ReadMarkerFile(ZtFolder(), OkModeFileName);
+    page.randPlay = ReadMarkerFile(ZtFolder(), RandPlayFileName);
+    page.resumePlay = ReadMarkerFile(ZtFolder(), ResumePlayFileName);
+    page.menuTop = ReadMenuTopSet(ZtFolder());
+    page.randPlayMode = std::max(ReadRandPlayMode(ZtFolder()), 1) - 1;
     return page;
 }
 
@@ -93,17 +77,14 @@ bool ApplyZtSettings(const ZtPage& page) {
     ZtPinYinIncludeEng = page.pinYinEng;
     ZtSelectedSongPlayMode = mode;
 
-    if (!SetMarker(kOkMode, page.okMode) || !SetMarker(kRandPlay, page.randPlay) ||
-        !SetMarker(kResumePlay, page.resumePlay))
+    if (!SetMarker(OkModeFileName, page.okMode) || !SetMarker(RandPlayFileName, page.randPlay) ||
+        !SetMarker(ResumePlayFileName, page.resumePlay))
         return false;
-    char top[8];
-    std::snprintf(top, sizeof top, "%02d",
-                  page.menuTop >= 0 && page.menuTop < MenuTopItemCount ? page.menuTop : 3);
-    if (!Write(ZtFile(kMenuTopSet), std::string(top) + "\r\n")) return false;
-    if (FileExists(ZtFile(kRandPlay))) {
-        const char modeByte = static_cast<char>(std::clamp(page.randPlayMode, 0, 2) + 1);
-        if (!Write(ZtFile(kRandPlay), std::string(1, modeByte) + "\r\n")) return false;
-    }
+    const std::string top = MenuTopSetText(page.menuTop < 0 ? 3 : page.menuTop) + "\r\n";
+    if (!Reported(ReplaceFileContents(PathIn(ZtFolder(), "MenuTopSet.ztx"), top), "MenuTopSet.ztx"))
+        return false;
+    if (ReadMarkerFile(ZtFolder(), RandPlayFileName))
+        return WriteRandPlayLine(std::clamp(page.randPlayMode, 0, 2) + 1);
     return true;
 }
 
