@@ -5,6 +5,7 @@
 #include "library/Startup.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
+#include "outputs/CloudSongBook.h"
 
 namespace qv {
 
@@ -15,6 +16,7 @@ void InstallOutputSteps() {
     };
     steps.resetPlayModeFilesOnFirstRun = [] { ResetPlayModeFiles(); };
     steps.writeZtIndex = [] { WriteZtIndex(); };
+    steps.offerCloudUpload = OfferCloudUploadOnClose;
 }
 
 }  // namespace qv

@@ -9,6 +9,12 @@ extern const unsigned char japanese_table[];
 extern const std::size_t japanese_table_size;
 extern const unsigned char placeholder_jpg[];
 extern const std::size_t placeholder_jpg_size;
+extern const unsigned char vkm_layout_720X480[];
+extern const std::size_t vkm_layout_720X480_size;
+extern const unsigned char vkm_layout_1024X768[];
+extern const std::size_t vkm_layout_1024X768_size;
+extern const unsigned char vkm_layout_1280X720[];
+extern const std::size_t vkm_layout_1280X720_size;
 }  // namespace qv::embedded
 
 namespace qv {
@@ -31,6 +37,21 @@ const std::string& ShippedJapaneseTable() {
 
 const std::string& ShippedPlaceholderPicture() {
     static const std::string bytes = Bytes(embedded::placeholder_jpg, embedded::placeholder_jpg_size);
+    return bytes;
+}
+
+const std::string& ShippedVkmLayout720x480() {
+    static const std::string bytes = Bytes(embedded::vkm_layout_720X480, embedded::vkm_layout_720X480_size);
+    return bytes;
+}
+
+const std::string& ShippedVkmLayout1024x768() {
+    static const std::string bytes = Bytes(embedded::vkm_layout_1024X768, embedded::vkm_layout_1024X768_size);
+    return bytes;
+}
+
+const std::string& ShippedVkmLayout1280x720() {
+    static const std::string bytes = Bytes(embedded::vkm_layout_1280X720, embedded::vkm_layout_1280X720_size);
     return bytes;
 }
 

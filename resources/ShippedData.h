@@ -17,4 +17,10 @@ const std::string& ShippedJapaneseTable();
 // stands in for a song's missing media.
 const std::string& ShippedPlaceholderPicture();
 
+// The screen-layout tables of the VKM jukebox, one per television resolution (UTF-8 text; see the
+// notes at their top).
+const std::string& ShippedVkmLayout720x480();
+const std::string& ShippedVkmLayout1024x768();
+const std::string& ShippedVkmLayout1280x720();
+
 }  // namespace qv
