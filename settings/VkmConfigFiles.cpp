@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/TextFile.h"

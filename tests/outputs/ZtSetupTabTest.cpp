@@ -102,7 +102,7 @@ TEST_F(ZtSetupTabTest, MissingFolderIsReported) {
     std::filesystem::remove(folder_.File("000"));
     EXPECT_FALSE(ApplyZtSettings(DefaultZtSettings()));
     ASSERT_EQ(ui_.Texts("error").size(), 1u);
-    EXPECT_EQ(ui_.Texts("error")[0], "錯誤:無法寫入" + Zt("OKMODE.ztx"));
+    EXPECT_EQ(ui_.Texts("error")[0], "無法寫入檔案:" + Zt("OKMODE.ztx"));
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(SetupPagesTest, WriteFailureIsReportedOnce) {
     EXPECT_FALSE(ApplyBasicSettings(page));
     EXPECT_EQ(PingYing, 1);
     ASSERT_EQ(ui_.Texts("error").size(), 1u);
-    EXPECT_EQ(ui_.Texts("error")[0], "錯誤:無法寫入" + Ini());
+    EXPECT_EQ(ui_.Texts("error")[0], "無法寫入檔案:" + Ini());
     // Loading from it gives the defaults.
     EXPECT_EQ(LoadBasicSettings().defaultSongVolumn, -1);
 }
