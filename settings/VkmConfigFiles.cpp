@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/TextFile.h"
