@@ -13,6 +13,7 @@
 #include "catalogue/TextFile.h"
 #include "catalogue/UserInterface.h"
 #include "library/DiskFiles.h"
+#include "settings/Settings.h"
 #include "platform/Http.h"
 #include "platform/ServerHosts.h"
 
@@ -208,7 +209,7 @@ std::string RedirectPage(const std::string& target) {
 }
 
 bool Unwritable(const std::string& path) {
-    UI().ShowErrorBox(B5("無法寫入檔案:") + Utf8ToBig5(path));
+    ReportUnwritableFile(path);
     return false;
 }
 

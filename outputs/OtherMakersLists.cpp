@@ -333,7 +333,7 @@ void songlisttxtsong1txt1Click() {
     std::string target;
     if (!TheDiskToolsHost().ChooseSaveFile(target)) return;
     if (!ReplaceFileContents(target, JoinLinesCrLf(converted))) {
-        UI().ShowErrorBox(B5("無法寫入檔案:") + Utf8ToBig5(target));
+        ReportUnwritableFile(target);
         return;
     }
     UI().ShowInfoMessage(B5("轉檔完成"));
@@ -370,7 +370,7 @@ void N13Click() {
     }
     const std::string target = PathIn(AppDir, "JETKTV.txt");
     if (!ReplaceFileContents(target, JoinLinesCrLf(lines))) {
-        UI().ShowErrorBox(B5("無法寫入檔案:") + Utf8ToBig5(target));
+        ReportUnwritableFile(target);
         return;
     }
     UI().ShowInfoMessage(Utf8ToBig5(target) + B5(" 產生完成"));

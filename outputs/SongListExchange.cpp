@@ -254,7 +254,7 @@ void N3Click() {
     // Written after a stop too, so the songs copied so far can be imported; only a whole export is done.
     EncodeLineList(lines);
     if (!ReplaceFileContents(path, JoinLinesCrLf(lines)))
-        UI().ShowErrorBox(B5("無法寫入檔案:") + Utf8ToBig5(path));
+        ReportUnwritableFile(path);
     else if (!stopped)
         UI().ShowInfoMessage(B5("新歌匯出完成"));
     UI().SetProgress(0, last);
