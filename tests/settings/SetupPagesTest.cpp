@@ -168,11 +168,4 @@ TEST_F(SetupPagesTest, CloudPasswordRoundTripAndCorruptValue) {
     }
 }
 
-TEST_F(SetupPagesTest, ApplyProtocolKeepsOpenOnlyOnce) {
-    KeepOpenAfterApply = true;
-    EXPECT_FALSE(EndApply());
-    EXPECT_FALSE(KeepOpenAfterApply);
-    EXPECT_TRUE(EndApply());
-}
-
 }  // namespace
