@@ -35,6 +35,7 @@
 #include "app/PingYingPicForm.h"
 #include "app/QtDiskToolsHost.h"
 #include "app/QtUserInterface.h"
+#include "app/SetupForm.h"
 #include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
 #include "catalogue/ProgramState.h"
@@ -283,6 +284,7 @@ void TMainForm::BuildMenu() {
         {"N20", [] { N20Click(); }},
         {"N21", [this] { N21Click(); }},
         {"N22", [this] { N22Click(this); }},
+        {"N25", [this] { N25Click(); }},
         {"QV1", [this] { QV1Click(); }},
         {"N9", [] { ClearNewSongMarks(); }},
         {"N26", [] { RegenerateSongStrokes(); }},
@@ -495,6 +497,11 @@ void TMainForm::N14Click() {
 
 void TMainForm::N21Click() {
     qv::N21Click(setup::PingYing, [this] { RefreshSongGrid(); });
+}
+
+void TMainForm::N25Click() {
+    RunSetupForm(this, ScreenDpi);
+    UpdateNameFormatLabels();
 }
 
 void TMainForm::QV1Click() { qv::QV1Click(this, ScreenDpi); }
