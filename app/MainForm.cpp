@@ -34,6 +34,7 @@
 #include "app/PingYingPicForm.h"
 #include "app/QtDiskToolsHost.h"
 #include "app/QtUserInterface.h"
+#include "app/SetupForm.h"
 #include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
 #include "catalogue/ReadingCodes.h"
@@ -47,6 +48,8 @@
 #include "library/SongListView.h"
 #include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/ZtControlFiles.h"
+#include "outputs/ZtIndex.h"
 #include "outputs/SongListExchange.h"
 #include "settings/Settings.h"
 
@@ -277,6 +280,7 @@ void TMainForm::BuildMenu() {
         {"N20", [] { N20Click(); }},
         {"N21", [this] { N21Click(); }},
         {"N22", [this] { N22Click(this); }},
+        {"N25", [this] { N25Click(); }},
         {"QV1", [this] { QV1Click(); }},
         {"N9", [] { ClearNewSongMarks(); }},
         {"N26", [] { RegenerateSongStrokes(); }},
@@ -288,6 +292,8 @@ void TMainForm::BuildMenu() {
         {"N27", [] { BuildFolderFormLibrary(); }},
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
+        {"ZT2", [] { ZT2Click(); }},
+        {"N30", [] { N30Click(); }},
         {"N37", [] { SortSingerPhotos(); }},
         {"N34", [] { N34Click(); }},
         {"N36", [] { N36Click(); }},
@@ -485,6 +491,11 @@ void TMainForm::N14Click() {
 
 void TMainForm::N21Click() {
     qv::N21Click(setup::PingYing, [this] { RefreshSongGrid(); });
+}
+
+void TMainForm::N25Click() {
+    RunSetupForm(this, ScreenDpi);
+    UpdateNameFormatLabels();
 }
 
 void TMainForm::QV1Click() { qv::QV1Click(this, ScreenDpi); }

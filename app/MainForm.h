@@ -93,6 +93,7 @@ public slots:
     void N11Click();  // 說明 / 關於歌曲管理程式
     void N14Click();  // 說明 / 執行自動更新工具
     void N21Click();  // 工具 / 重新產生拼音
+    void N25Click();  // 工具 / 設定
     void QV1Click();  // 說明 / QV拼音法與英文字母對照表
     void DeleteButtonClick();
     void MultiDelButtonClick();

@@ -175,6 +175,10 @@ SongFileHooks& TheSongFileHooks() { return g_hooks; }
 
 std::string SongFolderOf(const std::string& songNo) { return PathIn(LibraryRoot, songNo.substr(0, 3)); }
 
+std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder) {
+    return ItemsOfFolder(folder);
+}
+
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo) {
     if (songNo.size() < SongNoLength) return {};
     const auto items = ItemsOfFolder(folder);

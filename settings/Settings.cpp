@@ -51,6 +51,19 @@ int SystemTxtMsgTop_1280x720 = 18;
 
 bool ObrelEnabled = false;
 
+std::string AppPath;
+int SetupScreenDpi = 96;
+bool ZtTabEnabled = true;
+bool KeepOpenAfterApply = false;
+
+std::string SetupFile(const std::string& relative) { return PathIn(AppPath, relative); }
+
+bool EndApply() {
+    const bool close = !KeepOpenAfterApply;
+    KeepOpenAfterApply = false;
+    return close;
+}
+
 }  // namespace setup
 
 namespace {

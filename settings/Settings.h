@@ -144,6 +144,18 @@ extern int SystemTxtMsgTop_1280x720;
 // [Obrel Setting] Enable: the cloud song book is on.
 extern bool ObrelEnabled;
 
+// Context of the settings dialog, handed over by its caller.
+extern std::string AppPath;      // program folder, no trailing slash; every file of the dialog is below it
+extern int SetupScreenDpi;       // the screen's pixels per inch
+extern bool ZtTabEnabled;        // false: the dialog has no ZT jukebox tab
+extern bool KeepOpenAfterApply;  // set by a defaults button before it applies
+
+// AppPath + "/" + relative name.
+std::string SetupFile(const std::string& relative);
+
+// End of every apply of the dialog: true when the dialog closes; the keep-open request is used up.
+bool EndApply();
+
 }  // namespace setup
 
 // Fills the values of [Basic Setting], [Report Rule], [Zt Setting] and [Obrel Setting] Enable from

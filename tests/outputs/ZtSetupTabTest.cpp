@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "outputs/ZtSetupTab.h"
+#include "settings/Settings.h"
+#include "support/FakeUserInterface.h"
+#include "support/TempFolder.h"
+
+using namespace qv;
+using namespace qv::setup;
+using qv::test::ReadBytes;
+using qv::test::WriteBytes;
+
+namespace {
+
+class ZtSetupTabTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = AppPath;
+        AppPath = folder_.Path();
+        std::filesystem::create_directory(folder_.File("000"));
+    }
+    void TearDown() override { AppPath = saved_; }
+    std::string Zt(const char* name) const { return folder_.File(std::string("000/") + name); }
+
+    qv::test::TempFolder folder_;
+    qv::test::FakeUserInterface ui_;
+    std::string saved_;
+};
+
+TEST_F(ZtSetupTabTest, MissingFilesLoadAsOffAndTheDefaultValues) {
+    const ZtPage page = LoadZtSettings();
+    EXPECT_FALSE(page.okMode || page.randPlay || page.resumePlay);
+    EXPECT_EQ(page.menuTop, 3);
+    EXPECT_EQ(page.randPlayMode, 0);
+    EXPECT_TRUE(page.pinYinJpn && page.pinYinChi && !page.pinYinEng);
+    EXPECT_EQ(page.playMode, 1);
+    EXPECT_EQ(folder_.EntryCount(), 1u);  // nothing written
+}
+
+TEST_F(ZtSetupTabTest, HandWrittenFilesLoadWithinTheirRanges) {
+    struct Case {
+        const char* menuTop;
+        int expectedTop;
+        std::string randPlay;
+        int expectedMode;
+    };
+    const Case cases[] = {{"99\r\n", 3, "", 0},      {"x", 3, "\x02\r\n", 1}, {"7", 7, "\x03", 2},
+                          {"-1\r\n", 3, "2\r\n", 0}, {"", 3, "\x04\r\n", 0},  {"88\r\n", 88, "\x01\r\n", 0}};
+    for (const Case& c : cases) {
+        WriteBytes(Zt("MenuTopSet.ztx"), c.menuTop);
+        WriteBytes(Zt("RandPlay.ztx"), c.randPlay);
+        const ZtPage page = LoadZtSettings();
+        EXPECT_EQ(page.menuTop, c.expectedTop) << c.menuTop;
+        EXPECT_EQ(page.randPlayMode, c.expectedMode) << c.randPlay;
+        EXPECT_TRUE(page.randPlay);
+    }
+}
+
+TEST_F(ZtSetupTabTest, PlayModeIsNormalisedAsAtStart) {
+    for (auto [text, item, value] : {std::tuple{"LIST", 0, "LIST"}, std::tuple{"RANDOM", 2, "RANDOM"},
+                                     std::tuple{"random", 1, "REPLAY"}, std::tuple{"", 1, "REPLAY"}}) {
+        WriteBytes(folder_.File("setting.ini"),
+                   std::string("[Zt Setting]\r\nZtSelectedSongPlayMode=") + text + "\r\n");
+        ZtSelectedSongPlayMode = "junk";
+        EXPECT_EQ(LoadZtSettings().playMode, item) << text;
+        EXPECT_EQ(ZtSelectedSongPlayMode, value);
+    }
+}
+
+TEST_F(ZtSetupTabTest, ApplyWritesKeysMarkersAndValues) {
+    WriteBytes(Zt("OKMODE.ztx"), "kept as it is");
+    WriteBytes(Zt("ResumePlayEnable.ztx"), "");
+    ZtPage page;
+    page.okMode = true;
+    page.randPlay = true;
+    page.randPlayMode = 1;
+    page.resumePlay = false;
+    page.menuTop = 5;
+    page.pinYinEng = true;
+    page.playMode = -1;  // no choice
+    ASSERT_TRUE(ApplyZtSettings(page));
+    EXPECT_EQ(ReadBytes(Zt("OKMODE.ztx")), "kept as it is");
+    EXPECT_EQ(ReadBytes(Zt("RandPlay.ztx")), "\x02\r\n");
+    EXPECT_FALSE(std::filesystem::exists(Zt("ResumePlayEnable.ztx")));
+    EXPECT_EQ(ReadBytes(Zt("MenuTopSet.ztx")), "05\r\n");
+    EXPECT_EQ(ReadBytes(folder_.File("setting.ini")),
+              "[Zt Setting]\r\nZtPinYinIncludeJpn=yes\r\nZtPinYinIncludeChi=yes\r\nZtPinYinIncludeEng=yes\r\n"
+              "ZtSelectedSongPlayMode=REPLAY\r\n");
+    EXPECT_TRUE(ZtPinYinIncludeEng);
+
+    page.randPlay = false;
+    page.menuTop = -1;
+    ASSERT_TRUE(ApplyZtSettings(page));
+    EXPECT_FALSE(std::filesystem::exists(Zt("RandPlay.ztx")));
+    EXPECT_EQ(ReadBytes(Zt("MenuTopSet.ztx")), "03\r\n");
+    EXPECT_TRUE(ui_.shown.empty());
+}
+
+TEST_F(ZtSetupTabTest, MissingFolderIsReported) {
+    std::filesystem::remove(folder_.File("000"));
+    EXPECT_FALSE(ApplyZtSettings(DefaultZtSettings()));
+    ASSERT_EQ(ui_.Texts("error").size(), 1u);
+    EXPECT_EQ(ui_.Texts("error")[0], "錯誤:無法寫入" + Zt("OKMODE.ztx"));
+}
+
+}  // namespace
