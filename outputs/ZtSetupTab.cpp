@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
-#include "catalogue/UserInterface.h"
 #include "outputs/ZtControlFiles.h"
 #include "settings/SetupPages.h"
 #include "settings/Settings.h"
@@ -17,7 +15,7 @@ namespace {
 std::string ZtFolder() { return SetupFile("000"); }
 
 bool Reported(bool written, const char* fileName) {
-    if (!written) UI().ShowErrorBox(B5("錯誤:無法寫入") + PathIn(ZtFolder(), fileName));
+    if (!written) ReportUnwritableFile(PathIn(ZtFolder(), fileName));
     return written;
 }
 

@@ -79,12 +79,12 @@ bool ApplyScreenMenu(const ScreenMenuTexts& texts) {
     const std::string path = ScreenMenuPath();
     std::string bytes;
     if (!ReadFileBytes(path, bytes)) {
-        UI().ShowInfoMessage(B5("錯誤:") + path + B5("不存在"));
+        UI().ShowInfoMessage(B5("錯誤:") + Utf8ToBig5(path) + B5("不存在"));
         return true;
     }
     std::vector<std::string> lines = SplitTextLines(bytes);
     if (lines.size() < static_cast<size_t>(ScreenMenuLineCount)) {
-        UI().ShowErrorBox(B5("錯誤:") + path + B5("只有") + std::to_string(lines.size()) +
+        UI().ShowErrorBox(B5("錯誤:") + Utf8ToBig5(path) + B5("只有") + std::to_string(lines.size()) +
                           B5("行, 不足42行, 未寫入"));
         return false;
     }
@@ -95,7 +95,7 @@ bool ApplyScreenMenu(const ScreenMenuTexts& texts) {
             FixWidth(lines[f.line].substr(0, f.prefixBytes), f.prefixBytes) + FixWidth(texts[i], f.width);
     }
     if (!ReplaceFileContents(path, JoinLinesCrLf(lines))) {
-        UI().ShowErrorBox(B5("錯誤:無法寫入") + path);
+        ReportUnwritableFile(path);
         return false;
     }
     return true;

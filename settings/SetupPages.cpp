@@ -71,7 +71,7 @@ SetupWriter& SetupWriter::Put(const SettingKey& key, const std::string& value) {
     if (!ok_) return *this;
     if (!IniFile(path_).WriteString(key.section, key.name, value)) {
         ok_ = false;
-        UI().ShowErrorBox(B5("錯誤:無法寫入") + path_);
+        ReportUnwritableFile(path_);
     }
     return *this;
 }

@@ -140,7 +140,7 @@ bool SingerBinEditor::Save(const std::vector<SingerGridRow>& rows) const {
     for (const SingerGridRow& row : rows) lines.push_back(SingerLine(row));
     std::string out = JoinLinesCrLf(lines) + SplitSingerBin(bytes).tail;
     if (!ReplaceFileContents(Path(), out)) {
-        UI().ShowErrorBox(B5("錯誤:無法寫入") + Path());
+        ReportUnwritableFile(Path());
         return false;
     }
     return true;

@@ -275,28 +275,17 @@ private slots:
         QTest::keyClick(zt->ComboBox17, Qt::Key_Down);
         QCOMPARE(zt->ComboBox17->currentIndex(), 2);
         QVERIFY(zt->CheckBox9->isChecked());
-        zt->CheckBox8->setChecked(true);
-        zt->CheckBox13->setChecked(true);
-        zt->ComboBox16->setCurrentIndex(0);
         Click(zt->OkButton5);
         QVERIFY(!form.isVisible());
         QCOMPARE(ReadBytes(Zt("RandPlay.ztx")), std::string("\x03\r\n"));
         QCOMPARE(ReadBytes(Zt("MenuTopSet.ztx")), std::string("07\r\n"));
-        QCOMPARE(ReadBytes(Zt("OKMODE.ztx")), std::string());
-        QVERIFY(!std::filesystem::exists(Zt("ResumePlayEnable.ztx")));
-        const std::string ini = ReadBytes(Ini());
-        QVERIFY(ini.find("ZtPinYinIncludeEng=yes\r\n") != std::string::npos);
-        QVERIFY(ini.find("ZtSelectedSongPlayMode=LIST\r\n") != std::string::npos);
-        QCOMPARE(setup::ZtSelectedSongPlayMode, std::string("LIST"));
 
         TSetupForm again;
         again.show();
-        again.ZtPage->CheckBox9->setChecked(false);
         again.ZtPage->CheckBox15->setChecked(true);
-        Click(again.ZtPage->OkButton5);
-        QVERIFY(!std::filesystem::exists(Zt("RandPlay.ztx")));
-        QCOMPARE(ReadBytes(Zt("ResumePlayEnable.ztx")), std::string());
         Click(again.ZtPage->DefaultButton5);  // the tab's defaults, written at once
+        QVERIFY(again.isVisible());
+        QCOMPARE(ReadBytes(Zt("OKMODE.ztx")), std::string());
         QCOMPARE(ReadBytes(Zt("RandPlay.ztx")), std::string("\x01\r\n"));
         QCOMPARE(ReadBytes(Zt("MenuTopSet.ztx")), std::string("03\r\n"));
         QVERIFY(!std::filesystem::exists(Zt("ResumePlayEnable.ztx")));

@@ -29,16 +29,6 @@ protected:
     std::string saved_;
 };
 
-TEST_F(ZtSetupTabTest, MissingFilesLoadAsOffAndTheDefaultValues) {
-    const ZtPage page = LoadZtSettings();
-    EXPECT_FALSE(page.okMode || page.randPlay || page.resumePlay);
-    EXPECT_EQ(page.menuTop, 3);
-    EXPECT_EQ(page.randPlayMode, 0);
-    EXPECT_TRUE(page.pinYinJpn && page.pinYinChi && !page.pinYinEng);
-    EXPECT_EQ(page.playMode, 1);
-    EXPECT_EQ(folder_.EntryCount(), 1u);  // nothing written
-}
-
 TEST_F(ZtSetupTabTest, HandWrittenFilesLoadWithinTheirRanges) {
     struct Case {
         const char* menuTop;
@@ -55,17 +45,6 @@ TEST_F(ZtSetupTabTest, HandWrittenFilesLoadWithinTheirRanges) {
         EXPECT_EQ(page.menuTop, c.expectedTop) << c.menuTop;
         EXPECT_EQ(page.randPlayMode, c.expectedMode) << c.randPlay;
         EXPECT_TRUE(page.randPlay);
-    }
-}
-
-TEST_F(ZtSetupTabTest, PlayModeIsNormalisedAsAtStart) {
-    for (auto [text, item, value] : {std::tuple{"LIST", 0, "LIST"}, std::tuple{"RANDOM", 2, "RANDOM"},
-                                     std::tuple{"random", 1, "REPLAY"}, std::tuple{"", 1, "REPLAY"}}) {
-        WriteBytes(folder_.File("setting.ini"),
-                   std::string("[Zt Setting]\r\nZtSelectedSongPlayMode=") + text + "\r\n");
-        ZtSelectedSongPlayMode = "junk";
-        EXPECT_EQ(LoadZtSettings().playMode, item) << text;
-        EXPECT_EQ(ZtSelectedSongPlayMode, value);
     }
 }
 
@@ -102,7 +81,7 @@ TEST_F(ZtSetupTabTest, MissingFolderIsReported) {
     std::filesystem::remove(folder_.File("000"));
     EXPECT_FALSE(ApplyZtSettings(DefaultZtSettings()));
     ASSERT_EQ(ui_.Texts("error").size(), 1u);
-    EXPECT_EQ(ui_.Texts("error")[0], "錯誤:無法寫入" + Zt("OKMODE.ztx"));
+    EXPECT_EQ(ui_.Texts("error")[0], "無法寫入檔案:" + Zt("OKMODE.ztx"));
 }
 
 }  // namespace

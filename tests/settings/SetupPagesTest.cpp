@@ -138,7 +138,7 @@ TEST_F(SetupPagesTest, WriteFailureIsReportedOnce) {
     EXPECT_FALSE(ApplyBasicSettings(page));
     EXPECT_EQ(PingYing, 1);
     ASSERT_EQ(ui_.Texts("error").size(), 1u);
-    EXPECT_EQ(ui_.Texts("error")[0], "錯誤:無法寫入" + Ini());
+    EXPECT_EQ(ui_.Texts("error")[0], "無法寫入檔案:" + Ini());
     // Loading from it gives the defaults.
     EXPECT_EQ(LoadBasicSettings().defaultSongVolumn, -1);
 }
@@ -166,13 +166,6 @@ TEST_F(SetupPagesTest, CloudPasswordRoundTripAndCorruptValue) {
         EXPECT_FALSE(bad.enabled);
         EXPECT_FALSE(ObrelEnabled);
     }
-}
-
-TEST_F(SetupPagesTest, ApplyProtocolKeepsOpenOnlyOnce) {
-    KeepOpenAfterApply = true;
-    EXPECT_FALSE(EndApply());
-    EXPECT_FALSE(KeepOpenAfterApply);
-    EXPECT_TRUE(EndApply());
 }
 
 }  // namespace
