@@ -89,6 +89,8 @@ TSetupForm::TSetupForm(QWidget* parent) : QDialog(parent) {
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), false);
 
     connect(ZtPage, &TZtSetupPage::Applied, this, &TSetupForm::FinishApply);
+    connect(VkmPage, &TVkmSetupPage::Applied, this, &TSetupForm::FinishApply);
+    connect(PcJukeboxPage, &TPcJukeboxSetupPage::Applied, this, &TSetupForm::FinishApply);
     FormCreate();
 }
 
