@@ -45,6 +45,8 @@
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/SingerBook.h"
+#include "outputs/SongBook.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -273,9 +275,24 @@ void TMainForm::BuildMenu() {
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
         {"N37", [] { SortSingerPhotos(); }},
+        {"N6", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::All); }); }},
+        {"N7", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::New); }); }},
+        {"N16", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Popular); }); }},
+        {"N17", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Favourite); }); }},
+        {"N18", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Nostalgic); }); }},
+        {"N19", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Classic); }); }},
+        {"N15", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::SelfPlay); }); }},
+        {"N12", [this] { SongBookCommand([] { return WriteSingerBookCommand(false); }); }},
+        {"N35", [this] { SongBookCommand([] { return WriteSingerBookCommand(true); }); }},
+        {"N32", [this] { SongBookCommand(WriteRangeSongBookCommand); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
+}
+
+// A song book shows its selection while it runs; the user's own view comes back after it.
+void TMainForm::SongBookCommand(const std::function<bool()>& command) {
+    if (command()) RefreshSongGrid();
 }
 
 // Start-up steps of the window.

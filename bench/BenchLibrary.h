@@ -2,6 +2,7 @@
 // The synthetic full song disk shared by the benchmarks: 79,920 songs (folders 001-999, 80 each) with
 // Big5 names, singers (duets too), languages, classes, marks, volumes and dates, enciphered as the
 // program writes it. Deterministic: every run and every machine gets the same bytes.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ std::vector<FieldList> FullLibrarySongs();
 
 // Writes the full disk's "song.qv2" into the folder; returns its path.
 std::string WriteFullLibrary(const std::string& folder);
+
+// The song table of the first `count` songs, loaded as the song list loader loads it (nothing written).
+void LoadSongTable(const std::vector<FieldList>& songs, size_t count = SIZE_MAX);
 
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class TempFolder {

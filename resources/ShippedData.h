@@ -17,4 +17,8 @@ const std::string& ShippedJapaneseTable();
 // stands in for a song's missing media.
 const std::string& ShippedPlaceholderPicture();
 
+// The song-book templates "歌簿格式.xls" and "歌手歌簿格式.xls" (Excel 97 workbooks).
+const std::string& ShippedSongBookTemplate();
+const std::string& ShippedSingerBookTemplate();
+
 }  // namespace qv
