@@ -889,7 +889,36 @@ CellFormat OdsWorkbook::FormatOf(int item, int row, int column) const {
 
 std::vector<int> OdsWorkbook::CharacterSizes(int item, int row, int column) const {
     const Cell* cell = LookCell(doc_.get(), item, row, column, nullptr);
-    if (!cell || !cell->written) return {};
+    if (!cell) return {};
+    if (!cell->written) {
+        // As read from a file: the sizes of its text spans.
+        std::vector<int> sizes;
+        std::function<void(const XmlNode&, int)> walk = [&](const XmlNode& n, int size) {
+            if (n.name.empty()) {
+                sizes.insert(sizes.end(), SplitUtf8Characters(n.text).size(), size);
+                return;
+            }
+            if (n.name == "text:s") {
+                sizes.insert(sizes.end(), static_cast<size_t>(RepeatOf(n, "text:c")), size);
+                return;
+            }
+            if (n.name == "text:span")
+                if (const std::string* style = n.Attr("text:style-name"))
+                    if (const XmlNode* node = doc_->StyleNode(*style))
+                        if (const XmlNode* props = FindChild(*node, "style:text-properties"))
+                            if (const std::string* v = props->Attr("fo:font-size"))
+                                size = std::atoi(v->c_str());
+            for (const XmlNode& child : n.children) walk(child, size);
+        };
+        bool first = true;
+        for (const XmlNode& n : cell->content) {
+            if (n.name != "text:p") continue;
+            if (!first) sizes.push_back(0);
+            first = false;
+            walk(n, 0);
+        }
+        return sizes;
+    }
     std::vector<int> sizes = cell->charSizes;
     sizes.resize(SplitUtf8Characters(cell->text).size(), 0);
     return sizes;

@@ -72,7 +72,7 @@ public:
     bool IsOpen() const { return doc_ != nullptr; }
 
     // What was asked of a cell (empty for a cell never formatted), and the font sizes of its characters
-    // (0: the cell's own size), one per character of its text.
+    // (0: the cell's own size), one per character of its text, as written or as read from a file.
     CellFormat FormatOf(int item, int row, int column) const;
     std::vector<int> CharacterSizes(int item, int row, int column) const;
     // A cell's effective property as the saved file states it: its style, then the style it derives from;

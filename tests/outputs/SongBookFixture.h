@@ -75,6 +75,8 @@ protected:
     static std::string Cell(const OdsWorkbook& book, int sheet, int row, int column) {
         return Big5ToUtf8(book.CellText(sheet, row, column));
     }
+
+public:
     static SongRow Song(const std::string& no, const std::string& name, const std::string& singer,
                         const std::string& language = "1", const std::string& words = "3",
                         const std::string& singerClass = "1") {

@@ -57,7 +57,7 @@ TEST_F(SongBookTest, PagesBreakByCountAndLanguageAndFillBothBlocks) {
     EXPECT_EQ(Cell(book, 3, 27, 6), "Abba");
     EXPECT_EQ(Cell(book, 4, 3, 1), "40026");
     // The name's first character larger than the rest.
-    EXPECT_EQ(book.CellStyleProperty(1, 3, 2, "fo:font-size"), "20pt");  // the template's own
+    EXPECT_EQ(book.CharacterSizes(1, 3, 2), (std::vector<int>{24, 20, 20, 20}));
 }
 
 TEST_F(SongBookTest, WordCountChangesBreakUnlessTheLanguageRunsOn) {
