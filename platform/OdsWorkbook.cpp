@@ -331,6 +331,14 @@ void AppendParagraphRun(std::string& out, const std::vector<std::string>& chars,
     flush();
 }
 
+// A cell that shows nothing and has no style of its own.
+bool IsBlank(const Cell& cell) {
+    return !cell.written && cell.content.empty() && cell.format.Empty() && !cell.covered &&
+           std::none_of(cell.attrs.begin(), cell.attrs.end(), [](const auto& a) {
+               return a.first == "table:style-name" || a.first.starts_with("table:number-");
+           });
+}
+
 // Attributes that state a cell's value: a written cell states its own.
 bool IsValueAttr(const std::string& key) {
     return key.starts_with("office:") || key.starts_with("calcext:") || key == "table:formula";
@@ -579,15 +587,48 @@ std::string OdsWorkbook::ToFlatOds() const {
         tables += '"';
         AppendAttrs(tables, sheet.attrs);
         tables += '>';
-        for (const XmlNode& n : sheet.before) AppendNode(tables, n);
-        for (const Row& row : sheet.rows) {
+        // The empty rows and columns after the used area are left out: with a thousand pages the converter
+        // spends much of its time on them.
+        size_t usedRows = 0;
+        int usedColumns = 0;
+        std::vector<size_t> usedCells(sheet.rows.size(), 0);
+        for (size_t r = 0; r < sheet.rows.size(); ++r) {
+            int column = 0;
+            for (size_t c = 0; c < sheet.rows[r].cells.size(); ++c) {
+                const Cell& cell = sheet.rows[r].cells[c];
+                column += cell.repeat;
+                if (!IsBlank(cell)) {
+                    usedCells[r] = c + 1;
+                    usedColumns = std::max(usedColumns, column);
+                }
+            }
+            if (usedCells[r] > 0) usedRows = r + 1;
+        }
+        int columnsLeft = usedColumns;
+        for (const XmlNode& n : sheet.before) {
+            if (n.name != "table:table-column") {
+                AppendNode(tables, n);
+                continue;
+            }
+            if (columnsLeft <= 0) continue;
+            XmlNode column = n;
+            const int repeat = std::min(RepeatOf(n, kCellRepeat), columnsLeft);
+            columnsLeft -= repeat;
+            column.RemoveAttr(kCellRepeat);
+            if (repeat > 1) column.SetAttr(kCellRepeat, std::to_string(repeat));
+            AppendNode(tables, column);
+        }
+        if (usedRows == 0) tables += "<table:table-row><table:table-cell/></table:table-row>";
+        for (size_t r = 0; r < usedRows; ++r) {
+            const Row& row = sheet.rows[r];
             tables += "<table:table-row";
             AppendAttrs(tables, row.attrs);
             if (row.repeat > 1) tables += " table:number-rows-repeated=\"" + std::to_string(row.repeat) + '"';
             tables += '>';
-            if (row.cells.empty()) tables += "<table:table-cell/>";
+            if (usedCells[r] == 0) tables += "<table:table-cell/>";
             int column = 1;
-            for (const Cell& cell : row.cells) {
+            for (size_t c = 0; c < usedCells[r]; ++c) {
+                const Cell& cell = row.cells[c];
                 const char* tag = cell.covered ? kCoveredTag : kCellTag;
                 tables += '<';
                 tables += tag;
