@@ -48,7 +48,6 @@ void RunBook(benchmark::State& state, bool singer) {
             WriteSongBookCommand(SongBookKind::All);
     }
     if (!std::filesystem::exists(file)) state.SkipWithError("the book was not written");
-    state.counters["pages"] = workbook.SheetCount();
     state.counters["bytes"] =
         static_cast<double>(std::filesystem::exists(file) ? std::filesystem::file_size(file) : 0);
     SetSongBookEngine(nullptr);
