@@ -141,9 +141,13 @@ void AddSongPanel::SetFolder(const QString& path) {
 QString AddSongPanel::Folder() const { return files_->rootPath(); }
 
 QStringList AddSongPanel::SelectedFiles() const {
+    // Select-all marks every column of the file model: each file counts once, by its row.
     QModelIndexList rows = fileList->selectionModel()->selectedIndexes();
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const QModelIndex& a, const QModelIndex& b) { return a.row() == b.row(); }),
+               rows.end());
     QStringList paths;
     for (const QModelIndex& index : rows) paths << files_->filePath(index);
     return paths;

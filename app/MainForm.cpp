@@ -30,6 +30,7 @@
 #include "app/MainMenu.h"
 #include "app/MediaPreviewPanel.h"
 #include "app/NameAskForms.h"
+#include "app/ObrelForm.h"
 #include "app/PingYingPicForm.h"
 #include "app/QtDiskToolsHost.h"
 #include "app/QtUserInterface.h"
@@ -44,9 +45,11 @@
 #include "library/ServerMessage.h"
 #include "library/SongFiles.h"
 #include "library/SongListView.h"
+#include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
 #include "outputs/SingerBook.h"
 #include "outputs/SongBook.h"
+#include "outputs/SongListExchange.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -54,6 +57,8 @@ namespace {
 
 constexpr int MaxPlayButtons = 100;
 constexpr int GridRowHeight = 22;
+constexpr int PlayButtonHeight = 20;
+const char* const PlayButtonStyle = "padding: 0px;";
 
 // The menu bar and its menus in the program's light blue; the chosen item in pure blue.
 const char* const MenuStyle =
@@ -86,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent, Edition edition, const std::vector<std::st
     InstallHooks();
     InstallOutputSteps();
     FormCreate();
+    FitIntoScreen();
 }
 
 TMainForm::~TMainForm() {
@@ -138,11 +144,16 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     ClearSelectButton->setObjectName("ClearSelectButton");
     AntiSelectButton = new QPushButton(QStringLiteral("反向選擇"), central);
     AntiSelectButton->setObjectName("AntiSelectButton");
-    filters->addWidget(SearchEdit, 1);
-    filters->addWidget(SearchButton);
-    filters->addWidget(ClearSelectButton);
-    filters->addWidget(AntiSelectButton);
+    // Filters on one row, the search and the selection buttons on the next: one row would not fit a
+    // 1024-pixel screen beside the add panel.
+    filters->addStretch(1);
     layout->addLayout(filters);
+    auto* search = new QHBoxLayout;
+    search->addWidget(SearchEdit, 1);
+    search->addWidget(SearchButton);
+    search->addWidget(ClearSelectButton);
+    search->addWidget(AntiSelectButton);
+    layout->addLayout(search);
     connect(ShowOnlyComboBox, &QComboBox::currentIndexChanged, this, &TMainForm::FilterControlChange);
     connect(FavorComboBox, &QComboBox::currentIndexChanged, this, &TMainForm::FilterControlChange);
     connect(SearchButton, &QPushButton::clicked, this, &TMainForm::SearchButtonClick);
@@ -154,6 +165,8 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     SongNameFormatLabel1->setObjectName("SongNameFormatLabel1");
     SongNameFormatLabel2 = new QLabel(central);
     SongNameFormatLabel2->setObjectName("SongNameFormatLabel2");
+    // A long custom name form is cut rather than widening the window past the screen.
+    SongNameFormatLabel2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     SingerComboBox = new QComboBox(central);
     SingerComboBox->setObjectName("SingerComboBox");
     // Thousands of singers: measuring every item for the box's width would cost more than loading the songs.
@@ -168,6 +181,7 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     StringGrid->setObjectName("StringGrid");
     model_ = new SongGridModel(StringGrid);
     StringGrid->setModel(model_);
+    StringGrid->setItemDelegate(new SongGridCellDelegate(StringGrid));
     StringGrid->verticalHeader()->hide();
     StringGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid->verticalHeader()->setDefaultSectionSize(GridRowHeight);
@@ -190,6 +204,7 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
 
     LineMesgLabel = new QLabel(QStringLiteral("訊息:"), this);
     LineMesgLabel->setObjectName("LineMesgLabel");
+    LineMesgLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // a long message is cut
     ProgressBar = new QProgressBar(this);
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setRange(0, 100);
@@ -220,6 +235,7 @@ void TMainForm::BuildAddPanel() {
     addButton(SpecialDelButton, "SpecialDelButton", "特刪", &TMainForm::SpecialDelButtonClick);
     addButton(ReplaceButton, "ReplaceButton", "取代", &TMainForm::ReplaceButtonClick);
     layout->addLayout(buttons);
+    side_ = layout;
     AddPanelDock = new QDockWidget(this);
     AddPanelDock->setObjectName("AddPanelDock");
     AddPanelDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
@@ -285,6 +301,17 @@ void TMainForm::BuildMenu() {
         {"N12", [this] { SongBookCommand([] { return WriteSingerBookCommand(false); }); }},
         {"N35", [this] { SongBookCommand([] { return WriteSingerBookCommand(true); }); }},
         {"N32", [this] { SongBookCommand(WriteRangeSongBookCommand); }},
+        {"N34", [] { N34Click(); }},
+        {"N36", [] { N36Click(); }},
+        {"N38", [this] { N38Click(this); }},
+        {"N2", [] { N2Click(); }},
+        {"N3", [] { N3Click(); }},
+        {"QV21", [] { QV21Click(); }},
+        {"QV22", [] { QV22Click(); }},
+        {"OK1", [] { OK1Click(); }},
+        {"N900GX1", [] { N900GX1Click(); }},
+        {"songlisttxtsong1txt1", [] { songlisttxtsong1txt1Click(); }},
+        {"N13", [] { N13Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
@@ -313,8 +340,42 @@ void TMainForm::ResetPlayButtons() {
 void TMainForm::LayoutSongGrid() {
     ScreenDpi = screen() ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
     if (ScreenDpi > 96) resize(width() + 15, height());
-    for (int c = 0; c < GridColCount; ++c)
-        StringGrid->setColumnWidth(c, SongGridModel::Widths96[c] * ScreenDpi / 96);
+    LayoutForScreenDpi();
+}
+
+void TMainForm::LayoutForScreenDpi() {
+    QPushButton probe;
+    probe.setStyleSheet(PlayButtonStyle);
+    probe.setFont(PlayButtonFont(ScreenDpi));
+    probe.resize(probe.width(), PlayButtonHeight);
+    playButtonWidth_ = PlayButtonWidth(probe, ScreenDpi);
+    LayOutSongGrid(StringGrid, ScreenDpi, playButtonWidth_);
+    for (QPushButton* button : playButtons_) {
+        button->setFont(probe.font());
+        button->setFixedSize(playButtonWidth_, PlayButtonHeight);
+    }
+    LayoutPlayButtons();
+}
+
+// The window asks for 1024 x 700 but never opens larger than the screen's free area, nor past its edges.
+void TMainForm::FitIntoScreen() {
+    const QScreen* shownOn = screen();
+    if (!shownOn) return;
+    // The add panel as narrow as it goes: the rest is the grid's.
+    resizeDocks({AddPanelDock}, {AddPanelDock->minimumSizeHint().width()}, Qt::Horizontal);
+    const QRect area = shownOn->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();  // known once a window manager framed it
+    const QSize most = area.size() - frame;
+    if (width() > most.width() || height() > most.height())
+        resize(std::min(width(), most.width()), std::min(height(), most.height()));
+    QRect outer = frameGeometry();
+    if (!area.contains(outer)) {
+        outer.moveLeft(
+            std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() - outer.width() + 1)));
+        outer.moveTop(
+            std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() - outer.height() + 1)));
+        move(outer.topLeft());
+    }
 }
 
 void TMainForm::ResetFilterControls() {
@@ -397,22 +458,21 @@ void TMainForm::LayoutPlayButtons() {
         const int top = std::max(0, StringGrid->rowAt(0));
         const int fit = StringGrid->viewport()->height() / GridRowHeight;
         shown = std::clamp(std::min(fit, rows - top), 0, MaxPlayButtons);
-        const int width = SongGridModel::Widths96[colSongNo] * ScreenDpi / 96;
         for (int i = 0; i < shown; ++i) {
             const int r = top + i;
             if (i >= static_cast<int>(playButtons_.size())) {
                 auto* button = new QPushButton(StringGrid->viewport());
                 button->setObjectName(QStringLiteral("p%1").arg(i + 1));
-                button->setFont(QFont(QStringLiteral("新細明體"), 10));
-                button->setStyleSheet(QStringLiteral("padding: 0px;"));
-                button->setFixedSize(width, 20);
+                button->setFont(PlayButtonFont(ScreenDpi));
+                button->setStyleSheet(PlayButtonStyle);
+                button->setFixedSize(playButtonWidth_, PlayButtonHeight);
                 if (MediaPreview)
                     connect(button, &QPushButton::clicked, MediaPreview, &MediaPreviewPanel::PlayButtonClick);
                 playButtons_.push_back(button);
             }
             QPushButton* button = playButtons_[i];
             const QRect cell = StringGrid->visualRect(model_->index(r, colSongNo));
-            button->move(cell.left() + 2, cell.top() + (cell.height() - button->height()) / 2);
+            button->move(cell.left(), cell.top() + (cell.height() - button->height()) / 2);
             button->setText(model_->index(r, colSongNo).data().toString());
             button->setToolTip(
                 QStringLiteral("播放歌曲[%1]").arg(model_->index(r, colSongName).data().toString()));
@@ -527,15 +587,17 @@ void TMainForm::changeEvent(QEvent* event) {
 // The player's engine takes a while to load: it comes once the window is up.
 void TMainForm::CreateMediaPreview() {
     if (MediaPreview) return;
-    MediaPreview = new MediaPreviewPanel(centralWidget(), playerArgs_);
+    // Under the add panel: beside the grid it would push the window past a 1024-pixel screen.
+    MediaPreview = new MediaPreviewPanel(AddPanelDock->widget(), playerArgs_);
     MediaPreview->setObjectName("MediaPreview");
-    body_->addWidget(MediaPreview);
+    side_->addWidget(MediaPreview);
     for (QPushButton* button : playButtons_)
         connect(button, &QPushButton::clicked, MediaPreview, &MediaPreviewPanel::PlayButtonClick);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!event->spontaneous()) QTimer::singleShot(0, this, &TMainForm::FitIntoScreen);
     if (ProgramUsable && !MediaPreview) QTimer::singleShot(0, this, &TMainForm::CreateMediaPreview);
     // Without a window manager the window may never be activated: a failed start closes all the same.
     if (!ProgramUsable) QTimer::singleShot(0, this, &QWidget::close);

@@ -18,6 +18,7 @@ class QProgressBar;
 class QPushButton;
 class QTableView;
 class QTimer;
+class QVBoxLayout;
 
 namespace qv {
 
@@ -85,6 +86,8 @@ public:
     void RefreshRows() override;
     void RefreshPriorityCells() override;
     void SetSingerItems(const std::vector<std::string>& big5Items) override;
+    // Fonts, column widths and play buttons of the grid for ScreenDpi.
+    void LayoutForScreenDpi();
 
 public slots:
     void N4Click();   // 檔案 / 關閉
@@ -130,16 +133,19 @@ private:
     void InstallHooks();
     void LayoutPlayButtons();
     void CreateMediaPreview();
+    void FitIntoScreen();
 
     Edition edition_;
     std::vector<std::string> playerArgs_;
     QHBoxLayout* body_ = nullptr;
+    QVBoxLayout* side_ = nullptr;  // the add panel's column
     std::unique_ptr<QtUserInterface> ui_;
     std::unique_ptr<QtDiskToolsHost> diskTools_;
     std::unique_ptr<CopyProgressDialog> copyProgress_;
     SongGridModel* model_ = nullptr;
     std::vector<QPushButton*> playButtons_;  // created on first need, at most 100
     int visiblePlayButtons_ = 0;
+    int playButtonWidth_ = 39;
 };
 
 }  // namespace qv

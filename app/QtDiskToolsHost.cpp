@@ -17,6 +17,24 @@ bool QtDiskToolsHost::ChooseFolder(const std::string& caption, const std::string
     return true;
 }
 
+namespace {
+const QString TextFilesFilter = QStringLiteral("Text files (*.txt)");
+}  // namespace
+
+bool QtDiskToolsHost::ChooseOpenFile(std::string& path) {
+    const QString chosen = QFileDialog::getOpenFileName(owner_, QString(), QString(), TextFilesFilter);
+    if (chosen.isEmpty()) return false;
+    path = chosen.toStdString();
+    return true;
+}
+
+bool QtDiskToolsHost::ChooseSaveFile(std::string& path) {
+    const QString chosen = QFileDialog::getSaveFileName(owner_, QString(), QString(), TextFilesFilter);
+    if (chosen.isEmpty()) return false;
+    path = chosen.toStdString();
+    return true;
+}
+
 int QtDiskToolsHost::ShowSelectDirForm(const std::string& iniDir) {
     TSelectDirForm form(iniDir, owner_);
     return form.exec();

@@ -20,6 +20,8 @@ public:
     std::function<void()> stopPreview;
 
     bool ChooseFolder(const std::string& caption, const std::string& start, std::string& folder) override;
+    bool ChooseOpenFile(std::string& path) override;
+    bool ChooseSaveFile(std::string& path) override;
     int ShowSelectDirForm(const std::string& iniDir) override;
     int ShowProgressForm(const std::string& pictureRoot) override;
     void ResetSongFilters() override { Call(resetSongFilters); }

@@ -39,11 +39,7 @@ SongGridEditors::SongGridEditors(QTableView* grid) : QObject(grid), grid_(grid) 
     connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &SongGridEditors::LeaveEditor);
 }
 
-QFont SongGridEditors::CellFont() const {
-    QFont font(QString::fromUtf8("新細明體"));
-    font.setPointSize(10);
-    return font;
-}
+QFont SongGridEditors::CellFont() const { return grid_->font(); }
 
 void SongGridEditors::StringGridClick(const QModelIndex& index) {
     const int row = SongRowOf(index);
@@ -177,10 +173,9 @@ void SongGridEditors::Finish(const EditResult& result) {
         return;
     }
     FreeEditor();
-    if (result.outcome == EditOutcome::Stored) {
-        grid_->viewport()->update();
-        emit SongsChanged();
-    }
+    // A refused value may have left the row as the song list file holds it: the cell shows that.
+    if (result.outcome != EditOutcome::Unchanged) grid_->viewport()->update();
+    if (result.outcome == EditOutcome::Stored) emit SongsChanged();
 }
 
 void SongGridEditors::LeaveEditor() {

@@ -1,9 +1,17 @@
 #include "app/SongGridModel.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QTableView>
+#include <algorithm>
 
 #include "app/FormSupport.h"
+#include "catalogue/CharTw.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
 
@@ -51,6 +59,118 @@ void SongGridModel::Reload() {
 void SongGridModel::RepaintColumn(int column) {
     if (!ShownRows.empty())
         emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+constexpr int FontPixels96 = 12;
+const char* const GridFontFamily = "AR PL UMing TW";
+
+// A text of n of the widest of the characters.
+QString Widest(const QFontMetrics& metrics, const QString& characters, int n) {
+    QChar widest = characters.front();
+    for (QChar c : characters)
+        if (metrics.horizontalAdvance(c) > metrics.horizontalAdvance(widest)) widest = c;
+    return QString(n, widest);
+}
+
+// Every kind of text a column can show, beyond its title; the names and the song name none in particular.
+QStringList TextsOfColumn(int column, const QFontMetrics& m) {
+    const QString digits = QStringLiteral("0123456789");
+    auto names = [](const auto& table) {
+        QStringList out;
+        for (const std::string& name : table) out << FromBig5(name);
+        return out;
+    };
+    switch (column) {
+        case colSongNo:
+            return {Widest(m, digits, 5)};
+        case colPinyin:  // up to 10 letters or keypad digits
+            return {Widest(m, digits + QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), 10)};
+        case colWordCount:
+        case colStrokes:
+        case colVolume:
+            return {Widest(m, digits, 2)};
+        case colSingerPriority:
+            return {Widest(m, digits, 1)};
+        case colSingerClass:
+            return names(SingerClassNames());
+        case colLanguage:
+            return names(LanguageNames());
+        case colChannel:
+            return {QStringLiteral("左"), QStringLiteral("右")};
+        case colDateAdded:
+            return {Widest(m, digits + QLatin1Char('/'), 10)};
+        case colSongName:
+        case colSinger:
+            return {};
+        default:  // the marks
+            return {QStringLiteral("*"), QStringLiteral("◎"), QStringLiteral("X")};
+    }
+}
+
+QFont MingFont(int pixels) {
+    QFont font(QString::fromUtf8(GridFontFamily));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+}  // namespace
+
+void SongGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QString text = item.text;
+    item.text.clear();
+    QStyle* style = item.widget ? item.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);  // background, selection
+    painter->save();
+    painter->setClipRect(item.rect);
+    painter->setFont(item.font);
+    const bool selected = item.state & QStyle::State_Selected;
+    painter->setPen(item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(item.rect.adjusted(TextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->restore();
+}
+
+QFont SongGridFont(int dpi) { return MingFont(FontPixels96 * dpi / 96); }
+
+QFont PlayButtonFont(int dpi) { return MingFont(FontPixels96 * dpi / 96); }
+
+int PlayButtonWidth(const QPushButton& button, int dpi) {
+    const int base = SongGridModel::Widths96[colSongNo] * dpi / 96;
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.rect = QRect(0, 0, base, button.height());
+    const int contents =
+        button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button).width();
+    const QFontMetrics metrics(button.font());
+    const int needed = metrics.horizontalAdvance(TextsOfColumn(colSongNo, metrics).front());
+    return std::max(base, base - contents + needed);
+}
+
+void LayOutSongGrid(QTableView* grid, int dpi, int buttonWidth) {
+    const QFont font = SongGridFont(dpi);
+    grid->setFont(font);
+    QHeaderView* header = grid->horizontalHeader();
+    header->setFont(font);
+    header->setMinimumSectionSize(1);  // its default, from the style, is wider than the narrowest column
+    const QFontMetrics cells(font), titles(header->font());
+    const int titleMargin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int cellMargin = SongGridCellDelegate::TextIndent + 1;  // the grid line takes the last pixel
+    for (int c = 0; c < GridColCount; ++c) {
+        int width = SongGridModel::Widths96[c] * dpi / 96;
+        width = std::max(width,
+                         titles.horizontalAdvance(QString::fromUtf8(SongGridModel::Titles[c])) + titleMargin);
+        for (const QString& text : TextsOfColumn(c, cells))
+            width = std::max(width, cells.horizontalAdvance(text) + cellMargin);
+        if (c == colSongNo) width = std::max(width, buttonWidth);
+        grid->setColumnWidth(c, width);
+    }
 }
 
 }  // namespace qv

@@ -1,6 +1,11 @@
 #pragma once
 // The song list view's data: reads AllSong through ShownRows, converting only the cells on screen.
 #include <QAbstractTableModel>
+#include <QFont>
+#include <QStyledItemDelegate>
+
+class QPushButton;
+class QTableView;
 
 namespace qv {
 
@@ -23,5 +28,29 @@ public:
     static const char* const Titles[];
     static const int Widths96[];
 };
+
+// The grid's cells as the widths were made for: the text 2 pixels from the cell's left edge, cut at its
+// right edge (the columns are wide enough for their short texts; names may be cut).
+class SongGridCellDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int TextIndent = 2;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
+
+// The grid's font at a screen's dots per inch: a compact Ming face whose Latin letters and digits are
+// half as wide as a Chinese character, 12 pixels at 96 dpi, in proportion above.
+QFont SongGridFont(int dpi);
+// The play buttons' font and their width at a dpi (the first column's width, or more when the widest song
+// number needs it with the button's frame).
+QFont PlayButtonFont(int dpi);
+int PlayButtonWidth(const QPushButton& button, int dpi);
+
+// Fonts and column widths of the grid at a dpi: each column gets its width at 96 dpi in proportion, or more
+// when one of the texts it can hold (song numbers, codes, class and language names, dates, its title) needs
+// more. buttonWidth: the play buttons' width, which the first column holds.
+void LayOutSongGrid(QTableView* grid, int dpi, int buttonWidth);
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 
 #include "app/AppTitle.h"
 #include "app/MainForm.h"
+#include "app/QtTranslations.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(qv::AppTitle());
+    qv::InstallQtTranslations(app);
 
     // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left
     // half-written. The handler is in place before start-up, so a signal during start-up closes the window

@@ -1,16 +1,15 @@
 #pragma once
-// The synthetic full song disk shared by the benchmarks: 79,920 songs (folders 001-999, 80 each) with
-// Big5 names, singers (duets too), languages, classes, marks, volumes and dates, enciphered as the
-// program writes it. Deterministic: every run and every machine gets the same bytes.
+// The synthetic full song disk shared by the benchmarks (made by tools/SampleLibrary): 79,920 songs.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "catalogue/SongTable.h"
+#include "tools/SampleLibrary.h"
 
 namespace qv::bench {
 
-constexpr int kFullDiskSongs = 79920;
+constexpr int kFullDiskSongs = sample::FullDiskSongs;
 
 // The record fields (song-table column order, 21 fields) of every song of the full disk.
 std::vector<FieldList> FullLibrarySongs();

@@ -19,6 +19,8 @@ struct Tables {
     std::unordered_map<char32_t, uint16_t> toBig5;  // code point -> Big5 code
 };
 
+bool IsFrequentBlock(unsigned code) { return code >= 0xA440 && code <= 0xC67E; }
+
 char32_t DecodePair(iconv_t cd, unsigned char lead, unsigned char trail) {
     char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
     char out[16];
@@ -51,7 +53,11 @@ const Tables& GetTables() {
                     DecodePair(cd, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
                 if (cp == 0) continue;
                 t->toUnicode[code] = cp;
-                t->toBig5.emplace(cp, static_cast<uint16_t>(code));  // first (lowest) code wins
+                // Two codes of one character: the frequent-character block's code is the one the
+                // stroke, reading and duplicate rules know; otherwise the lowest code.
+                auto [it, added] = t->toBig5.emplace(cp, static_cast<uint16_t>(code));
+                if (!added && IsFrequentBlock(code) && !IsFrequentBlock(it->second))
+                    it->second = static_cast<uint16_t>(code);
             }
         }
         if (cp950 != reinterpret_cast<iconv_t>(-1)) iconv_close(cp950);
@@ -79,24 +85,45 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Next code point of UTF-8 text; invalid sequences give U+FFFD and consume one byte.
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+// Next code point of UTF-8 text. An ill-formed sequence (overlong, surrogate, above U+10FFFF, cut short,
+// stray continuation byte) gives kInvalid and consumes its longest valid-looking start, at least one byte,
+// so "C0 AF" can never pass for "/".
 char32_t NextUtf8(std::string_view s, size_t& i) {
-    auto b = static_cast<unsigned char>(s[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
+    auto byteAt = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b = byteAt(i);
+    if (b < 0x80) {
         ++i;
-        return 0xFFFD;
+        return b;
     }
-    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+    int len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        len = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        len = 3;
+        if (b == 0xE0) lo = 0xA0;
+        if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        len = 4;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F;
+    } else {
+        ++i;
+        return kInvalid;
+    }
+    char32_t cp = b & (0x7F >> len);
     for (int k = 1; k < len; ++k) {
-        auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
+        const size_t at = i + static_cast<size_t>(k);
+        const unsigned char c = at < s.size() ? byteAt(at) : 0;
+        if (c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) {
+            i = at;
+            return kInvalid;
         }
         cp = (cp << 6) | (c & 0x3F);
     }
-    i += len;
+    i += static_cast<size_t>(len);
     return cp;
 }
 

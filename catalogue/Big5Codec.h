@@ -9,7 +9,9 @@ namespace qv {
 // Big5 -> UTF-8. A byte pair with no Unicode image (and a lone lead byte at the end) becomes U+FFFD.
 std::string Big5ToUtf8(std::string_view big5);
 
-// UTF-8 -> Big5. A character that Big5 cannot hold becomes "?"; invalid UTF-8 bytes too.
+// UTF-8 -> Big5. A character that Big5 cannot hold becomes "?"; so does each ill-formed sequence
+// (overlong forms, surrogates, code points above U+10FFFF, cut-short sequences, stray bytes). A character
+// with two Big5 codes takes the one in the frequent-character block (A440-C67E).
 std::string Utf8ToBig5(std::string_view utf8);
 
 // True when every character of the UTF-8 text has a Big5 code.

@@ -259,7 +259,7 @@ std::string StripParenSuffix(const std::string& text) {
 
 std::string RemoveDelimited(const std::string& text, const std::string& open, const std::string& close) {
     const size_t n = open.size();
-    if (n == 0) return text;
+    if (n == 0 || close.empty()) return text;
     size_t openPos = std::string::npos;
     size_t closeEnd = std::string::npos;
     size_t i = 0;
@@ -270,8 +270,9 @@ std::string RemoveDelimited(const std::string& text, const std::string& open, co
                 i += n;
                 continue;
             }
-        } else if (text.compare(i, n, close, 0, n) == 0) {
-            closeEnd = i + n;
+        } else if (text.compare(i, close.size(), close) == 0) {
+            // The close mark's own length: one shorter than the open mark must not reach past the end.
+            closeEnd = i + close.size();
         }
         i += Big5CharLength(text, i);
     }

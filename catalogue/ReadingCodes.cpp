@@ -21,6 +21,8 @@ std::vector<std::string> KanaInitialList;
 
 namespace {
 
+unsigned japaneseGeneration = 0;  // changes with every build of the Japanese tables
+
 constexpr std::string_view kPinyinKeys = "1qaz2wsxedcrfv5tgbyhn8ik9l.0p;-ujm/";
 constexpr std::string_view kQvAlphabet = "BPMFDTNLGKHJCCJCSZJCSAOEIAOIEAEEWUO";
 constexpr std::string_view kCnAlphabet = "BPMFDTNLGKHJQXZCSRZCSAOEAAOAEAEYWYO";
@@ -55,16 +57,22 @@ char LetterOfKey(char key, int pingYing) {
 std::string SymbolAt(const std::string& symbols, std::size_t i) { return symbols.substr(2 * i, 2); }
 
 // First index of each two-byte character of a list, for lookups over whole libraries. The list is checked
-// for changes before use (size, storage and a sample of entries; every entry of a short list).
+// for changes before use (its loader's generation, size, storage and a sample of entries; every entry of
+// a short list): a reload reuses the storage, and the sample alone misses most changes.
 class CharIndex {
 public:
-    int Find(const std::vector<std::string>& list, unsigned char lead, unsigned char trail) {
-        if (!Unchanged(list)) Build(list);
+    int Find(const std::vector<std::string>& list, unsigned generation, unsigned char lead,
+             unsigned char trail) {
+        if (generation != generation_ || !Unchanged(list)) {
+            Build(list);
+            generation_ = generation;
+        }
         return index_[lead * 256u + trail];
     }
 
 private:
     std::vector<int32_t> index_;
+    unsigned generation_ = 0;
     const void* data_ = nullptr;
     std::size_t size_ = 0;
     std::vector<std::pair<std::size_t, std::string>> sample_;
@@ -107,7 +115,7 @@ CharIndex& ZhuyinIndex() {
 
 // Zhuyin key of a character, or 0 when the table does not hold it.
 char ZhuyinKeyOf(unsigned char lead, unsigned char trail) {
-    int k = ZhuyinIndex().Find(ZhuyinCharList, lead, trail);
+    int k = ZhuyinIndex().Find(ZhuyinCharList, ZhuyinTableGeneration, lead, trail);
     if (k < 0 || static_cast<std::size_t>(k) >= ZhuyinKeyList.size() || ZhuyinKeyList[k].empty()) return 0;
     return ZhuyinKeyList[k][0];
 }
@@ -164,14 +172,14 @@ std::string MakeZhuyin(const std::string& text, int pingYing) {
 std::string MakeJapanesePinyin(const std::string& text, int pingYing) {
     static CharIndex kanjiIndex, kanaIndex;
     return WalkReading(text, pingYing, [](std::string& out, unsigned char lead, unsigned char trail) {
-        int k = kanjiIndex.Find(KanjiList, lead, trail);
+        int k = kanjiIndex.Find(KanjiList, japaneseGeneration, lead, trail);
         if (k >= 0 && static_cast<std::size_t>(k) < KanjiReadingList.size()) {
             const std::string& kana = KanjiReadingList[k];
             if (kana.size() < 2) return true;
             lead = static_cast<unsigned char>(kana[0]);
             trail = static_cast<unsigned char>(kana[1]);
         }
-        int j = kanaIndex.Find(KanaList, lead, trail);
+        int j = kanaIndex.Find(KanaList, japaneseGeneration, lead, trail);
         if (j >= 0 && static_cast<std::size_t>(j) < KanaInitialList.size()) out += KanaInitialList[j];
         return true;
     });
@@ -182,6 +190,7 @@ void BuildJapaneseTables(const std::string& tableText) {
     KanjiReadingList.clear();
     KanaList.clear();
     KanaInitialList.clear();
+    ++japaneseGeneration;
 
     const std::vector<std::string> lines = SplitTextLines(tableText);
 

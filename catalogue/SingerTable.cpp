@@ -18,6 +18,7 @@ std::vector<std::string> SingerLanguageCodes;
 std::vector<std::string> SingerClassCodes;
 std::vector<std::string> ZhuyinCharList;
 std::vector<std::string> ZhuyinKeyList;
+unsigned ZhuyinTableGeneration = 0;
 std::vector<std::string> SingerDisplayList;
 std::vector<std::string> SingerDisplayLanguages;
 
@@ -158,6 +159,7 @@ void LoadSingerBin() {
     SingerClassCodes.clear();
     ZhuyinCharList.clear();
     ZhuyinKeyList.clear();
+    ++ZhuyinTableGeneration;
 
     std::string text;
     if (!ReadFileBytes(PathIn(AppDir, "singer.bin"), text)) return;

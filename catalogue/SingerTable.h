@@ -15,6 +15,8 @@ extern std::vector<std::string> SingerClassCodes;  // catalogue codes (after the
 // Parallel: one entry per character line (two Big5 bytes; one Zhuyin keyboard key byte).
 extern std::vector<std::string> ZhuyinCharList;
 extern std::vector<std::string> ZhuyinKeyList;
+// Changes with every load of the character table, so indexes built over it know to rebuild.
+extern unsigned ZhuyinTableGeneration;
 // Parallel, most recently added first.
 extern std::vector<std::string> SingerDisplayList;
 extern std::vector<std::string> SingerDisplayLanguages;

@@ -174,8 +174,8 @@ std::string FieldMessage(size_t lineIndex, const std::string& songNo, const char
 
 class FileHandle {
 public:
-    explicit FileHandle(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {}
+    explicit FileHandle(const std::string& path, int flags = O_RDWR | O_CREAT)
+        : fd_(::open(path.c_str(), flags | O_CLOEXEC, 0644)) {}
     ~FileHandle() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -576,7 +576,37 @@ bool WriteStringToFile(const std::string& path, const std::string& text, int ind
     }
     const std::string line = text + "\r\n";
     const bool ok = file.WriteAt(line.data(), line.size(), static_cast<off_t>(index) * line.size());
-    return file.Close() && ok;
+    if (file.Close() && ok) return true;
+    ShowOpenError(path);  // a write cut short (full disk, size limit) is as much a failure as no file
+    return false;
+}
+
+void RestoreSongRecord(int row, const SongRow& before) {
+    if (!IsRow(row) || LoadingSongs) return;
+    const std::string path = SongListPath();
+    const off_t at = static_cast<off_t>(row) * SongRecordBytes;
+    // The bytes that did reach the file are the old record's again where the file takes them; those
+    // beyond a cut were never overwritten.
+    const std::string old = EncodeLine(row, JoinSongRecord(before));
+    if (FileHandle file(path, O_WRONLY); file.IsOpen()) file.WriteAt(old.data(), old.size(), at);
+    std::string record(SongLineLength, ' ');
+    ssize_t got = -1;
+    if (FileHandle file(path, O_RDONLY); file.IsOpen()) {
+        do got = ::pread(file.fd(), record.data(), record.size(), at);
+        while (got < 0 && errno == EINTR);
+    }
+    SongRow& song = AllSong[row];
+    song = before;
+    if (got <= 0) return;  // nothing of the record to read: the row stays as it was before the change
+    record.resize(static_cast<size_t>(got));
+    EnsureLineCipherTables();
+    DecipherInPlace(row, record.data(), record.size());
+    for (size_t f = 0; f < kStarts.size(); ++f)
+        AssignTrimmed(song[f], FieldView(record, kStarts[f], kWidths[f]));
+    if (song[colSinger] != before[colSinger]) {
+        song[colSingerWordCount] = std::to_string(CountSongWords(song[colSinger]));
+        song[colSingerStrokes] = std::to_string(Big5StrokeCountOfFirstChar(song[colSinger]));
+    }
 }
 
 bool AppendSongLine(const std::string& path, const std::string& text) {

@@ -31,6 +31,9 @@ void MigrateOlderSongLists();
 bool LoadAllSong(const std::string& path);
 
 bool WriteSongRecord(int row);
+// After a failed rewrite of a row's record: puts the record of before back as far as the file takes it,
+// then gives the row what the file holds (before itself when nothing of the record can be read).
+void RestoreSongRecord(int row, const SongRow& before);
 // For the commands that rewrite a whole column: a failed write gets the song list's "Open file" message
 // instead of the command's success message. Gives written.
 bool ReportSongListWrite(bool written);

@@ -66,9 +66,10 @@ int EditDistance(const std::string& a, const std::string& b);
 int EditDistanceUpTo(const std::string& a, const std::string& b, int limit);
 
 // Sets one cell of the song with that number and writes its record; the row, or -1 when the number is
-// unknown or the volume/channel value is out of range.
+// unknown, the volume/channel value is out of range or the record could not be written (the row then
+// holds what the file holds).
 int UpdateInAllSong(const std::string& songNo, int column, const std::string& value);
-void SetAllSongCell(int row, int column, const std::string& value);
+bool SetAllSongCell(int row, int column, const std::string& value);  // false as UpdateInAllSong's -1
 void SetSingerPriority(const std::string& singer, const std::string& value);
 int CountMarkedSongs();
 void N20Click();  // clears every singer priority after a confirmation

@@ -253,22 +253,29 @@ int UpdateInAllSong(const std::string& songNo, int column, const std::string& va
     if (column == colChannel && !ChannelCell(value, cell)) return -1;
 
     SongRow& row = AllSong[r];
+    const SongRow before = row;
     row[column] = cell;
-    WriteSongRecord(r);
+    if (!WriteSongRecord(r)) {
+        RestoreSongRecord(r, before);
+        return -1;
+    }
 
     const int classCode = SafeStrToInt(row[colSingerClass]);
     const int languageCode = SafeStrToInt(row[colLanguage]);
     if (column == colSinger || column == colLanguage || column == colSingerClass)
         AddSingerDisplayEntry(row[colSinger], classCode, languageCode);
     else if (column == colSingerPriority)
-        SetSingerPriority(row[colSinger], cell);
+        SetSingerPriority(std::string(row[colSinger]), cell);
     return r;
 }
 
-void SetAllSongCell(int row, int column, const std::string& value) {
-    if (row < 0 || row >= AllSongCount || column < 0 || column >= AllSongColCount) return;
+bool SetAllSongCell(int row, int column, const std::string& value) {
+    if (row < 0 || row >= AllSongCount || column < 0 || column >= AllSongColCount) return false;
+    const SongRow before = AllSong[row];
     AllSong[row][column] = value;
-    WriteSongRecord(row);
+    if (WriteSongRecord(row)) return true;
+    RestoreSongRecord(row, before);
+    return false;
 }
 
 void SetSingerPriority(const std::string& singer, const std::string& value) {

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <vector>
 
 namespace qv {
 
@@ -108,10 +108,42 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to, bool replace) {
-    std::error_code ec;
-    auto option =
-        replace ? std::filesystem::copy_options::overwrite_existing : std::filesystem::copy_options::none;
-    return std::filesystem::copy_file(from, to, option, ec) && !ec;
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode) || (!replace && FileExists(to))) {
+        ::close(in);
+        return false;
+    }
+    // The copy is made under a temporary name and renamed into place once whole: a copy cut short (full
+    // disk) never replaces a good one.
+    std::string temp = to + ".XXXXXX";
+    const int out = ::mkstemp(temp.data());
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = ::fchmod(out, st.st_mode & 07777) == 0;
+    std::vector<char> buffer(1 << 20);
+    while (ok) {
+        ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        for (ssize_t done = 0; ok && done < n;) {
+            const ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0)
+                ok = false;
+            else
+                done += w;
+        }
+    }
+    ::close(in);
+    ok = ::close(out) == 0 && ok;
+    ok = ok && (replace ? std::rename(temp.c_str(), to.c_str()) == 0 : RenameNoReplace(temp, to));
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
 }
 
 }  // namespace qv

@@ -25,7 +25,8 @@ bool FileExists(const std::string& path);
 // Rename that never replaces an existing target; false when the target exists or the rename fails.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 
-// Copy that replaces the target only when asked; false on any failure.
+// Copy that replaces the target only when asked; false on any failure. The target is either the old one
+// or the whole copy, never part of it.
 bool CopyWholeFile(const std::string& from, const std::string& to, bool replace);
 
 }  // namespace qv

@@ -62,13 +62,22 @@ std::string ReadingCode(const std::string& name, bool japanese) {
 
 int WordCountOf(const std::string& name) { return std::min(CountSongWords(name), MaxWordCount); }
 
-NameParseSettings ParseSettings() {
+}  // namespace
+
+NameParseSettings CurrentNameParseSettings() {
     NameParseSettings s;
     s.songNameFormat = setup::SongNameFormat;
     s.selfDefine = {setup::SelfDefine1, setup::SelfDefine2, setup::SelfDefine3, setup::SelfDefine4,
                     setup::SelfDefine5, setup::SelfDefine6, setup::SelfDefine7, setup::SelfDefine8};
     return s;
 }
+
+bool HasMediaExtension(const std::string& path) {
+    const std::string ext = LowerAscii(PathExtension(path));
+    return std::find(MediaExtensions.begin(), MediaExtensions.end(), ext) != MediaExtensions.end();
+}
+
+namespace {
 
 // The 26 fields of a new song; the number is left to AddSongFile.
 FieldList NewSongFields(const std::string& name, const std::string& pinyin, int wordCount,
@@ -152,7 +161,7 @@ NameCodes CodesForName(const std::string& songName, int classIndex) {
 
 void FillPanelFromFile(AddPanel& panel, const std::string& path) {
     ParsedSongName parsed;
-    ParseSongFileName(path, ParseSettings(), parsed);
+    ParseSongFileName(path, CurrentNameParseSettings(), parsed);
     panel.songName = parsed.name;
     panel.singer = parsed.singer;
     panel.sexIndex = RadioIndex(parsed.singerClass - 1, SexButtons);
@@ -344,15 +353,14 @@ BatchAddResult AddSongsInBatch(const AddPanel& panel) {
     else
         files = panel.selectedFiles;
     result.sources = static_cast<int>(files.size());
-    const NameParseSettings settings = ParseSettings();
+    const NameParseSettings settings = CurrentNameParseSettings();
 
     for (size_t i = 0; i < files.size(); ++i) {
         UI().SetProgress(static_cast<int>(i * 100 / files.size()), 100);
         UI().ProcessEvents();
         const std::string& file = files[i];
         const std::string shortName = Utf8ToBig5(LastComponent(file));
-        const std::string ext = LowerAscii(PathExtension(file));
-        if (std::find(MediaExtensions.begin(), MediaExtensions.end(), ext) == MediaExtensions.end()) {
+        if (!HasMediaExtension(file)) {
             result.failed.push_back(FailureLine(shortName, "原因:歌曲影音檔格式不支援"));
             continue;
         }

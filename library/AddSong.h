@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/SongRecord.h"
+#include "library/FileNameParser.h"
 
 namespace qv {
 
@@ -67,6 +68,11 @@ SingerChoice ChooseSingerEntry(const std::string& entry);
 
 // True for a ".mpg" or ".dat" file holding "TMPGEnc" in its 500 bytes from offset 2000.
 bool IsTmpgEncMpeg(const std::string& path);
+
+// The name-format settings the add commands parse media file names with.
+NameParseSettings CurrentNameParseSettings();
+// One of the sixteen media extensions, letter case ignored.
+bool HasMediaExtension(const std::string& path);
 
 // Today as "YYYY/MM/DD".
 std::string TodayText();

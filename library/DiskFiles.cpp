@@ -213,16 +213,22 @@ bool ShellCopyFiles(const std::string& sourceFolder, const std::string& targetFo
     return true;
 }
 
-bool ShellMoveFiles(const std::string& source, const std::string& target) {
-    if (RenameNoReplace(source, target)) return true;
-    if (errno != EXDEV || PathExists(target)) return false;
+bool MoveByCopy(const std::string& source, const std::string& target) {
+    if (!PathExists(source) || PathExists(target)) return false;
     std::error_code ec;
     fs::copy(source, target, fs::copy_options::recursive, ec);
-    if (ec) {
-        fs::remove_all(target, ec);
-        return false;
-    }
-    return ShellDeleteFolder(source);
+    if (!ec && ShellDeleteFolder(source)) return true;
+    // Whatever of a folder's source went already comes back from the copy before the copy goes.
+    if (PathExists(target) && PathExists(source) && IsFolder(target))
+        fs::copy(target, source, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+    fs::remove_all(target, ec);
+    return false;
+}
+
+bool ShellMoveFiles(const std::string& source, const std::string& target) {
+    if (RenameNoReplace(source, target)) return true;
+    if (errno != EXDEV) return false;
+    return MoveByCopy(source, target);
 }
 
 bool ShellDeleteFolder(const std::string& path) {

@@ -61,6 +61,9 @@ CopyResult CopyFileWithProgress(const std::string& source, const std::string& ta
 bool ShellCopyFiles(const std::string& sourceFolder, const std::string& targetFolder);
 // Move of a file or folder that never replaces the target (a copy and delete across file systems).
 bool ShellMoveFiles(const std::string& source, const std::string& target);
+// The move across file systems: a copy, then the source is removed. Whole or nothing: when the source
+// cannot be removed the copy goes and the source stays as it was.
+bool MoveByCopy(const std::string& source, const std::string& target);
 // Deletes a file, or a folder with everything in it.
 bool ShellDeleteFolder(const std::string& path);
 // Deletes the files of the folder whose names match the mask ("*", "*.jpg"); false only when the folder

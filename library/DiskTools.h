@@ -15,6 +15,9 @@ public:
 
     // Folder choice dialog with a Big5 caption, opened at start; false when cancelled.
     virtual bool ChooseFolder(const std::string& caption, const std::string& start, std::string& folder) = 0;
+    // File dialogs for text files ("Text files (*.txt)"); false when cancelled.
+    virtual bool ChooseOpenFile(std::string& /*path*/) { return false; }
+    virtual bool ChooseSaveFile(std::string& /*path*/) { return false; }
     // TSelectDirForm, modal; it reads and writes "song.ini" in iniDir itself. Its result (1 OK, 2 cancel).
     virtual int ShowSelectDirForm(const std::string& iniDir) = 0;
     // TProgressForm, modal; it runs MoveSingerPhotos(pictureRoot) once shown. 1 when all went well, else 2.
@@ -51,6 +54,13 @@ void SortSingerPhotos();          // N37Click
 inline constexpr char SongIniName[] = "song.ini";
 std::string ReadDataDrive(const std::string& iniDir, const std::string& defaultValue);
 bool WriteDataDrive(const std::string& iniDir, const std::string& value);
+
+// Copies a song's media item (a file, or a picture folder with its pictures) into folder, made when
+// missing, under targetName(item): the export commands' step with the free-space reserve and their
+// messages. Missing: no item (reported, the walk goes on); Stopped: the walk ends.
+enum class ExportResult { Copied, Missing, Stopped };
+ExportResult ExportSongItem(const std::string& songNo, const std::string& folder,
+                            const std::function<std::string(const std::string& item)>& targetName);
 
 // The whole-disk reorganisation of ReorganiseSongDisk when the library root itself is chosen.
 void ReorganiseLibraryDisk();

@@ -143,6 +143,37 @@ void RestoreFolderFormLibrary() {
     ReportWalk(missing, "復原完成", "復原完成, 但有");
 }
 
+ExportResult ExportSongItem(const std::string& songNo, const std::string& folder,
+                            const std::function<std::string(const std::string& item)>& targetName) {
+    const std::string songFolder = SongFolderOf(songNo);
+    const std::string item = FindFileByPrefix(songFolder, songNo);
+    if (item.empty()) {
+        UI().ShowErrorBox(B5("找不到") + Shown(songFolder) + "/" + songNo + ".*");
+        return ExportResult::Missing;
+    }
+    const std::string source = PathIn(songFolder, item);
+    if (!KeepsReserve(NearestExistingFolder(folder), FileOrFolderSize(source))) {
+        UI().ShowErrorBox(B5("無法建立") + Shown(PathIn(folder, item)) + B5(", 剩餘的保留空間不足."));
+        return ExportResult::Stopped;
+    }
+    if (!MakeDir(folder)) {
+        UI().ShowErrorBox(B5("無法建立") + Shown(folder) + B5("目錄!"));
+        UI().ShowErrorBox(B5("目錄建立錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
+        return ExportResult::Stopped;
+    }
+    const std::string target = PathIn(folder, targetName(item));
+    // A picture-folder song is copied as its folder of pictures.
+    const CopyResult copied =
+        IsFolder(source)
+            ? (MakeDir(target) && ShellCopyFiles(source, target) ? CopyResult::Copied : CopyResult::Failed)
+            : CopyFileWithProgress(source, target, true);
+    if (copied == CopyResult::Failed) {
+        UI().ShowErrorBox(B5("無法建立") + Shown(target));
+        UI().ShowErrorBox(B5("檔案複製錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
+    }
+    return copied == CopyResult::Copied ? ExportResult::Copied : ExportResult::Stopped;
+}
+
 void ExportSongRange() {
     std::string from, to;
     if (!UI().AskIndexRange(from, to)) return;
@@ -164,36 +195,10 @@ void ExportSongRange() {
     bool stopped = false;  // by an error or a cancelled copy: not reported as done
     for (int r = first; r <= last && !stopped; ++r) {
         Progress(r - first + 1, count);
-        const SongRow& song = AllSong[static_cast<std::size_t>(r)];
-        const std::string songFolder = SongFolderOf(song[colSongNo]);
-        const std::string item = FindFileByPrefix(songFolder, song[colSongNo]);
-        if (item.empty()) {
-            UI().ShowErrorBox(B5("找不到") + Shown(songFolder) + "/" + song[colSongNo] + ".*");
-            continue;
-        }
-        const std::string source = PathIn(songFolder, item);
-        if (!KeepsReserve(NearestExistingFolder(folder), FileOrFolderSize(source))) {
-            UI().ShowErrorBox(B5("無法建立") + Shown(PathIn(folder, item)) + B5(", 剩餘的保留空間不足."));
-            stopped = true;
-            continue;
-        }
-        if (!MakeDir(folder)) {
-            UI().ShowErrorBox(B5("無法建立") + Shown(folder) + B5("目錄!"));
-            UI().ShowErrorBox(B5("目錄建立錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
-            stopped = true;
-            continue;
-        }
-        const std::string target = PathIn(folder, RangeExportName(r, ItemExtension(item)));
-        // A picture-folder song is copied as its folder of pictures.
-        const CopyResult copied =
-            IsFolder(source) ? (MakeDir(target) && ShellCopyFiles(source, target) ? CopyResult::Copied
-                                                                                  : CopyResult::Failed)
-                             : CopyFileWithProgress(source, target, true);
-        if (copied == CopyResult::Failed) {
-            UI().ShowErrorBox(B5("無法建立") + Shown(target));
-            UI().ShowErrorBox(B5("檔案複製錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
-        }
-        stopped = copied != CopyResult::Copied;
+        const std::string songNo = AllSong[static_cast<std::size_t>(r)][colSongNo];
+        stopped = ExportSongItem(songNo, folder, [r](const std::string& item) {
+                      return RangeExportName(r, ItemExtension(item));
+                  }) == ExportResult::Stopped;
     }
     if (!stopped) UI().ShowInfoMessage(B5("範圍內的歌曲匯出完成"));
     Progress(0);

@@ -91,15 +91,12 @@ void StoreSingerKeys(int row) {
 }
 
 // Renames the media item for a new volume or channel (grid texts). False, after an error box, when the
-// item could not take its new name; a missing item is reported but does not stop the edit.
+// item could not take its new name; a song without an item has nothing to rename.
 bool RenameMediaForVolumeChannel(const std::string& songNo, const std::string& volume,
                                  const std::string& channel) {
     const std::string folder = SongFolderOf(songNo);
     const std::string item = FindFileByPrefix(folder, songNo);
-    if (item.empty()) {
-        UI().ShowErrorBox(B5("找不到欲更名的影音檔:") + Utf8ToBig5(PathIn(folder, songNo)) + ".*");
-        return true;
-    }
+    if (item.empty()) return true;
     const std::string target = MediaItemName(songNo, volume, channel, ItemExtension(item));
     if (target == item) return true;
     const std::string from = PathIn(folder, item);
@@ -226,7 +223,8 @@ EditResult ToggleMarkCell(int row, int column) {
         value = IsBlank(cell) ? "*" : cell == "*" ? "@" : "";
     else
         value = IsBlank(cell) ? "*" : "";
-    if (UpdateInAllSong(AllSong[row][colSongNo], column, value) < 0) return {EditOutcome::Refused};
+    const std::string songNo = AllSong[row][colSongNo];
+    if (UpdateInAllSong(songNo, column, value) < 0) return {EditOutcome::Refused};
     return {EditOutcome::Stored};
 }
 
@@ -294,7 +292,8 @@ EditResult CommitComboEdit(const CellEdit& edit, int itemIndex, const std::strin
     }
     // The media item is renamed first: when it cannot take the new name the table keeps the old values,
     // so the item's name and the song list never disagree.
-    if (edit.column == colVolume || edit.column == colChannel) {
+    const bool media = edit.column == colVolume || edit.column == colChannel;
+    if (media) {
         const std::string volume = edit.column == colVolume ? itemText : DisplayCell(row, colVolume);
         const std::string channel = edit.column == colChannel ? itemText : DisplayCell(row, colChannel);
         if (!RenameMediaForVolumeChannel(edit.songNo, volume, channel)) {
@@ -303,7 +302,13 @@ EditResult CommitComboEdit(const CellEdit& edit, int itemIndex, const std::strin
         }
     }
     // A priority goes on to every song of the singer inside UpdateInAllSong.
-    if (UpdateInAllSong(edit.songNo, edit.column, value) < 0) result.outcome = EditOutcome::Refused;
+    if (UpdateInAllSong(edit.songNo, edit.column, value) < 0) {
+        result.outcome = EditOutcome::Refused;
+        // The item's name follows what the record still holds.
+        if (media)
+            RenameMediaForVolumeChannel(edit.songNo, DisplayCell(row, colVolume),
+                                        DisplayCell(row, colChannel));
+    }
     return result;
 }
 

@@ -188,11 +188,21 @@ bool OfferUpdate() {
     return StartUpdater();
 }
 
-bool FinishServerCheck(const std::function<void()>& showMessageWindow) {
+bool FinishServerCheck(const std::function<void()>& showMessageWindow, int budgetMs) {
     if (!HostReachable) return false;
     InstallationId = ReadInstallationId();
-    if (CheckServerMessage() && showMessageWindow) showMessageWindow();
-    CheckLatestVersion();
+    std::chrono::milliseconds left{budgetMs};
+    bool messageDue;
+    {
+        HttpDeadline deadline(left);
+        messageDue = CheckServerMessage();
+        left = deadline.Left();
+    }
+    if (messageDue && showMessageWindow) showMessageWindow();
+    {
+        HttpDeadline deadline(left);
+        CheckLatestVersion();
+    }
     return OfferUpdate();
 }
 

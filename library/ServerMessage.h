@@ -12,6 +12,9 @@ constexpr int PingTimeout = 3000;  // ms
 constexpr int PingWaitStep = 200;  // ms
 constexpr double OwnVersion = 7.2;
 inline constexpr const char* OwnVersionText = "7.2";
+// All HTTP requests of the start-up's server check together: a server that accepts and never answers
+// delays the start by this much at most.
+constexpr int ServerCheckBudgetMs = 6000;
 
 extern bool PingReplied;
 extern bool HostReachable;
@@ -39,8 +42,9 @@ void StartServerCheck();   // clears the flags, sends the echo request
 int WaitForServerReply();  // sleeps in steps until the reply or past the time-out; returns the steps slept
 // Reads the installation identifier, runs the message check (showMessageWindow is called, modally, when
 // a message is due), then the version check and the update offer. True when the updater was started and
-// the program is to end once start-up is over.
-bool FinishServerCheck(const std::function<void()>& showMessageWindow);
+// the program is to end once start-up is over. The requests share budgetMs; the time the message window is
+// up does not count.
+bool FinishServerCheck(const std::function<void()>& showMessageWindow, int budgetMs = ServerCheckBudgetMs);
 
 // The parts of FinishServerCheck.
 bool CheckServerMessage();  // true when the message window is to be shown; MessageNo is set then

@@ -307,7 +307,8 @@ bool DeleteMarkedSongs() {
     int done = 0;
     for (int r = AllSongCount - 1; r >= 0; --r) {
         if (AllSong[r][colDeleteSelect] != "*") continue;
-        if (!DeleteSongCompact(AllSong[r][colSongNo])) break;
+        const std::string songNo = AllSong[r][colSongNo];  // the delete overwrites the row's cells
+        if (!DeleteSongCompact(songNo)) break;
         ++done;
         UI().SetProgress(done * 100 / count, 100);
         UI().ProcessEvents();
@@ -346,8 +347,9 @@ bool SpecialDeleteSong(const std::string& songNo) {
         UI().ShowErrorBox(B5("找不到") + Shown(placeholder));
         return false;
     }
-    // The song is marked only once its media is the placeholder, so the mark never lies.
-    if (!PlaceCopyAsItem(placeholder, folder, item, songNo + ".jpg")) return false;
+    // The song is marked only once its media is the placeholder, so the mark never lies. Without an item
+    // there is no media to replace: only the record changes.
+    if (!item.empty() && !PlaceCopyAsItem(placeholder, folder, item, songNo + ".jpg")) return false;
     AllSong[row][colSpecialDel] = "X";
     AllSong[row][colSongName] = "X" + name;
     const bool written = WriteSongRecord(row);  // its own box tells of a failure

@@ -19,6 +19,7 @@
 #include "library/InPlaceEdit.h"
 #include "library/Qvi05Template.h"
 #include "library/ServerMessage.h"
+#include "platform/FolderLock.h"
 #include "platform/MountInfo.h"
 #include "catalogue/UserInterface.h"
 #include "resources/ShippedData.h"
@@ -60,6 +61,9 @@ std::string CurrentDirectory() {
     return dir;
 }
 
+// Two copies on one program folder would each write their own stale view of the song list over the other's.
+FolderLock programFolderLock;
+
 template <typename... Args>
 void RunStep(const std::function<void(Args...)>& step, Args... args) {
     if (step) step(args...);
@@ -87,6 +91,11 @@ struct StartupFlagsGuard {
 OutputSteps& StartupOutputSteps() {
     static OutputSteps steps;
     return steps;
+}
+
+bool LockProgramFolder() {
+    if (programFolderLock.Held() && programFolderLock.Folder() == AppDir) return true;
+    return programFolderLock.Acquire(AppDir) != FolderLock::Result::Busy;
 }
 
 void PrepareProgramFolders() {
@@ -185,6 +194,12 @@ bool RunStartup(StartupWindow& window) {
 
     AppDir = CurrentDirectory();
     LibraryRoot = AppDir;
+    if (!LockProgramFolder()) {
+        UI().ShowErrorBox(B5("歌曲管理程式已經在這個程式資料夾中執行:") + Utf8ToBig5(AppDir) + "\r\n" +
+                          B5("同一個程式資料夾一次只能開啟一個歌曲管理程式, 請使用已開啟的視窗."));
+        ProgramUsable = false;
+        return false;
+    }
     PrepareProgramFolders();
     EnsureLibraryDataDir();
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
@@ -193,11 +208,15 @@ bool RunStartup(StartupWindow& window) {
     BuildJapaneseTables(ShippedJapaneseTable());
     window.UpdateNameFormatLabels();
     ShownRows.clear();
+    // The server check can take seconds (an unanswered echo, a server that never replies): the user sees
+    // that the program is starting from here on.
+    UI().ShowWaitMessage(B5("程式開啟中, 請稍候..."));
     StartServerCheck();
     window.ResetPlayButtons();
     GhostingDisabled = false;
 
     if (IsOnCdRom(AppDir)) {
+        UI().HideWaitMessage();
         UI().ShowErrorBox(B5("不可在光碟上直接執行本程式,請依照快速安裝說明的步驟進行."));
         ProgramUsable = false;
         return false;
@@ -211,7 +230,6 @@ bool RunStartup(StartupWindow& window) {
     AllSongCount = 0;
     window.ResetFilterControls();
 
-    UI().ShowWaitMessage(B5("程式開啟中, 請稍候..."));
     AddingSongs = false;
     // A new program folder gets the shipped character table; the user's own singer table is never replaced.
     const std::string singerBin = PathIn(AppDir, "singer.bin");

@@ -51,6 +51,10 @@ bool RunStartup(StartupWindow& window);
 // The shut-down offers of the main window's closing; nothing when the program is not usable.
 void RunShutdown(StartupWindow& window);
 
+// Takes the program folder (AppDir) for this copy for the rest of the run; false when another running copy
+// has it. A folder where no lock file can be made (read-only) is not refused.
+bool LockProgramFolder();
+
 // Creates the working folders of the program folder and takes over a downloaded updater and a new 000.jpg.
 void PrepareProgramFolders();
 

@@ -8,6 +8,7 @@
 #include "outputs/SongBook.h"
 #include "platform/LibreOffice.h"
 #include "resources/ShippedData.h"
+#include "outputs/CloudSongBook.h"
 
 namespace qv {
 
@@ -41,6 +42,7 @@ void PrepareSpreadsheetEngine() {
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
     steps.prepareSpreadsheetEngine = PrepareSpreadsheetEngine;
+    steps.offerCloudUpload = OfferCloudUploadOnClose;
 }
 
 }  // namespace qv

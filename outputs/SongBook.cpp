@@ -163,7 +163,7 @@ bool SaveBook(const std::string& fileName) {
     UI().HideWaitMessage();
     if (!saved) {
         UI().SetProgress(0, 100);
-        UI().ShowErrorBox(B5("歌簿存檔失敗: ") + Utf8ToBig5(path));
+        ReportUnwritableFile(path);
         return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -1,6 +1,7 @@
 #include <curl/curl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +77,12 @@ public:
 
 private:
     bool Perform(const std::string& url, Sink& sink) {
+        long connectMs = limits_.connectTimeoutMs, totalMs = limits_.totalTimeoutMs;
+        if (const auto left = HttpDeadline::Remaining()) {
+            if (*left < HttpDeadline::MinRequest) return false;
+            connectMs = std::min<long>(connectMs, static_cast<long>(left->count()));
+            totalMs = std::min<long>(totalMs, static_cast<long>(left->count()));
+        }
         CURL* curl = curl_easy_init();
         if (!curl) return false;
         std::string noProxy = NoProxyList();
@@ -84,8 +91,8 @@ private:
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits_.connectTimeoutMs);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits_.totalTimeoutMs);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, totalMs);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_NOPROXY, noProxy.c_str());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
@@ -101,8 +108,26 @@ private:
 };
 
 HttpClient* current = nullptr;
+const HttpDeadline* innermostDeadline = nullptr;
 
 }  // namespace
+
+HttpDeadline::HttpDeadline(std::chrono::milliseconds budget)
+    : end_(std::chrono::steady_clock::now() + budget), outer_(innermostDeadline) {
+    innermostDeadline = this;
+}
+
+HttpDeadline::~HttpDeadline() { innermostDeadline = outer_; }
+
+std::chrono::milliseconds HttpDeadline::Left() const {
+    using namespace std::chrono;
+    return std::max(milliseconds(0), duration_cast<milliseconds>(end_ - steady_clock::now()));
+}
+
+std::optional<std::chrono::milliseconds> HttpDeadline::Remaining() {
+    if (!innermostDeadline) return std::nullopt;
+    return innermostDeadline->Left();
+}
 
 std::unique_ptr<HttpClient> MakeCurlHttpClient(const HttpLimits& limits) {
     return std::make_unique<CurlHttpClient>(limits);

@@ -14,11 +14,27 @@ ServerHosts DefaultHosts() {
 const ServerHosts defaultHosts = DefaultHosts();
 ServerHosts current = defaultHosts;
 
+std::string FromEnvironment(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+CloudService DefaultCloudService() {
+    return {FromEnvironment("QV_CLOUD_FTP", QV_CLOUD_FTP_HOST),
+            FromEnvironment("QV_CLOUD_LOGIN", QV_CLOUD_FTP_LOGIN), "KTR3061957KTR",
+            FromEnvironment("QV_CLOUD_WEB", QV_CLOUD_WEB_ADDRESS)};
+}
+
+CloudService cloudService = DefaultCloudService();
+
 }  // namespace
 
 const ServerHosts& MakerServers() { return current; }
 void SetMakerServers(const ServerHosts& hosts) { current = hosts; }
 void ResetMakerServers() { current = defaultHosts; }
+
+const CloudService& CloudSongBookService() { return cloudService; }
+void SetCloudSongBookService(const CloudService& service) { cloudService = service; }
 
 std::string HostWithoutPort(const std::string& host) {
     if (!host.empty() && host.front() == '[') {

@@ -15,6 +15,19 @@ const ServerHosts& MakerServers();
 void SetMakerServers(const ServerHosts& hosts);
 void ResetMakerServers();
 
+// The song-book service of the cloud song book: its FTP server and account, and its web address.
+struct CloudService {
+    std::string ftpHost;  // "host" or "host:port"
+    std::string login;
+    std::string password;
+    std::string webAddress;  // "http://host[:port]", no trailing "/"
+};
+
+// Build settings, each overridable by the environment (QV_CLOUD_FTP, QV_CLOUD_LOGIN, QV_CLOUD_WEB):
+// tests point the service at servers of their own on the loopback.
+const CloudService& CloudSongBookService();
+void SetCloudSongBookService(const CloudService& service);
+
 // "host:port" -> "host"; "[::1]:80" -> "::1".
 std::string HostWithoutPort(const std::string& host);
 

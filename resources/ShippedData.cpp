@@ -13,6 +13,12 @@ extern const unsigned char songbook_template_xls[];
 extern const std::size_t songbook_template_xls_size;
 extern const unsigned char singerbook_template_xls[];
 extern const std::size_t singerbook_template_xls_size;
+extern const unsigned char vkm_layout_720X480[];
+extern const std::size_t vkm_layout_720X480_size;
+extern const unsigned char vkm_layout_1024X768[];
+extern const std::size_t vkm_layout_1024X768_size;
+extern const unsigned char vkm_layout_1280X720[];
+extern const std::size_t vkm_layout_1280X720_size;
 }  // namespace qv::embedded
 
 namespace qv {
@@ -47,6 +53,21 @@ const std::string& ShippedSongBookTemplate() {
 const std::string& ShippedSingerBookTemplate() {
     static const std::string bytes =
         Bytes(embedded::singerbook_template_xls, embedded::singerbook_template_xls_size);
+    return bytes;
+}
+
+const std::string& ShippedVkmLayout720x480() {
+    static const std::string bytes = Bytes(embedded::vkm_layout_720X480, embedded::vkm_layout_720X480_size);
+    return bytes;
+}
+
+const std::string& ShippedVkmLayout1024x768() {
+    static const std::string bytes = Bytes(embedded::vkm_layout_1024X768, embedded::vkm_layout_1024X768_size);
+    return bytes;
+}
+
+const std::string& ShippedVkmLayout1280x720() {
+    static const std::string bytes = Bytes(embedded::vkm_layout_1280X720, embedded::vkm_layout_1280X720_size);
     return bytes;
 }
 

@@ -20,5 +20,10 @@ const std::string& ShippedPlaceholderPicture();
 // The song-book templates "歌簿格式.xls" and "歌手歌簿格式.xls" (Excel 97 workbooks).
 const std::string& ShippedSongBookTemplate();
 const std::string& ShippedSingerBookTemplate();
+// The screen-layout tables of the VKM jukebox, one per television resolution (UTF-8 text; see the
+// notes at their top).
+const std::string& ShippedVkmLayout720x480();
+const std::string& ShippedVkmLayout1024x768();
+const std::string& ShippedVkmLayout1280x720();
 
 }  // namespace qv

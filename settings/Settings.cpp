@@ -1,7 +1,9 @@
 #include "settings/Settings.h"
 
+#include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/UserInterface.h"
 #include "settings/IniFile.h"
 
 namespace qv {
@@ -119,6 +121,10 @@ void LoadSettings() {
     ObrelEnabled = Flag(ini, keys::Enable);
     IdxFileOutputFormat =
         ini.ReadInteger(keys::IdxFileOutputFormat.section, keys::IdxFileOutputFormat.name, 2);
+}
+
+void ReportUnwritableFile(const std::string& path) {
+    UI().ShowErrorBox(B5("無法寫入檔案:") + Utf8ToBig5(path));
 }
 
 std::string SettingsFilePath() { return PathIn(AppDir, setup::SettingsFileName); }

@@ -156,6 +156,9 @@ std::string SettingsFilePath();
 // The key's text in "setting.ini" of the program folder, its default text when the file lacks it.
 std::string ReadSetting(const SettingKey& key);
 
+// The error box of a configuration file or folder that could not be written (path in UTF-8).
+void ReportUnwritableFile(const std::string& path);
+
 // Writes one key of "setting.ini" in the program folder and leaves the rest of the file as it is.
 bool WriteSetting(const SettingKey& key, std::string_view value);
 bool WriteSetting(const SettingKey& key, int value);

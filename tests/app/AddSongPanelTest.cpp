@@ -95,6 +95,22 @@ private slots:
         QCOMPARE(QString::fromStdString(ui.Texts("line").back()), U("[情歌] 新增完成"));
         QVERIFY(panel.songNameEdit->text().isEmpty());
     }
+
+    void selectAllGivesEachFileOnce() {
+        const QStringList names{U("甲_張三.mpg"), U("乙_張三.mpg"), U("丙_張三.mpg")};
+        const QString folder = dir.path() + "/all";
+        std::filesystem::create_directories(folder.toStdString());
+        for (const QString& name : names) std::ofstream((folder + "/" + name).toStdString()) << "media";
+        AddSongPanel panel;
+        panel.SetFolder(folder);
+        QTRY_COMPARE(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 3);
+        panel.fileList->setFocus();
+        QTest::keyClick(panel.fileList, Qt::Key_A, Qt::ControlModifier);
+        const QStringList selected = panel.SelectedFiles();
+        QCOMPARE(selected.size(), 3);
+        for (const QString& name : names) QVERIFY(selected.contains(folder + "/" + name));
+        QCOMPARE(panel.State().selectedFiles.size(), std::size_t{3});
+    }
 };
 
 QTEST_MAIN(AddSongPanelTest)

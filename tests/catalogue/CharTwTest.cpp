@@ -121,6 +121,18 @@ TEST(CharTw, BracketRemoval) {
     EXPECT_EQ(RemoveBracketGroups("a[b(c]d)e"), "a[be");  // "(" goes before "[" in a pass
 }
 
+// Marks of unequal length: the close mark is matched whole, never past the end of the text.
+TEST(CharTw, RemoveDelimitedWithMarksOfOtherLengths) {
+    const std::string wideOpen = B5("（");
+    EXPECT_EQ(RemoveDelimited("a" + wideOpen + "b)", wideOpen, ")"), "a");
+    EXPECT_EQ(RemoveDelimited("a" + wideOpen + "b)c)d", wideOpen, ")"), "ad");
+    EXPECT_EQ(RemoveDelimited("a" + wideOpen + "b", wideOpen, ")"), "a" + wideOpen + "b");
+    EXPECT_EQ(RemoveDelimited("a(b))c)", "(", "))"), "ac)");
+    EXPECT_EQ(RemoveDelimited("a(b)c", "(", "))"), "a(b)c");
+    EXPECT_EQ(RemoveDelimited("a(b)c", "(", ""), "a(b)c");
+    EXPECT_EQ(RemoveDelimited("a(b)c", "", ")"), "a(b)c");
+}
+
 TEST(CharTw, FileNameTitleCleaning) {
     EXPECT_EQ(CleanFileNameTitle(B5("00101_國_月亮(MV)_瑞影_vR_.mpg")), B5("00101_月亮_") + ".mpg");
     EXPECT_EQ(CleanFileNameTitle("a___b"), "a_b");

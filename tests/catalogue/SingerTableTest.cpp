@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -8,6 +9,7 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/ReadingCodes.h"
 #include "catalogue/SingerTable.h"
 #include "support/FakeSongView.h"
 
@@ -72,6 +74,32 @@ TEST_F(SingerTableTest, CharacterTriplesOutsideAByteCountZero) {
     EXPECT_EQ(ZhuyinKeyList[2], "\x05");
     EXPECT_EQ(ZhuyinCharList[3], std::string(2, '\0'));
     EXPECT_EQ(ZhuyinKeyList[4], std::string(1, '\0'));
+}
+
+// A reloaded character table of the same length, changed away from the entries the reading index
+// samples, still gives the new table's codes.
+TEST_F(SingerTableTest, ReloadedCharacterTableReplacesTheReadingIndex) {
+    auto table = [&](unsigned changedTrail) {
+        std::string file = separator_ + "\r\n";
+        for (unsigned i = 0; i < 100; ++i) {
+            const unsigned trail = i == 50 ? changedTrail : 0x40 + i % 63;
+            const unsigned lead = i == 50 ? 0xB0 : 0xA5 + i / 63;
+            char triple[16];
+            std::snprintf(triple, sizeof triple, "053%03u%03u\r\n", trail, lead);
+            file += triple;
+        }
+        return file;
+    };
+    const std::string changed = "\xB0\x60";  // the character moved to entry 50 by the second table
+    WriteSingerBin(table(0x50));
+    LoadSingerBin();
+    ASSERT_EQ(ZhuyinCharList.size(), 100u);
+    EXPECT_EQ(MakePinyin(changed, 0), "");
+    WriteSingerBin(table(0x60));
+    LoadSingerBin();
+    ASSERT_EQ(ZhuyinCharList[50], changed);
+    EXPECT_EQ(MakePinyin(changed, 0), MakePinyin(ZhuyinCharList[0], 0));
+    EXPECT_EQ(MakePinyin(changed, 0).size(), 1u);
 }
 
 TEST_F(SingerTableTest, AnyContentLoadsWithoutHarm) {

@@ -15,6 +15,7 @@
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
 #include "support/FakeUserInterface.h"
+#include "support/FileLimits.h"
 
 using namespace qv;
 
@@ -556,6 +557,59 @@ TEST_F(SongFile, BakCopyIsRestoredAndBackupTakenOnce) {
     MigrateOlderSongLists();
     EXPECT_EQ(Read(), "bak copy");
     EXPECT_EQ(Read("song.qv"), "old list");
+}
+
+// A rewrite cut short inside a double-byte name (as on a full disk): the record as it was goes back, the
+// table shows what the file holds and the failure is reported.
+TEST_F(SongFile, RecordWriteCutShortKeepsFileAndTableOnTheOldRecord) {
+    const std::vector<std::string> lines = Records(5);
+    Write(Enciphered(lines));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    const std::string before = Read();
+    const std::string longName = Repeat(kZhong, 30);
+    {
+        test::FileSizeLimit limit(3 * SongRecordBytes + 6 + 23);  // cut after a lead byte of the name
+        EXPECT_EQ(UpdateInAllSong(NumberOf(3), colSongName, longName), -1);
+        EXPECT_FALSE(SetAllSongCell(3, colSongName, longName));
+    }
+    EXPECT_EQ(Read(), before);
+    EXPECT_EQ(JoinSongRecord(AllSong[3]), lines[3]);
+    EXPECT_EQ(AllSong[3][colSongName], "AB");
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>(2, "Open file:" + Path() + " error!"));
+
+    // Nothing of the record in the file, nor can it be put back: the row stays as it was.
+    const SongRow row3 = AllSong[3];
+    std::filesystem::resize_file(Path(), 3 * SongRecordBytes);
+    test::Immutable locked(Path());
+    if (!locked.ok()) GTEST_SKIP() << "no immutable files here";
+    AllSong[3][colSongName] = "Other";
+    RestoreSongRecord(3, row3);
+    EXPECT_EQ(AllSong[3], row3);
+    EXPECT_EQ(std::filesystem::file_size(Path()), 3u * SongRecordBytes);
+}
+
+// A safety copy that cannot be finished leaves the old copy, or none, never a cut one.
+TEST_F(SongFile, SafetyCopiesAreWholeOrAbsentOnAFullDisk) {
+    Write(Enciphered(Records(40)));  // 5680 bytes
+    Write("old bak", "song.qv2.bak");
+    ASSERT_TRUE(LoadAllSong(Path()));
+    StartingUp = false;  // each record write copies the list to ".bak" first
+    AllSong[1][colSongName] = "New";
+    {
+        test::FileSizeLimit limit(2000);
+        EXPECT_TRUE(WriteSongRecord(1));  // the record itself lies below the limit
+        MigrateOlderSongLists();          // the ".backup" copy does not fit
+    }
+    EXPECT_EQ(Read("song.qv2.bak"), "old bak");
+    EXPECT_FALSE(FileExists(Path("song.qv2.backup")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2);  // no temporary left
+    EXPECT_EQ(DecodedLines()[1], JoinSongRecord(AllSong[1]));
+
+    // With room again the copies are taken whole.
+    MigrateOlderSongLists();
+    EXPECT_EQ(Read("song.qv2.backup"), Read());
+    ASSERT_TRUE(WriteSongRecord(1));
+    EXPECT_EQ(Read("song.qv2.bak"), Read());
 }
 
 }  // namespace

@@ -7,18 +7,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {

@@ -214,6 +214,13 @@ TEST_F(FileNameParserTest, WordFolderForms) {
     ExpectSong(Parse("晴天.mpg", 4), true, "晴天", "佚名", 5, 5);
 }
 
+// An overlong "/" or NUL in a raw file name is no folder break and no end of text: it stays where it was,
+// as "?".
+TEST_F(FileNameParserTest, OverlongUtf8StaysInsideItsPathPart) {
+    ExpectSong(Parse("/歌/日語/團體/五月\xC0\xAF天/晴天.mpg", 4), true, "晴天", "五月??天", 3, 6);
+    ExpectSong(Parse("/歌/晴\xC0\xAF天_阿\xC0\x80強.mpg", 1), false, "晴??天", "阿??強", 5, 5);
+}
+
 TEST_F(FileNameParserTest, CustomFolderForm) {
     AddSinger("王大明", "1", "1");
     ParsedSongName kept;

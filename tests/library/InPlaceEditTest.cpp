@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "support/FakeSongView.h"
 #include "support/FakeUserInterface.h"
+#include "support/FileLimits.h"
 #include "support/TempSongLibrary.h"
 
 namespace qv {
@@ -200,10 +201,30 @@ TEST_F(InPlaceEditTest, ARenameOntoAnotherFileStoresNothing) {
     ASSERT_EQ(ui.Texts("error").size(), 1u);
     EXPECT_NE(ui.Texts("error")[0].find("檔案更名"), std::string::npos);
 
-    // No item at all: the choice is stored and the missing item reported.
+    // No item at all: the choice is stored, and there is nothing to rename nor to report.
     EXPECT_EQ(CommitComboEdit(Open(2, colChannel), 2, B5("右")).outcome, EditOutcome::Stored);
     EXPECT_EQ(Field(lib.Record(2), colChannel), "1");
-    EXPECT_NE(ui.Texts("error").back().find("找不到欲更名的影音檔:"), std::string::npos);
+    EXPECT_EQ(CommitComboEdit(Open(2, colVolume), 3, "3").outcome, EditOutcome::Stored);
+    EXPECT_EQ(Field(lib.Record(2), colVolume), "3");
+    EXPECT_EQ(ui.Texts("error").size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(lib.Path("001/0010331")));
+}
+
+// A song list that cannot be written (read-only folder): the edits are refused and the table, the
+// record and the media item keep what the file holds.
+TEST_F(InPlaceEditTest, EditsThatCannotBeWrittenLeaveTheSongAsTheFileHoldsIt) {
+    lib.AddMedia("00101.mpg");
+    const std::string record = lib.Record(0);
+    const SongRow before = AllSong[0];
+    test::Immutable locked(SongListPath());
+    if (!locked.ok()) GTEST_SKIP() << "no immutable files here";
+    EXPECT_EQ(CommitTextEdit(Open(0, colSongName), B5("月光")).outcome, EditOutcome::Refused);
+    EXPECT_EQ(CommitComboEdit(Open(0, colVolume), 10, "10").outcome, EditOutcome::Refused);
+    EXPECT_EQ(ToggleMarkCell(0, colFavourite).outcome, EditOutcome::Refused);
+    EXPECT_EQ(AllSong[0], before);
+    EXPECT_EQ(lib.Record(0), record);
+    EXPECT_EQ(lib.FolderEntries("001"), std::vector<std::string>{"00101.mpg"});
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>(3, "Open file:" + SongListPath() + " error!"));
 }
 
 TEST(InPlaceEditNames, EditorNamesCarryTheirCell) {

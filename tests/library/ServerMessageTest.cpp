@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "catalogue/Big5Codec.h"
@@ -243,6 +244,49 @@ TEST_F(ServerMessageTest, StartUpShowsTheMessageWindowBeforeTheVersionCheck) {
     FinishServerCheck([&] { ++shown; });
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(first.server.Requests().size(), 2u);  // nothing asked when the host is unreachable
+}
+
+// Servers that accept and never answer: the first request uses up the check's one budget, so nothing more
+// is asked (without the budget: four requests of the client's full time-out each).
+TEST_F(ServerMessageTest, OneBudgetBoundsEveryRequestOfTheCheck) {
+    for (Site* site : {&first, &second}) {
+        site->replies["/song2_vorel.php"] = {200, "", true};
+        site->replies["/updater.php"] = {200, "", true};
+    }
+    std::unique_ptr<HttpClient> patient = MakeCurlHttpClient();  // 6 s a request
+    SetHttpClient(patient.get());
+    int shown = 0;
+    EXPECT_FALSE(FinishServerCheck([&] { ++shown; }, 1000));
+    EXPECT_EQ(first.server.Requests().size() + second.server.Requests().size(), 1u);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(LatestVersion, 0);
+    EXPECT_FALSE(HttpDeadline::Remaining().has_value());  // the budget ends with the check
+}
+
+// Each request sees what is left of the budget: never more than the one before it.
+TEST_F(ServerMessageTest, EachRequestGetsWhatIsLeftOfTheBudget) {
+    struct RecordingClient final : HttpClient {
+        std::vector<std::string> urls;
+        std::vector<std::optional<std::chrono::milliseconds>> left;
+        bool Get(const std::string& url, std::string&) override {
+            urls.push_back(url);
+            left.push_back(HttpDeadline::Remaining());
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return false;
+        }
+        bool Download(const std::string&, const std::string&) override { return false; }
+    } recording;
+    SetHttpClient(&recording);
+    EXPECT_FALSE(FinishServerCheck(nullptr, 6000));
+    ASSERT_EQ(recording.urls.size(), 4u);  // message and version, each from both servers
+    for (size_t i = 0; i < recording.left.size(); ++i) {
+        ASSERT_TRUE(recording.left[i].has_value()) << recording.urls[i];
+        EXPECT_LE(recording.left[i]->count(), 6000);
+        if (i > 0) {
+            EXPECT_LT(*recording.left[i], *recording.left[i - 1]) << recording.urls[i];
+        }
+    }
+    EXPECT_FALSE(HttpDeadline::Remaining().has_value());
 }
 
 TEST_F(ServerMessageTest, RunningTheUpdaterFromTheMenu) {

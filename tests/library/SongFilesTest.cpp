@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "SongLibraryFixture.h"
+#include "support/FileLimits.h"
 
 namespace qv::test {
 namespace {
@@ -155,18 +156,56 @@ TEST_F(SongFilesTest, DeleteNeverMovesOverAnEntryThatIsNotTheSongsItem) {
 
 TEST_F(SongFilesTest, MarkedSongsAreDeletedFromTheEnd) {
     AddSongs(10);
+    AllSong[0][colDeleteSelect] = "*";
     AllSong[2][colDeleteSelect] = "*";
     AllSong[6][colDeleteSelect] = "*";
     ui.answers = {true};
     ASSERT_TRUE(DeleteMarkedSongs());
-    EXPECT_EQ(ui.Texts("ask"), std::vector<std::string>{"注意:此動怍會永遠清除所選擇的2首歌. 確定要執行?"});
+    EXPECT_EQ(ui.Texts("ask"), std::vector<std::string>{"注意:此動怍會永遠清除所選擇的3首歌. 確定要執行?"});
     EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"全部刪除完成"});
-    ASSERT_EQ(AllSongCount, 8);
+    ASSERT_EQ(AllSongCount, 7);
     EXPECT_EQ(Name(6), "歌10");
     EXPECT_EQ(Name(2), "歌9");
+    EXPECT_EQ(Name(0), "歌8");
     EXPECT_EQ(Media("001/00107.mpg"), "00110");
     EXPECT_EQ(Media("001/00103.mpg"), "00109");
+    EXPECT_EQ(Media("001/00101.mpg"), "00108");
+    // Each moved song takes the number it was moved into: the numbers stay 00101.. without gaps.
+    for (int r = 0; r < AllSongCount; ++r) EXPECT_EQ(AllSong[r][colSongNo], "0010" + std::to_string(r + 1));
     ExpectListMatchesTable();
+    EXPECT_EQ(AddSong("新"), "00108");
+}
+
+// A move across file systems copies and then removes the source; when the source cannot go the copy goes.
+TEST_F(SongFilesTest, MoveByCopyIsWholeOrNothing) {
+    std::filesystem::create_directories(root.File("src/pics/inner"));
+    std::filesystem::create_directories(root.File("dst"));
+    WriteBytes(root.File("src/00201.mpg"), "media");
+    WriteBytes(root.File("src/pics/1.jpg"), "one");
+    WriteBytes(root.File("src/pics/inner/2.jpg"), "two");
+    {
+        Immutable lockedFile(root.File("src"));  // its entries cannot be removed
+        Immutable lockedInner(root.File("src/pics/inner"));
+        if (!lockedFile.ok() || !lockedInner.ok()) GTEST_SKIP() << "no immutable files here";
+        EXPECT_FALSE(MoveByCopy(root.File("src/00201.mpg"), root.File("dst/00103.mpg")));
+    }
+    EXPECT_EQ(Media("src/00201.mpg"), "media");
+    EXPECT_FALSE(Exists("dst/00103.mpg"));
+    {
+        Immutable lockedInner(root.File("src/pics/inner"));
+        EXPECT_FALSE(MoveByCopy(root.File("src/pics"), root.File("dst/00104")));
+    }
+    EXPECT_EQ(Media("src/pics/1.jpg"), "one");
+    EXPECT_EQ(Media("src/pics/inner/2.jpg"), "two");
+    EXPECT_FALSE(Exists("dst/00104"));
+
+    EXPECT_TRUE(MoveByCopy(root.File("src/pics"), root.File("dst/00104")));
+    EXPECT_EQ(Media("dst/00104/inner/2.jpg"), "two");
+    EXPECT_FALSE(Exists("src/pics"));
+    WriteBytes(root.File("dst/00105.mpg"), "other");
+    EXPECT_FALSE(MoveByCopy(root.File("src/00201.mpg"), root.File("dst/00105.mpg")));  // never replaces
+    EXPECT_EQ(Media("dst/00105.mpg"), "other");
+    EXPECT_EQ(Media("src/00201.mpg"), "media");
 }
 
 TEST_F(SongFilesTest, ReorderRefusesToReplaceAnEntryOfFolder000AndPutsEverythingBack) {
@@ -202,6 +241,30 @@ TEST_F(SongFilesTest, SpecialDeletePutsThePlaceholderAndMarksOnce) {
     EXPECT_FALSE(Exists("001/00102.jpg"));
     EXPECT_EQ(AllSong[1][colSpecialDel], "");
     EXPECT_EQ(Name(1), "歌2");
+    ExpectListMatchesTable();
+}
+
+// Without a media item, whether its folder exists or not, only the record changes.
+TEST_F(SongFilesTest, SpecialDeleteOfASongWithoutMediaMarksItOnly) {
+    AddSongs(82);  // 00101..00180, 00201, 00202
+    std::filesystem::remove(root.File("001/00102.mpg"));
+    ui.answers = {true};
+    ASSERT_TRUE(SpecialDeleteSong("00102"));
+    EXPECT_FALSE(Exists("001/00102.jpg"));
+    EXPECT_EQ(AllSong[1][colSpecialDel], "X");
+    EXPECT_EQ(Name(1), "X歌2");
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"找不到欲刪除的影音檔:" + root.File("001/00102.*")});
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"特刪完成"});
+    ExpectListMatchesTable();
+
+    std::filesystem::remove_all(root.File("002"));
+    ui.answers = {true};
+    ASSERT_TRUE(SpecialDeleteSong("00202"));
+    EXPECT_FALSE(Exists("002"));
+    EXPECT_EQ(AllSong[81][colSpecialDel], "X");
+    EXPECT_EQ(Name(81), "X歌82");
+    EXPECT_EQ(ui.Texts("info"), (std::vector<std::string>{"特刪完成", "特刪完成"}));
     ExpectListMatchesTable();
 }
 

@@ -15,6 +15,7 @@
 #include "resources/ShippedData.h"
 #include "catalogue/SingerTable.h"
 #include "library/Edition.h"
+#include "platform/FolderLock.h"
 #include "settings/Settings.h"
 #include "support/FakeUserInterface.h"
 #include "support/ProgramFolder.h"
@@ -35,7 +36,7 @@ public:
     std::vector<std::string> steps;
     std::pair<std::string, std::string> labels;
     bool settingsLoadedAtLabels = false;
-    bool waitUpAtLayout = true, waitUpAtEdition = false, startingUpAtEdition = false;
+    bool waitUpAtLayout = false, waitUpAtEdition = false, startingUpAtEdition = false;
     bool askIndexAnswer = false;
     int indexQuestions = 0;
 
@@ -103,7 +104,7 @@ TEST(StartupTest, RunsItsStepsInOrderAndLeavesTheProgramFolderReady) {
     EXPECT_TRUE(window.settingsLoadedAtLabels);
     EXPECT_EQ(Big5ToUtf8(window.labels.first), "檔名判斷格式: 檔案形式");
     EXPECT_EQ(Big5ToUtf8(window.labels.second), "歌手名稱_歌名.xxx");
-    EXPECT_FALSE(window.waitUpAtLayout);
+    EXPECT_TRUE(window.waitUpAtLayout);  // up from the server check on
     EXPECT_TRUE(window.waitUpAtEdition);
     EXPECT_TRUE(window.startingUpAtEdition);
     EXPECT_EQ(ui.Texts("wait"), std::vector<std::string>{"程式開啟中, 請稍候..."});
@@ -125,6 +126,33 @@ TEST(StartupTest, RunsItsStepsInOrderAndLeavesTheProgramFolderReady) {
     EXPECT_FALSE(fs::exists(folder.File("updater.qqq")));
     EXPECT_EQ(TableColumns(folder.File("000/qvi05.data"), "ktv_song").size(), 19u);
     EXPECT_EQ(TableColumns(folder.File("000/qvi05.data"), "ktv_singer").size(), 7u);
+}
+
+TEST(StartupTest, ASecondCopyOnTheSameProgramFolderSaysSoAndEnds) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    WriteBytes(folder.File("song.qv2"), test::PlainSongList({{"00101", "Song", "Singer", "1", "1"}}));
+    FolderLock otherCopy;  // another open of the lock file conflicts as another process would
+    ASSERT_EQ(otherCopy.Acquire(fs::current_path().string()), FolderLock::Result::Acquired);
+    RecordingWindow window(ui);
+
+    EXPECT_FALSE(RunStartup(window));
+    EXPECT_FALSE(ProgramUsable);
+    ASSERT_EQ(ui.Texts("error").size(), 1u);
+    EXPECT_NE(ui.Texts("error")[0].find("同一個程式資料夾一次只能開啟一個歌曲管理程式"), std::string::npos);
+    EXPECT_TRUE(window.steps.empty());
+    EXPECT_FALSE(fs::exists(folder.File("000")));  // nothing of the folder was touched
+    EXPECT_EQ(AllSongCount, 0);
+
+    otherCopy.Release();  // that copy ended: this one starts
+    FakeUserInterface again;
+    RecordingWindow second(again);
+    EXPECT_TRUE(RunStartup(second));
+    EXPECT_TRUE(again.Texts("error").empty());
+    EXPECT_EQ(AllSongCount, 1);
+    FolderLock third;
+    EXPECT_EQ(third.Acquire(fs::current_path().string()), FolderLock::Result::Busy);
+    EXPECT_TRUE(RunStartup(second));  // the copy that holds the folder may start again in it
 }
 
 TEST(StartupTest, KeepsAnExistingQvi05Database) {

@@ -1,0 +1,81 @@
+#pragma once
+// A real FTP server on 127.0.0.1 for tests: Debian's pyftpdlib run by Debian's own python3, serving one
+// folder to one login, on a free port, logging every command it receives. Stopped with the object.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace qv::test {
+
+class LoopbackFtpServer {
+public:
+    LoopbackFtpServer(const std::string& folder, const std::string& login, const std::string& password,
+                      const std::string& logPath)
+        : log_(logPath) {
+        const std::string portFile = logPath + ".port";
+        static const char* script = R"(
+import logging, sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+folder, login, password, log, port_file = sys.argv[1:6]
+logging.basicConfig(filename=log, level=logging.DEBUG)
+authorizer = DummyAuthorizer()
+authorizer.add_user(login, password, folder, perm="elradfmwMT")
+FTPHandler.authorizer = authorizer
+FTPHandler.permit_foreign_addresses = False
+FTPHandler.auth_failed_timeout = 0
+server = FTPServer(("127.0.0.1", 0), FTPHandler)
+with open(port_file + ".tmp", "w") as f:
+    f.write(str(server.address[1]))
+import os
+os.rename(port_file + ".tmp", port_file)
+server.serve_forever(timeout=0.2)
+)";
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execl("/usr/bin/python3", "python3", "-c", script, folder.c_str(), login.c_str(),
+                    password.c_str(), logPath.c_str(), portFile.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 200 && port_.empty(); ++i) {
+            std::ifstream(portFile) >> port_;
+            if (port_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        if (port_.empty()) {
+            Stop();
+            throw std::runtime_error("the FTP server did not start (python3-pyftpdlib installed?)");
+        }
+    }
+    ~LoopbackFtpServer() { Stop(); }
+    LoopbackFtpServer(const LoopbackFtpServer&) = delete;
+    LoopbackFtpServer& operator=(const LoopbackFtpServer&) = delete;
+
+    std::string Host() const { return "127.0.0.1:" + port_; }
+    std::string Log() const {
+        std::stringstream text;
+        text << std::ifstream(log_).rdbuf();
+        return text.str();
+    }
+
+private:
+    void Stop() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+    std::string log_;
+    std::string port_;
+    pid_t pid_ = -1;
+};
+
+}  // namespace qv::test

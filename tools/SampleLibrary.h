@@ -1,0 +1,30 @@
+#pragma once
+// Synthetic song libraries: the full disk of the benchmarks (79,920 songs, folders 001-999, 80 each) and
+// small sample libraries with tiny real media files for a first look at the program. Big5 names, singers
+// (duets too), languages, classes, marks, volumes and dates, enciphered as the program writes them.
+// Deterministic: every run and every machine gets the same bytes; a library of n songs holds the first n
+// songs of the full disk.
+#include <string>
+#include <vector>
+
+#include "catalogue/SongTable.h"
+
+namespace qv::sample {
+
+constexpr int FullDiskSongs = 79920;
+
+// The record fields (song-table column order, 21 fields) of the first `count` songs.
+std::vector<FieldList> SampleSongs(int count = FullDiskSongs);
+
+// Writes "song.qv2" of the first `count` songs into the folder; returns its path, empty on failure.
+std::string WriteSongList(const std::string& folder, int count = FullDiskSongs);
+
+// A short tone as a WAV file (8 kHz, 8-bit mono PCM), its pitch by `pitch` (0 and up).
+std::string TinyWav(int pitch);
+
+// A library of `count` songs in the folder: its song list and, with media, one tiny WAV per song in the
+// song's numbered folder under the name the program gives it. Refuses (false, nothing written) a folder
+// that already holds a song list: it never replaces a library.
+bool WriteSampleLibrary(const std::string& folder, int count, bool withMedia);
+
+}  // namespace qv::sample
