@@ -24,6 +24,7 @@
 
 #include "app/AboutForm.h"
 #include "app/AddSongPanel.h"
+#include "app/AskOutputIdxForm.h"
 #include "app/BrowserForms.h"
 #include "app/CopyProgressDialog.h"
 #include "app/FormSupport.h"
@@ -36,6 +37,7 @@
 #include "app/QtUserInterface.h"
 #include "app/SongGridEditors.h"
 #include "app/SongGridModel.h"
+#include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
@@ -49,7 +51,11 @@
 #include "outputs/OutputSteps.h"
 #include "outputs/SingerBook.h"
 #include "outputs/SongBook.h"
+#include "outputs/Qvi05Database.h"
 #include "outputs/SongListExchange.h"
+#include "outputs/VkmIndex.h"
+#include "outputs/ZtControlFiles.h"
+#include "outputs/ZtIndex.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -290,6 +296,8 @@ void TMainForm::BuildMenu() {
         {"N27", [] { BuildFolderFormLibrary(); }},
         {"N31", [] { RestoreFolderFormLibrary(); }},
         {"N33", [] { ExportSongRange(); }},
+        {"ZT2", [] { ZT2Click(); }},
+        {"N30", [] { N30Click(); }},
         {"N37", [] { SortSingerPhotos(); }},
         {"N6", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::All); }); }},
         {"N7", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::New); }); }},
@@ -312,6 +320,8 @@ void TMainForm::BuildMenu() {
         {"N900GX1", [] { N900GX1Click(); }},
         {"songlisttxtsong1txt1", [] { songlisttxtsong1txt1Click(); }},
         {"N13", [] { N13Click(); }},
+        {"XVorelKTV1", [] { XVorelKTV1Click(); }},
+        {"ZT1", [] { ZT1Click(); }},
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
@@ -398,7 +408,7 @@ void TMainForm::ShowServerMessage() {
 // the request is repeated until the loop is there to take it (not at once: a message box of start-up
 // would spin on it).
 void TMainForm::EndAfterStartUp() {
-    endingForUpdate = true;
+    skipClosingOffers_ = true;
     auto* request = new QTimer(this);
     connect(request, &QTimer::timeout, qApp, &QCoreApplication::quit);
     request->start(50);
@@ -608,9 +618,20 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     LayoutPlayButtons();
 }
 
+void TMainForm::CloseWithoutOffers() {
+    skipClosingOffers_ = true;
+    close();
+}
+
+bool TMainForm::AskIndexOutput() {
+    TAskOutputIdxForm form(this);
+    form.SettingDir = QString::fromStdString(AppDir);
+    return form.exec() == QDialog::Accepted;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // The program ends for the updater without the closing offers.
-    if (!endingForUpdate) RunShutdown(*this);
+    // The program ends for the updater, or for a signal, without the closing offers.
+    if (!skipClosingOffers_) RunShutdown(*this);
     event->accept();
 }
 

@@ -86,6 +86,8 @@ public:
     void RefreshRows() override;
     void RefreshPriorityCells() override;
     void SetSingerItems(const std::vector<std::string>& big5Items) override;
+    // Closes without asking anything: a signal (logout, kill) may leave no one to answer.
+    void CloseWithoutOffers();
     // Fonts, column widths and play buttons of the grid for ScreenDpi.
     void LayoutForScreenDpi();
 
@@ -114,7 +116,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool endingForUpdate = false;  // an accepted update ends the program
+    bool skipClosingOffers_ = false;  // an accepted update or a signal ends the program
     // StartupWindow
     void UpdateNameFormatLabels() override;
     void ResetPlayButtons() override;
@@ -123,6 +125,7 @@ private:
     void ApplyEdition() override;
     void ShowServerMessage() override;
     void EndAfterStartUp() override;
+    bool AskIndexOutput() override;
 
     void FormCreate();
     void FormActivate();

@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
     qv::InstallQtTranslations(app);
 
     // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left
-    // half-written. The handler is in place before start-up, so a signal during start-up closes the window
-    // once it is up.
+    // half-written, but without the closing questions (they are asked again at the next close). The handler
+    // is in place before start-up, so a signal during start-up closes the window once it is up.
     const bool signalsCaught = ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0;
     if (signalsCaught) {
         struct sigaction sa {};
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] {
             char c;
             [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
-            form.close();
+            form.CloseWithoutOffers();
         });
     }
 

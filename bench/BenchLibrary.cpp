@@ -7,6 +7,16 @@
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
 #include "tools/SampleLibrary.h"
+#include <fstream>
+
+#include "catalogue/CharTw.h"
+#include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
+#include "catalogue/SongRecord.h"
+#include "catalogue/TextFile.h"
+#include "library/SongFiles.h"
+#include "resources/ShippedData.h"
 
 namespace qv::bench {
 
@@ -14,6 +24,23 @@ std::vector<FieldList> FullLibrarySongs() { return sample::SampleSongs(kFullDisk
 
 std::string WriteFullLibrary(const std::string& folder) {
     return sample::WriteSongList(folder, kFullDiskSongs);
+}
+
+void PrepareFullDiskWithMedia(const std::string& folder) {
+    AppDir = LibraryRoot = folder;
+    LibraryDataDirOk = true;
+    std::filesystem::create_directory(PathIn(LibraryRoot, "000"));
+    ReplaceFileContents(PathIn(AppDir, "singer.bin"), ShippedSingerBin());
+    LoadSingerBin();
+    WriteFullLibrary(folder);
+    LoadAllSong(SongListPath());
+    for (int r = 0; r < AllSongCount; ++r) {
+        const SongRow& row = AllSong[r];
+        const std::string songFolder = SongFolderOf(row[colSongNo]);
+        std::filesystem::create_directories(songFolder);
+        std::ofstream(
+            PathIn(songFolder, MediaItemName(row[colSongNo], row[colVolume], row[colChannel], ".mpg")));
+    }
 }
 
 TempFolder::TempFolder() {

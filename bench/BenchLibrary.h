@@ -20,6 +20,10 @@ std::string WriteFullLibrary(const std::string& folder);
 // The song table of the first `count` songs, loaded as the song list loader loads it (nothing written).
 void LoadSongTable(const std::vector<FieldList>& songs, size_t count = SIZE_MAX);
 
+// The full disk as a program folder that is also the library root: "song.qv2" loaded into the song table,
+// the shipped singer table loaded, folder 000 made and an empty media file in place for every song.
+void PrepareFullDiskWithMedia(const std::string& folder);
+
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class TempFolder {
 public:

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <string_view>
 #include <thread>
@@ -280,6 +281,15 @@ void SplitOldSongRecord(const std::string& record, FieldList& fields) {
 std::string JoinSongRecord(const FieldList& fields) { return JoinFields(fields.data(), fields.size()); }
 
 std::string JoinSongRecord(const SongRow& row) { return JoinFields(row.data(), row.size()); }
+
+std::string TodayText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    return text;
+}
 
 std::string PadField(const std::string& text, int width, bool zeroFill) {
     if (width < 0) width = 0;

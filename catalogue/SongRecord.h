@@ -18,6 +18,9 @@ void SplitSongRecord(const std::string& record, FieldList& fields);
 void SplitOldSongRecord(const std::string& record, FieldList& fields);
 std::string JoinSongRecord(const FieldList& fields);
 std::string JoinSongRecord(const SongRow& row);
+// Today as "YYYY/MM/DD": the date-added field of a song added now.
+std::string TodayText();
+
 std::string PadField(const std::string& text, int width, bool zeroFill);
 std::string ZeroPad3(int value);
 std::string ZeroPadInt(int value, int width);

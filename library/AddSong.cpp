@@ -203,15 +203,6 @@ bool IsTmpgEncMpeg(const std::string& path) {
     return read.find("TMPGEnc") != std::string_view::npos;
 }
 
-std::string TodayText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    return text;
-}
-
 FieldList BuildNewSongFields(const AddPanel& panel) {
     return NewSongFields(panel.songName, panel.pinyin, panel.wordIndex + 1, panel.singer, panel.sexIndex + 1,
                          panel.classIndex + 1, panel.strokes);

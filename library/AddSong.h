@@ -74,9 +74,6 @@ NameParseSettings CurrentNameParseSettings();
 // One of the sixteen media extensions, letter case ignored.
 bool HasMediaExtension(const std::string& path);
 
-// Today as "YYYY/MM/DD".
-std::string TodayText();
-
 // The new song's 26 fields from the panel.
 FieldList BuildNewSongFields(const AddPanel& panel);
 

@@ -231,13 +231,16 @@ SingerMatch FindSingerInText(const std::string& text) {
     return search.result;
 }
 
-DuetSingers SplitDuetSingers(const std::string& text) {
+DuetSingers SplitDuetSingers(const std::string& text) { return SplitDuetSingers(text, FindSingerInText); }
+
+DuetSingers SplitDuetSingers(const std::string& text,
+                             const std::function<SingerMatch(const std::string&)>& findSinger) {
     DuetSingers d;
     SplitSingerPair(text, d.first, d.second);
-    SingerMatch first = FindSingerInText(d.first);
+    SingerMatch first = findSinger(d.first);
     d.firstClass =
         first.position > 0 && first.singerClass != 5 && first.singerClass != 6 ? first.singerClass : 1;
-    SingerMatch second = FindSingerInText(d.second);
+    SingerMatch second = findSinger(d.second);
     if (second.position > 0 && second.singerClass != 5 && second.singerClass != 6)
         d.secondClass = second.singerClass;
     else

@@ -2,6 +2,7 @@
 // Turns a media file's path into the values of a new song (name, singer, singer class, language), and the
 // singer recognition and duet splitting shared with the index writers. All texts Big5 unless noted.
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ int LanguageWordCode(const std::string& text);
 
 SingerMatch FindSingerInText(const std::string& text);
 DuetSingers SplitDuetSingers(const std::string& text);
+// The same with another singer search (one that remembers its answers, for walks over many duets).
+DuetSingers SplitDuetSingers(const std::string& text,
+                             const std::function<SingerMatch(const std::string&)>& findSinger);
 std::string StripTrackNumber(const std::string& text, int mode);
 TextMark FindNameSeparator(const std::string& text);
 TextMark FindSingerJoiner(const std::string& text);

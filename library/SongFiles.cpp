@@ -45,21 +45,6 @@ void RefreshGrid() {
 
 bool IsSet(const std::string& value) { return !value.empty() && value != " "; }
 
-// Entries of a song folder by number prefix: the smallest name of each prefix.
-std::map<std::string, std::string> ItemsOfFolder(const std::string& folder) {
-    std::map<std::string, std::string> items;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return items;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.size() < SongNoLength || name == "." || name == "..") continue;
-        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
-        if (!added && name < it->second) it->second = name;
-    }
-    ::closedir(dir);
-    return items;
-}
-
 std::string MissingItemText(const char* what, const std::string& folder, const std::string& songNo) {
     return B5(what) + Shown(folder + "/") + songNo + ".*";
 }
@@ -175,9 +160,23 @@ SongFileHooks& TheSongFileHooks() { return g_hooks; }
 
 std::string SongFolderOf(const std::string& songNo) { return PathIn(LibraryRoot, songNo.substr(0, 3)); }
 
+std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder) {
+    std::map<std::string, std::string> items;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return items;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() < SongNoLength || name == "." || name == "..") continue;
+        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
+        if (!added && name < it->second) it->second = name;
+    }
+    ::closedir(dir);
+    return items;
+}
+
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo) {
     if (songNo.size() < SongNoLength) return {};
-    const auto items = ItemsOfFolder(folder);
+    const auto items = SongItemsOfFolder(folder);
     const auto it = items.find(songNo.substr(0, SongNoLength));
     return it == items.end() ? std::string() : it->second;
 }
@@ -239,7 +238,7 @@ bool ReorderSongFolder(const std::string& folderArg) {
     if (folder.size() != rootSlash.size() + 3 || folder.compare(0, rootSlash.size(), rootSlash) != 0)
         return true;
     const std::string ddd = folder.substr(rootSlash.size());
-    const auto items = ItemsOfFolder(folder);
+    const auto items = SongItemsOfFolder(folder);
     std::vector<std::string> inFolder, outside;
     for (int r = 0; r < AllSongCount; ++r) {
         const std::string& no = AllSong[r][colSongNo];

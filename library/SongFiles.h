@@ -4,6 +4,7 @@
 // media goes, the record stays) and replace. Song numbers and catalogue texts are Big5; paths are UTF-8.
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ std::string SongFolderOf(const std::string& songNo);
 // five-character number, a file with or without an extension or a picture folder. Empty when none.
 // Of several such entries the smallest name is taken.
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo);
+// Every media item of a folder by its five-character number, as FindFileByPrefix finds it: for walks
+// over many songs that read each folder once.
+std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder);
 
 // The naming rule: number, then volume and channel characters when either is set, then the extension
 // (dot included; empty for a picture folder).

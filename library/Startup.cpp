@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -120,7 +122,24 @@ bool EnsureLibraryDataDir() {
 int64_t FileAge(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return -1;
-    return static_cast<int64_t>(st.st_mtim.tv_sec);
+    // The packed date form holds 1980 to 2107 only; times outside are pinned to its ends.
+    std::tm local{};
+    const time_t seconds = st.st_mtim.tv_sec;
+    if (!::localtime_r(&seconds, &local) || local.tm_year < 80) return (1 << 21) | (1 << 16);
+    if (local.tm_year > 207) {
+        local.tm_year = 207;
+        local.tm_mon = 11;
+        local.tm_mday = 31;
+        local.tm_hour = 23;
+        local.tm_min = 59;
+        local.tm_sec = 58;
+    }
+    const uint32_t date =
+        static_cast<uint32_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+    const uint32_t time =
+        static_cast<uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (std::min(local.tm_sec, 59) / 2));
+    // Unsigned, so that files of 2044 and later still order after older ones.
+    return static_cast<int64_t>((date << 16) | time);
 }
 
 bool IndexFilesOutdated() {

@@ -61,7 +61,10 @@ void PrepareProgramFolders();
 // Folder 000 of the library root; the error box when it cannot be created. Sets LibraryDataDirOk.
 bool EnsureLibraryDataDir();
 
-// Last change of the file as an integer that orders files by age; -1 (older than any) when missing.
+// Last change of the file in the packed 32-bit date-time form of the platform's file dates (local time,
+// two-second steps; "setting.ini" keeps it as LastUpdate): bits 31-25 year - 1980, 24-21 month,
+// 20-16 day, 15-11 hour, 10-5 minute, 4-0 second / 2. Integers order files by age; -1 (older than any)
+// when missing.
 int64_t FileAge(const std::string& path);
 
 // The shut-down's index question is due: both index files of 000 are older than the song list.

@@ -9,6 +9,10 @@
 #include "platform/LibreOffice.h"
 #include "resources/ShippedData.h"
 #include "outputs/CloudSongBook.h"
+#include "outputs/VkmIndex.h"
+#include "outputs/ZtControlFiles.h"
+#include "outputs/ZtIndex.h"
+#include "outputs/Qvi05Database.h"
 
 namespace qv {
 
@@ -42,7 +46,14 @@ void PrepareSpreadsheetEngine() {
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
     steps.prepareSpreadsheetEngine = PrepareSpreadsheetEngine;
+    steps.writeQvi05Database = [] { WriteQvi05Database(); };
     steps.offerCloudUpload = OfferCloudUploadOnClose;
+    steps.writeMenuTopSetIfMissing = [] {
+        if (!FileExists(PathIn(LibraryRoot, "000/MenuTopSet.ztx"))) WriteMenuTopSet(3);
+    };
+    steps.resetPlayModeFilesOnFirstRun = [] { ResetPlayModeFiles(); };
+    steps.writeZtIndex = [] { WriteZtIndex(); };
+    steps.writeVkmIndex = WriteVkmIndex;
 }
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/SongTable.h"
+#include "outputs/ListReaders.h"
 
 namespace qv {
 
@@ -26,51 +27,20 @@ bool ImportSongs(size_t lineCount, const std::function<bool(size_t line, ImportS
 // The duplicate rule of the imports (the setting decides whether the name alone is enough).
 bool IsImportDuplicate(const FieldList& fields);
 
-// Lines of a list file: a file that cannot be read gives none. Enciphered lists (decided by the first
-// non-empty line) are deciphered.
-std::vector<std::string> ReadListLines(const std::string& path, bool decipher);
-
 // ---- the system's own lists ----
 
-bool ValidateSongListShort(const std::string& path, bool report);
-bool ValidateSongListLong(const std::string& path, bool report);
-// The first 20 fields, each trimmed of blanks.
-void SplitSongListLine(const std::string& line, FieldList& fields);
 bool ImportSongList2(const std::string& path);  // whole records
 bool ImportSongList(const std::string& path, bool byWordCount = false);
-int CompareQv2ListLines(const std::string& a, const std::string& b);
 
 void N3Click();    // 匯出新歌
 void N2Click();    // 匯入歌曲
 void QV21Click();  // 匯入QV2
 void QV22Click();  // 匯入QV2(以字數排序)
 
-}  // namespace qv
-
-namespace qv {
-
 // ---- other makers' lists ----
 
-// CSV reading: commas inside a double-byte character do not count; a field is the text between its
-// commas, trailing blanks (also full-width) removed, then one pair of quotes, then trailing blanks again.
-int CountCsvCommas(const std::string& text);
-std::string GetCsvField(const std::string& text, int n);  // 1-based
-std::string StripQuotes(const std::string& text);
-
-bool ValidateCsvList(const std::string& path);
-bool ValidateFixedWidthList(const std::string& path);
-// The song of a JETKTV line and its media path (drive field + path field, see JetktvMediaPath).
-void ParseCsvSongLine(const std::string& line, FieldList& row, std::string& mediaPath);
-// The song of a fixed-width line and the list's song number.
-void ParseFixedWidthSongLine(const std::string& line, FieldList& row, std::string& listSongNo);
-
-// A JETKTV file's drive and path fields hold the mount point of the file's file system and its path below
-// it with "\" between folders; back to a Linux path.
-std::string JetktvMediaPath(const std::string& drive, const std::string& path);
 // One JETKTV line per media file under the folder, depth first, symbolic links to folders not followed.
 void CollectJetktvLines(const std::string& folder, std::vector<std::string>& lines);
-// The songlist.txt conversion of one line (108 characters).
-std::string ConvertSongListLine(const std::string& line);
 
 void OK1Click();                   // 匯入統一卡拉OK/JETKTV
 void N900GX1Click();               // 匯入其他

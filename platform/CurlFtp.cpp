@@ -118,7 +118,8 @@ private:
         curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, account_.timeoutMs);
         curl_easy_setopt(curl_, CURLOPT_ACCEPTTIMEOUT_MS, account_.timeoutMs);
         curl_easy_setopt(curl_, CURLOPT_SERVER_RESPONSE_TIMEOUT, (account_.timeoutMs + 999) / 1000);
-        // A whole list is megabytes: no cap on the time, but a transfer that stalls ends.
+        // A whole list is megabytes: a generous cap on the whole transfer, and one that stalls ends early.
+        curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, 600000L);
         curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, (account_.timeoutMs + 999) / 1000);
         curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);

@@ -2,6 +2,17 @@
 
 #include <cstdlib>
 
+// The build names the song-book service (platform/CMakeLists.txt); these stand in for a build that does not.
+#ifndef QV_CLOUD_FTP_HOST
+#define QV_CLOUD_FTP_HOST "ftp.qv-jukebox.example:21"
+#endif
+#ifndef QV_CLOUD_FTP_LOGIN
+#define QV_CLOUD_FTP_LOGIN "songbook@qv-jukebox.example"
+#endif
+#ifndef QV_CLOUD_WEB_ADDRESS
+#define QV_CLOUD_WEB_ADDRESS "http://www.qv-jukebox.example"
+#endif
+
 namespace qv {
 namespace {
 

@@ -24,9 +24,10 @@ harness="$src/tests/fuzz/${target}Fuzz.cpp"
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
        -I "$src")
 shared=("$src"/catalogue/*.cpp "$src"/settings/IniFile.cpp "$src"/library/FileNameParser.cpp
-        "$src"/library/ServerMessage.cpp "$src"/platform/CurlHttp.cpp "$src"/platform/Ping.cpp
+        "$src"/library/ServerMessage.cpp "$src"/outputs/ListReaders.cpp "$src"/settings/Settings.cpp
+        "$src"/platform/CurlHttp.cpp "$src"/platform/Ping.cpp
         "$src"/platform/Process.cpp "$src"/platform/ServerHosts.cpp)
-headers=("$src/catalogue" "$src/platform" "$src/settings" "$src/library")
+headers=("$src/catalogue" "$src/platform" "$src/settings" "$src/library" "$src/outputs")
 
 # Compiles the sources whose object is missing or older than the source or any header; 4 at a time.
 compile() {

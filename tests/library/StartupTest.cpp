@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -56,8 +58,10 @@ public:
         waitUpAtEdition = ui_.waitVisible;
         startingUpAtEdition = StartingUp;
     }
+    int answerMask = 2;
     bool AskIndexOutput() override {
         ++indexQuestions;
+        setup::IdxFileOutputFormat = answerMask;
         return askIndexAnswer;
     }
 
@@ -276,24 +280,103 @@ protected:
     FakeUserInterface ui;
 };
 
+// Seconds after an instant of 2020, so that the packed file ages (two-second steps) tell them apart.
+constexpr time_t At(int seconds) { return 1'600'000'000 + seconds; }
+
 TEST_F(ShutdownTest, AsksForTheIndexFilesOnlyWhenBothAreOlderThanTheSongList) {
-    Song(2000);
+    Song(At(2000));
     EXPECT_EQ(QuestionsOnClose(), 1);  // both missing
-    Index("okdata.ztx", 1000);
-    Index("okdata.vkm", 3000);
+    Index("okdata.ztx", At(1000));
+    Index("okdata.vkm", At(3000));
     EXPECT_EQ(QuestionsOnClose(), 0);  // newer than one, older than the other
-    Index("okdata.vkm", 1999);
+    Index("okdata.vkm", At(1998));
     EXPECT_EQ(QuestionsOnClose(), 1);
-    Index("okdata.ztx", 2000);
-    EXPECT_EQ(QuestionsOnClose(), 0);  // same age is not older
+    Index("okdata.ztx", At(2001));
+    EXPECT_EQ(QuestionsOnClose(), 0);  // same two-second step is not older
 }
 
 TEST_F(ShutdownTest, AsksNothingWithoutASongListOrAfterAFailedStart) {
     EXPECT_EQ(FileAge(folder.File("song.qv2")), -1);
     EXPECT_EQ(QuestionsOnClose(), 0);  // -1 is older than nothing
-    Song(2000);
+    Song(At(2000));
     ProgramUsable = false;
     EXPECT_EQ(QuestionsOnClose(), 0);
+}
+
+// The window's answer stores the mask, as the dialog does; the fake steps record their order.
+TEST_F(ShutdownTest, WritesTheChosenIndexOutputsInTheirOrder) {
+    std::vector<std::string> written;
+    OutputSteps& steps = StartupOutputSteps();
+    const OutputSteps saved = steps;
+    steps.writeZtIndex = [&] { written.push_back("zt"); };
+    steps.writeVkmIndex = [&] { written.push_back("vkm"); };
+    steps.writeQvi05Database = [&] { written.push_back("qvi05"); };
+    Song(At(2000));
+    const std::vector<std::vector<std::string>> expected{
+        {},        {"zt"},          {"vkm"},          {"zt", "vkm"},
+        {"qvi05"}, {"zt", "qvi05"}, {"vkm", "qvi05"}, {"zt", "vkm", "qvi05"},
+        {"qvi05"}};
+    for (int mask = 0; mask < static_cast<int>(expected.size()); ++mask) {
+        written.clear();
+        RecordingWindow window(ui);
+        window.askIndexAnswer = true;
+        window.answerMask = mask;
+        RunShutdown(window);
+        EXPECT_EQ(written, expected[mask]) << "mask " << mask;
+    }
+    // No: nothing is written, whatever the mask.
+    written.clear();
+    RecordingWindow no(ui);
+    no.answerMask = 7;
+    RunShutdown(no);
+    EXPECT_EQ(no.indexQuestions, 1);
+    EXPECT_TRUE(written.empty());
+    steps = saved;
+    setup::IdxFileOutputFormat = 2;
+}
+
+// The time zone of the test, restored afterwards.
+class LocalTimeZone {
+public:
+    explicit LocalTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) previous_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~LocalTimeZone() {
+        if (previous_.empty())
+            ::unsetenv("TZ");
+        else
+            ::setenv("TZ", previous_.c_str(), 1);
+        ::tzset();
+    }
+
+private:
+    std::string previous_;
+};
+
+TEST_F(ShutdownTest, FileAgesArePackedLocalDatesThatKeepTheirOrder) {
+    const time_t noon = 1'514'810'096;  // 2018-01-01 12:34:56 UTC
+    Song(noon);
+    {
+        LocalTimeZone utc("UTC0");
+        // year 38, month 1, day 1, 12:34, 56 / 2
+        EXPECT_EQ(FileAge(folder.File("song.qv2")),
+                  (38 << 25) | (1 << 21) | (1 << 16) | (12 << 11) | (34 << 5) | 28);
+    }
+    LocalTimeZone taipei("CST-8");
+    EXPECT_EQ(FileAge(folder.File("song.qv2")), 1'277'273'180);  // 20:34:56 local
+    // Later files have greater ages, across a year end and past 2043 (the sign bit of 32 bits).
+    std::vector<int64_t> ages;
+    for (time_t t : {time_t{0}, noon, noon + 1, noon + 2, time_t{1'546'271'999}, time_t{1'546'272'000},
+                     time_t{2'399'999'999}, time_t{2'400'000'000}}) {
+        Song(t);
+        ages.push_back(FileAge(folder.File("song.qv2")));
+    }
+    EXPECT_EQ(ages[0], (1 << 21) | (1 << 16));  // before 1980: its first day
+    EXPECT_EQ(ages[1], ages[2]);                // two-second steps
+    for (size_t i = 2; i + 1 < ages.size(); ++i) EXPECT_LT(ages[i], ages[i + 1]) << i;
+    EXPECT_GT(ages.back(), int64_t{1} << 31);
 }
 
 TEST(EditionTest, WindowTitles) {

@@ -1,0 +1,250 @@
+#include "outputs/IndexCommon.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <unordered_map>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/ReadingCodes.h"
+#include "catalogue/SongRecord.h"
+#include "library/FileNameParser.h"
+#include "platform/MountInfo.h"
+#include "settings/Settings.h"
+
+namespace qv {
+
+bool IndexPausesEnabled = true;
+std::string IndexDriveOverride;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int KeyWidth = 10;
+
+// An empty key (ten blanks) counts as absent.
+std::string KeyOrNone(const std::string& text) {
+    std::string key = PadField(text, KeyWidth, false);
+    return key == std::string(KeyWidth, ' ') ? std::string() : key;
+}
+
+}  // namespace
+
+void IndexPause() {
+    if (IndexPausesEnabled) std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+}
+
+std::string FixedDigits(uint64_t value, int width, const std::string& fieldName) {
+    std::string text = std::to_string(value);
+    if (text.size() > static_cast<size_t>(width))
+        throw IndexRunError(B5("索引檔欄位超出範圍: ") + fieldName + " = " + text);
+    return std::string(static_cast<size_t>(width) - text.size(), '0') + text;
+}
+
+std::string MakeIndexEntry(uint64_t offset, uint64_t length) {
+    return FixedDigits(offset, 8, B5("資料位置")) + FixedDigits(length, 4, B5("資料長度"));
+}
+
+SongPathField::SongPathField() {
+    std::error_code ec;
+    const fs::path root = fs::weakly_canonical(fs::absolute(LibraryRoot, ec), ec);
+    const std::string drive =
+        IndexDriveOverride.empty() ? MountOf(root.string()).mountPoint : IndexDriveOverride;
+    std::string below =
+        root.lexically_relative(fs::weakly_canonical(fs::absolute(drive, ec), ec)).generic_string();
+    if (below == "." || below.rfind("..", 0) == 0) below.clear();
+    prefix_ = "C/" + (below.empty() ? std::string() : Utf8ToBig5(below) + "/");
+}
+
+std::string SongPathField::Of(const std::string& songNo, const std::string& mediaName) const {
+    const bool ascii =
+        std::all_of(mediaName.begin(), mediaName.end(), [](char c) { return (c & 0x80) == 0; });
+    return prefix_ + songNo.substr(0, 3) + "/" + (ascii ? mediaName : Utf8ToBig5(mediaName));
+}
+
+bool IsMarked(const std::string& cell) { return !cell.empty() && cell != " "; }
+
+char IndexSingerClass(const std::string& singerClass) {
+    if (singerClass == "5") return '6';
+    if (singerClass == "6") return '5';
+    return singerClass.empty() ? ' ' : singerClass[0];
+}
+
+std::string StrokesField(const std::string& strokes) { return PadField(strokes, 2, false); }
+
+char VolumeGroupChar(const std::string& volume) {
+    static constexpr char groups[] = "111223344556677";
+    if (!IsMarked(volume)) return '0';
+    const int v = volume.size() == 1 && volume[0] >= 'A' && volume[0] <= 'F' ? 10 + (volume[0] - 'A')
+                                                                             : SafeStrToInt(volume);
+    return v >= 1 && v <= 15 ? groups[v - 1] : '0';
+}
+
+std::string ChannelVolumeCode(const std::string& channel, const std::string& volume) {
+    return std::string(1, IsMarked(channel) ? channel[0] : '0') + VolumeGroupChar(volume);
+}
+
+char ZtStrokeGroup(const std::string& singer) {
+    const int strokes = Big5StrokeCountOfFirstChar(singer);
+    return strokes < 3 ? '1' : strokes < 8 ? '2' : strokes < 11 ? '3' : strokes < 14 ? '4' : '5';
+}
+
+char ZtLanguageCode(const std::string& language) {
+    const int code = SafeStrToInt(language);
+    if (code == 6) return '5';
+    if (code == 5 || code >= 7) return '6';
+    return language.empty() ? ' ' : language[0];
+}
+
+char ZtWordCountGroup(const std::string& wordCount) {
+    const int words = SafeStrToInt(wordCount);
+    return words < 3 ? '1' : words <= 6 ? static_cast<char>('0' + words - 1) : '6';
+}
+
+std::string ZtCollectionCodes(const SongRow& row) {
+    std::string codes;
+    if (row[colNewMark] == "*" || row[colNewMark] == "@") codes += '1';
+    if (row[colPopular] == "*") codes += '2';
+    if (row[colFavourite] == "*") codes += '3';
+    if (row[colNostalgic] == "*") codes += '4';
+    if (row[colClassic] == "*") codes += '5';
+    return codes + '6';
+}
+
+bool IsClassExported(const std::string& language) {
+    if (language == "1" || language == "2" || language == "3" || language == "7" || language == "9")
+        return setup::ZtPinYinIncludeChi;
+    if (language == "4") return setup::ZtPinYinIncludeEng;
+    if (language == "6") return setup::ZtPinYinIncludeJpn;
+    return false;
+}
+
+std::string SongPinyinKey(const SongRow& row) {
+    if (!IsClassExported(row[colLanguage])) return {};
+    if (setup::PingYing == 1 || setup::PingYing == 2) return KeyOrNone(row[colPinyin]);
+    const std::string& name = row[colSongName];
+    return KeyOrNone(row[colLanguage] == "6" ? MakeJapanesePinyin(name, 2) : MakePinyin(name, 2));
+}
+
+std::string SongZhuyinKey(const SongRow& row) {
+    if (row[colLanguage] == "6") return {};
+    const std::string code =
+        setup::PingYing == 1 || setup::PingYing == 2 ? MakePinyin(row[colSongName], 0) : row[colPinyin];
+    return KeyOrNone(ZhuyinKeysToBopomofoAlways(code));
+}
+
+std::string SingerPinyinKey(const std::string& cutSinger) { return KeyOrNone(MakePinyin(cutSinger, 2)); }
+
+std::string SingerKeypadKey(const std::string& cutSinger) {
+    return KeyOrNone(BopomofoToKeypadCodes(ZhuyinKeysToBopomofoAlways(MakePinyin(cutSinger, 0))));
+}
+
+std::string KeypadRecord(const std::string& bopomofoRecord) { return BopomofoToKeypadCodes(bopomofoRecord); }
+
+TemporaryDuetRows::TemporaryDuetRows() {
+    AllSong.resize(static_cast<size_t>(AllSongCount));
+    ShownRows.clear();
+    ShownRows.reserve(AllSong.size());
+    // First row (temporary rows included, in row order) of each singer, letter case ignored.
+    std::unordered_map<std::string, std::string> priorityOf;
+    for (int r = 0; r < AllSongCount; ++r) {
+        ShownRows.push_back(r);
+        priorityOf.emplace(LowerCaseBig5(AllSong[r][colSinger]), AllSong[r][colSingerPriority]);
+    }
+    auto append = [&](int duetRow, const std::string& singer, const std::string& other, int singerClass) {
+        SongRow row = AllSong[duetRow];
+        row[colSinger] = singer;
+        row[colDuetFullSinger] = other.empty() ? singer : singer + " " + other;
+        row[colSingerClass] = std::to_string(singerClass);
+        const auto known = priorityOf.find(LowerCaseBig5(singer));
+        if (known != priorityOf.end()) row[colSingerPriority] = known->second;
+        priorityOf.emplace(LowerCaseBig5(singer), row[colSingerPriority]);
+        ShownRows.push_back(static_cast<int>(AllSong.size()));
+        AllSong.push_back(std::move(row));
+    };
+    // The singer search walks every known singer: each name is looked up once.
+    std::unordered_map<std::string, SingerMatch> found;
+    auto findSinger = [&found](const std::string& name) {
+        auto it = found.find(name);
+        if (it == found.end()) it = found.emplace(name, FindSingerInText(name)).first;
+        return it->second;
+    };
+    for (int r = 0; r < AllSongCount; ++r) {
+        if (AllSong[r][colSingerClass] != "6") continue;
+        const DuetSingers duet = SplitDuetSingers(AllSong[r][colSinger], findSinger);
+        if (!duet.first.empty()) append(r, duet.first, duet.second, duet.firstClass);
+        if (!duet.second.empty()) append(r, duet.second, duet.first, duet.secondClass);
+    }
+}
+
+TemporaryDuetRows::~TemporaryDuetRows() {
+    AllSong.resize(static_cast<size_t>(AllSongCount));
+    ShownRows.resize(AllSong.size());
+    for (int r = 0; r < AllSongCount; ++r) ShownRows[static_cast<size_t>(r)] = r;
+}
+
+bool IsTemporaryRow(int row) { return row >= AllSongCount; }
+
+std::string CannotWriteText(const std::string& path) { return B5("無法寫入檔案: ") + Utf8ToBig5(path); }
+
+IndexStaging::IndexStaging(const std::string& indexFolder)
+    : indexFolder_(indexFolder), folder_(PathIn(indexFolder, "IndexNew.tmp")) {
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+    if (!fs::create_directory(folder_, ec) || ec) throw IndexRunError(CannotWriteText(folder_));
+}
+
+IndexStaging::~IndexStaging() {
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+}
+
+std::string IndexStaging::Path(const std::string& relativeName) const {
+    return PathIn(folder_, relativeName);
+}
+
+void IndexStaging::Write(const std::string& relativeName, const std::string& bytes) {
+    const std::string path = Path(relativeName);
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool good = file != nullptr;
+    if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file && std::fflush(file) != 0) good = false;
+    if (file && std::fclose(file) != 0) good = false;
+    if (!good) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
+    written_.push_back(relativeName);
+}
+
+void IndexStaging::Adopt(const std::string& relativeName) { written_.push_back(relativeName); }
+
+void IndexStaging::Forget(const std::string& relativeName) {
+    std::erase(written_, relativeName);
+    std::error_code ec;
+    fs::remove(Path(relativeName), ec);
+}
+
+void IndexStaging::CheckTargets() const {
+    for (const std::string& name : written_) {
+        const std::string target = PathIn(indexFolder_, name);
+        std::error_code ec;
+        if (fs::is_directory(target, ec)) throw IndexRunError(CannotWriteText(target));
+    }
+}
+
+void IndexStaging::Commit() {
+    for (const std::string& name : written_) {
+        const std::string target = PathIn(indexFolder_, name);
+        std::error_code ec;
+        fs::rename(Path(name), target, ec);
+        if (ec) throw IndexRunError(CannotWriteText(target));
+    }
+    written_.clear();
+}
+
+}  // namespace qv

@@ -1,0 +1,120 @@
+#pragma once
+// What the jukebox index sets (ZT and VKM) share: the reference from an index record to a line of the song
+// data file, the path field, the derived one-character codes, the reading keys, the switch of the 1 s
+// pauses, the temporary duet rows and the staging folder through which a new set replaces the old one.
+// Catalogue texts are Big5; paths are UTF-8.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "catalogue/SongTable.h"
+
+namespace qv {
+
+// A run that cannot go on: a file that cannot be written, a number too wide for its field. The text
+// (Big5) is what the error box shows.
+class IndexRunError : public std::runtime_error {
+public:
+    explicit IndexRunError(const std::string& big5Text) : std::runtime_error(big5Text) {}
+};
+
+// The index runs' two 1000 ms pauses; tests switch them off.
+extern bool IndexPausesEnabled;
+void IndexPause();
+
+// Mount point that stands for "the drive" of the library in the path field; empty (the default): the real
+// mount point of the file system that holds the library.
+extern std::string IndexDriveOverride;
+
+// Zero-filled decimal of exactly width digits; IndexRunError naming the field (Big5) when it is wider.
+std::string FixedDigits(uint64_t value, int width, const std::string& fieldName);
+
+// The 12-character reference: offset in 8 digits, length (without CR LF) in 4 digits.
+std::string MakeIndexEntry(uint64_t offset, uint64_t length);
+constexpr size_t IndexEntrySize = 12;
+
+// The path field of a song line: "C/" + the song folder's path below the drive, "/"-separated, + "/" +
+// the media item's name. Made once per run: the library root is resolved once.
+class SongPathField {
+public:
+    SongPathField();  // for LibraryRoot and IndexDriveOverride as they are now
+    std::string Of(const std::string& songNo, const std::string& mediaName) const;  // Big5
+
+private:
+    std::string prefix_;  // "C/" + the root below the drive + "/" (Big5)
+};
+
+// A cell that holds a mark: neither empty nor one blank.
+bool IsMarked(const std::string& cell);
+
+// Singer class of an index record: "5" and "6" swapped, every other text kept (first character).
+char IndexSingerClass(const std::string& singerClass);
+// The 2-character strokes field: blank-padded on the right.
+std::string StrokesField(const std::string& strokes);
+// Channel then volume character of a song line: channel "0" when unset; volume 1-3 "1" ... E-F "7",
+// "0" when unset or out of range.
+std::string ChannelVolumeCode(const std::string& channel, const std::string& volume);
+char VolumeGroupChar(const std::string& volume);
+
+// The ZT set's derived codes.
+char ZtStrokeGroup(const std::string& singer);
+char ZtLanguageCode(const std::string& language);
+char ZtWordCountGroup(const std::string& wordCount);
+std::string ZtCollectionCodes(const SongRow& row);  // "1".."5" for its marks, then "6"
+
+// Whether songs of the language get a pinyin key (the ZT pinyin settings).
+bool IsClassExported(const std::string& language);
+
+// Reading keys, 10 bytes each; empty when the song or singer has none.
+std::string SongPinyinKey(const SongRow& row);
+std::string SongZhuyinKey(const SongRow& row);  // Bopomofo; none for language "6"
+std::string SingerPinyinKey(const std::string& cutSinger);
+std::string SingerKeypadKey(const std::string& cutSinger);
+// Keypad digits of a record whose first ten bytes are Bopomofo; the rest unchanged.
+std::string KeypadRecord(const std::string& bopomofoRecord);
+
+// The working row list of an index run: ShownRows := every AllSong row in file order, then one temporary
+// row per duet singer appended to AllSong (colDuetFullSinger holds the full duet text). However the run
+// ends, the destructor removes the temporary rows and refills ShownRows in file order.
+class TemporaryDuetRows {
+public:
+    TemporaryDuetRows();
+    ~TemporaryDuetRows();
+    TemporaryDuetRows(const TemporaryDuetRows&) = delete;
+    TemporaryDuetRows& operator=(const TemporaryDuetRows&) = delete;
+};
+bool IsTemporaryRow(int row);
+
+// A folder beside the index files in which a run writes its whole new set; Commit moves the files into
+// place, so a run that fails leaves the previous set whole. The folder goes whatever happens.
+class IndexStaging {
+public:
+    explicit IndexStaging(const std::string& indexFolder);  // IndexRunError when it cannot be made
+    ~IndexStaging();
+    IndexStaging(const IndexStaging&) = delete;
+    IndexStaging& operator=(const IndexStaging&) = delete;
+
+    // Path in the staging folder of a file named relative to the index folder ("SPEED/Index/00.ztx").
+    std::string Path(const std::string& relativeName) const;
+    // Writes the bytes there; IndexRunError naming the final file when that fails.
+    void Write(const std::string& relativeName, const std::string& bytes);
+    // A file that something else made at Path(relativeName) is committed too; a written one is dropped.
+    void Adopt(const std::string& relativeName);
+    void Forget(const std::string& relativeName);
+    // IndexRunError naming the first final file that a written one cannot replace (a folder is in its
+    // way); called before anything of the old set is removed.
+    void CheckTargets() const;
+    // Every written file over its old self in the index folder, in the order written.
+    void Commit();
+
+private:
+    std::string indexFolder_;
+    std::string folder_;
+    std::vector<std::string> written_;
+};
+
+// Message texts of the runs (Big5).
+std::string CannotWriteText(const std::string& path);
+
+}  // namespace qv

@@ -1,0 +1,28 @@
+#pragma once
+// The media items of the song folders for an index run: each folder is read once, however often the run's
+// order comes back to it (the singer order visits the folders at random). Paths are UTF-8.
+#include <string>
+#include <unordered_map>
+
+namespace qv {
+
+// The media item of a song: file, or folder of a picture-folder song; the name as FindFileByPrefix gives it.
+struct MediaItem {
+    std::string name;  // empty when the song has none
+    bool isFolder = false;
+};
+
+class MediaItems {
+public:
+    MediaItem Of(const std::string& songNo);
+
+private:
+    using Folder = std::unordered_map<std::string, MediaItem>;  // by number prefix
+    const Folder& Read(const std::string& songNo);
+    std::unordered_map<std::string, Folder> folders_;
+};
+
+// The error box text of a song without media: "找不到" + song folder + "/" + number + "*.*". Big5.
+std::string MissingMediaText(const std::string& songNo);
+
+}  // namespace qv

@@ -1,0 +1,31 @@
+#pragma once
+// The index file set of the VKM (QV04) jukebox in folder 000 of the library: the song data file
+// "okdata.vkm" (UTF-8 with byte-order mark, scrambled) and the fixed-width indexes into it, the own-choice
+// list and the screen menu "menu.vkm".
+#include <string>
+
+#include "catalogue/SongTable.h"
+
+namespace qv {
+
+// The 81 menu lines (UTF-8 with byte-order mark, CR LF) into folder + "/menu.vkm" when LibraryDataDirOk;
+// false when it was due and could not be written.
+bool WriteVkmMenu(const std::string& folder);
+std::string VkmMenuBytes();
+
+// Writes the whole set from AllSong; every outcome is reported to the user.
+void WriteVkmIndex();
+
+// The menu command: empties and removes LibraryRoot + "/ErrFiles", then writes the set.
+void ZT1Click();
+
+// Codes of the VKM records, each one character.
+char VkmStrokeGroup(int strokes);
+char VkmLanguageCode(const std::string& language);
+char VkmWordCountGroup(int words);
+// Channel letter and volume character; "00" for an ".mkv" item.
+std::string VkmChannelVolumeCode(const SongRow& row, bool mkv);
+// The collection codes of a row in ascending order ("6" for every song).
+std::string VkmCollectionCodes(const SongRow& row);
+
+}  // namespace qv

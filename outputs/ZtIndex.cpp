@@ -1,0 +1,396 @@
+#include "outputs/ZtIndex.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
+#include "catalogue/LineCipher.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SongOrder.h"
+#include "catalogue/SongRecord.h"
+#include "catalogue/SongTable.h"
+#include "catalogue/UserInterface.h"
+#include "library/DiskFiles.h"
+#include "library/SongFiles.h"
+#include "outputs/IndexCommon.h"
+#include "outputs/ZtControlFiles.h"
+
+namespace qv {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char DataFile[] = "okdata.ztx";
+constexpr char RawDataFile[] = "okdata_ori.ztx";
+// Spellings of the data files that older runs (on a file system that ignores case) may have left.
+constexpr const char* StaleDataFiles[] = {"okData_ori.ztx", "okData.ztx", RawDataFile};
+
+enum class KeyRange { TwoDigits, Letters, Like };
+struct SpeedKind {
+    const char* folder;
+    KeyRange keys;
+};
+constexpr SpeedKind SpeedIndex{"Index", KeyRange::TwoDigits};
+constexpr SpeedKind SpeedPinYin{"PinYin", KeyRange::Letters};
+constexpr SpeedKind SpeedZhuYin{"ZhuYin", KeyRange::TwoDigits};
+constexpr SpeedKind SpeedSiSlist{"SiSlist", KeyRange::TwoDigits};
+constexpr SpeedKind SpeedLanguage{"Language", KeyRange::TwoDigits};
+constexpr SpeedKind SpeedSinger{"Singer", KeyRange::TwoDigits};
+constexpr SpeedKind SpeedLike{"Like", KeyRange::Like};
+constexpr const SpeedKind* SpeedKinds[] = {&SpeedIndex,    &SpeedPinYin, &SpeedZhuYin, &SpeedSiSlist,
+                                           &SpeedLanguage, &SpeedSinger, &SpeedLike};
+
+// Every key a kind's files may have had: the clean-up removes exactly these.
+std::vector<std::string> KeysOf(KeyRange range) {
+    std::vector<std::string> keys;
+    if (range == KeyRange::TwoDigits)
+        for (int k = 0; k < 100; ++k) keys.push_back(ZeroPadInt(k, 2));
+    else if (range == KeyRange::Letters)
+        for (char c = 'A'; c <= 'Z'; ++c) keys.emplace_back(1, c);
+    else
+        for (char c = '0'; c <= '6'; ++c) keys.emplace_back(1, c);
+    return keys;
+}
+
+bool IsKey(const std::string& key, KeyRange range) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    switch (range) {
+        case KeyRange::TwoDigits:
+            return key.size() == 2 && digit(key[0]) && digit(key[1]);
+        case KeyRange::Letters:
+            return key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z';
+        default:
+            return key.size() == 1 && key[0] >= '1' && key[0] <= '6';
+    }
+}
+
+std::string SpeedFolderName(const SpeedKind& kind) { return std::string("SPEED/") + kind.folder; }
+
+// The SPEED folders exist before anything else is touched; false after the message.
+bool MakeSpeedFolders(const std::string& indexFolder) {
+    std::vector<std::string> folders{"SPEED"};
+    for (const SpeedKind* kind : SpeedKinds) folders.push_back(SpeedFolderName(*kind));
+    for (const std::string& name : folders) {
+        const std::string path = PathIn(indexFolder, name);
+        std::error_code ec;
+        if (fs::is_directory(path, ec)) continue;
+        fs::create_directory(path, ec);
+        if (!fs::is_directory(path, ec)) {
+            UI().HideWaitMessage();
+            UI().ShowErrorBox(B5("無法產生") + Utf8ToBig5(path) + B5("目錄"));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Records of one file and of its per-key copies.
+class RecordSet {
+public:
+    explicit RecordSet(const SpeedKind* kind = nullptr) : kind_(kind) {}
+    void Add(const std::string& record, const std::string& key = {}) {
+        main_ += record;
+        AddToKey(record, key);
+    }
+    void AddToKey(const std::string& record, const std::string& key) {
+        if (kind_ && IsKey(key, kind_->keys)) perKey_[key] += record;
+    }
+    std::string& Main() { return main_; }
+    // An empty file name writes the per-key copies only.
+    void WriteTo(IndexStaging& staging, const std::string& fileName) const {
+        if (!fileName.empty()) staging.Write(fileName, main_);
+        if (!kind_) return;
+        for (const auto& [key, bytes] : perKey_)
+            staging.Write(SpeedFolderName(*kind_) + "/" + key + ".ztx", bytes);
+    }
+
+private:
+    const SpeedKind* kind_;
+    std::string main_;
+    std::map<std::string, std::string> perKey_;
+};
+
+struct LikeLine {
+    char code;
+    int songNo;
+    int ordinal;
+    std::string record;  // code + entry
+};
+
+// New songs (code 1) newest first, every other collection in song-data order. The whole ordinal is
+// compared: a four-digit one would mix up the songs of libraries of 10,000 songs and more.
+void SortLikeLines(std::vector<LikeLine>& lines) {
+    std::sort(lines.begin(), lines.end(), [](const LikeLine& a, const LikeLine& b) {
+        if (a.code != b.code) return a.code < b.code;
+        if (a.code == '1' && a.songNo != b.songNo) return a.songNo > b.songNo;
+        return a.ordinal < b.ordinal;
+    });
+}
+
+// Media items by folder, each folder read once per run.
+class MediaItems {
+public:
+    std::string Find(const std::string& folder, const std::string& songNo) {
+        auto it = folders_.find(folder);
+        if (it == folders_.end()) it = folders_.emplace(folder, SongItemsOfFolder(folder)).first;
+        const auto item = it->second.find(songNo.substr(0, 5));
+        return item == it->second.end() ? std::string() : item->second;
+    }
+
+private:
+    std::unordered_map<std::string, std::map<std::string, std::string>> folders_;
+};
+
+// Rows restored, wait window hidden and the view refreshed however the run ends.
+struct RunEnd {
+    bool done = false;
+    ~RunEnd() {
+        UI().HideWaitMessage();
+        if (done) {
+            UI().SetProgress(100, 100);
+            UI().ShowInfoMessage(B5("ZT索引檔產生完成"));
+        }
+        UI().SetProgress(0, 100);
+    }
+};
+struct RefreshAtEnd {
+    ~RefreshAtEnd() {
+        if (TheSongFileHooks().refreshGrid) TheSongFileHooks().refreshGrid();
+    }
+};
+
+class ZtIndexRun {
+public:
+    explicit ZtIndexRun(const std::string& indexFolder) : indexFolder_(indexFolder), staging_(indexFolder) {}
+
+    void Collect();
+    void WriteSet();
+    void Commit();
+
+private:
+    void AddRow(size_t position, int row);
+    void BeginSingerGroup(size_t position, int row, const std::string& cutSinger);
+
+    std::string indexFolder_;
+    IndexStaging staging_;
+    SongPathField pathField_;
+    MediaItems media_;
+
+    std::string data_;  // the song data file, unscrambled
+    RecordSet sislist_{&SpeedSiSlist}, index_{&SpeedIndex}, sipinyin_, sizhuyin_;
+    std::vector<std::string> singerLines_, sopinyinLines_, pinyinLines_, sozhuyinLines_, zhuyinLines_,
+        languageLines_;
+    std::vector<LikeLine> likeLines_;
+
+    bool anyWritten_ = false;
+    std::string previousCutSinger_;
+    uint64_t singerNumber_ = 0;
+    std::string singerNumberText_;
+};
+
+// One entry of the song data file: the line's text and CR LF, its reference returned.
+std::string AppendDataLine(std::string& data, const std::string& line) {
+    const std::string entry = MakeIndexEntry(data.size(), line.size());
+    data += line;
+    data += "\r\n";
+    return entry;
+}
+
+void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& cutSinger) {
+    // The group counts the rows that follow it in the sorted list, written or not.
+    size_t count = 1;
+    while (position + count < ShownRows.size() &&
+           TrimAndCutName(AllSong[ShownRows[position + count]][colSinger], 14) == cutSinger)
+        ++count;
+    singerNumberText_ = FixedDigits(++singerNumber_, 4, B5("歌手編號"));
+    const std::string entry = AppendDataLine(
+        data_, singerNumberText_ + ";" + cutSinger + ";" + FixedDigits(count, 4, B5("歌手歌曲數")) + ";");
+
+    const std::string strokes = StrokesField(std::to_string(Big5StrokeCountOfFirstChar(cutSinger)));
+    if (const std::string key = SingerPinyinKey(cutSinger); !key.empty()) {
+        sipinyin_.Add(key + entry);
+        pinyinLines_.push_back(strokes + key + entry);
+    }
+    if (const std::string key = SingerKeypadKey(cutSinger); !key.empty()) {
+        sizhuyin_.Add(key + entry);
+        zhuyinLines_.push_back(strokes + key + entry);
+    }
+    const SongRow& song = AllSong[row];
+    const char singerClass = IndexSingerClass(song[colSingerClass]);
+    singerLines_.push_back(std::string{singerClass, ZtStrokeGroup(song[colSinger])} + entry);
+    if (IsMarked(song[colSingerPriority])) singerLines_.push_back(std::string{singerClass, '6'} + entry);
+}
+
+void ZtIndexRun::AddRow(size_t position, int row) {
+    const SongRow& song = AllSong[row];
+    const std::string& songNo = song[colSongNo];
+    const std::string folder = SongFolderOf(songNo);
+    const std::string item = media_.Find(folder, songNo);
+    if (item.empty()) {
+        UI().ShowErrorBox(B5("找不到") + Utf8ToBig5(folder) + "/" + songNo + "*.*");
+        return;
+    }
+    if (IsFolder(PathIn(folder, item))) return;
+
+    const bool temporary = IsTemporaryRow(row);
+    const std::string shownSinger = TrimAndCutName(song[temporary ? colDuetFullSinger : colSinger], 14);
+    const std::string songLine = pathField_.Of(songNo, item) + ";" + TrimAndCutName(song[colSongName], 20) +
+                                 ";" + shownSinger + ";" + songNo + ";" +
+                                 ChannelVolumeCode(song[colChannel], song[colVolume]) + ";";
+    const std::string entry = AppendDataLine(data_, songLine);
+
+    const std::string cutSinger = TrimAndCutName(song[colSinger], 14);
+    if (!anyWritten_ || cutSinger != previousCutSinger_) BeginSingerGroup(position, row, cutSinger);
+    anyWritten_ = true;
+    previousCutSinger_ = cutSinger;
+
+    sislist_.Add(singerNumberText_ + entry, singerNumberText_.substr(0, 2));
+    if (temporary) return;
+
+    const std::string strokes = StrokesField(song[colStrokes]);
+    if (const std::string key = SongPinyinKey(song); !key.empty()) {
+        sopinyinLines_.push_back(strokes + key + entry);
+        pinyinLines_.push_back(strokes + key + entry);
+    }
+    if (const std::string key = SongZhuyinKey(song); !key.empty()) {
+        sozhuyinLines_.push_back(strokes + key + entry);
+        zhuyinLines_.push_back(strokes + KeypadRecord(key + entry));
+    }
+    index_.Add(PadField(songNo, 5, true) + entry, songNo.substr(0, 2));
+    languageLines_.push_back(
+        std::string{ZtLanguageCode(song[colLanguage]), ZtWordCountGroup(song[colWordCount])} + entry +
+        static_cast<char>(SafeStrToInt(song[colWordCount])) +
+        static_cast<char>(SafeStrToInt(song[colStrokes])) + song[colSongName]);
+    for (char code : ZtCollectionCodes(song))
+        likeLines_.push_back({code, SafeStrToInt(songNo), static_cast<int>(position) + 1, code + entry});
+}
+
+void ZtIndexRun::Collect() {
+    const size_t n = ShownRows.size();
+    int shownPercent = -1;
+    for (size_t i = 0; i < n; ++i) {
+        const int percent = static_cast<int>(i * 100 / n);
+        if (percent != shownPercent) {
+            UI().SetProgress(percent, 100);
+            UI().ProcessEvents();
+            shownPercent = percent;
+        }
+        AddRow(i, ShownRows[i]);
+    }
+}
+
+// The sorted lines written from their first character (1-based) on, cut to a record width.
+void WriteSorted(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int),
+                 size_t from, size_t width, RecordSet& set,
+                 const std::function<std::string(const std::string&)>& keyOf = {}) {
+    SortLines(lines, compare);
+    for (const std::string& line : lines) {
+        const std::string record = line.substr(from - 1, width);
+        set.Add(record, keyOf ? keyOf(record) : std::string());
+    }
+}
+
+void ZtIndexRun::WriteSet() {
+    staging_.Write(RawDataFile, data_);
+    index_.WriteTo(staging_, "index.ztx");
+
+    auto firstTwo = [](const std::string& record) { return record.substr(0, 2); };
+    RecordSet singer(&SpeedSinger);
+    WriteSorted(singerLines_, CompareLineByLeadNumber, 1, 14, singer, firstTwo);
+    singer.WriteTo(staging_, "singer.ztx");
+    sislist_.WriteTo(staging_, "sislist.ztx");
+
+    RecordSet language(&SpeedLanguage);
+    WriteSorted(languageLines_, CompareLineByHeadAndTail, 1, 14, language, firstTwo);
+    language.WriteTo(staging_, "language.ztx");
+
+    RecordSet like(&SpeedLike);
+    SortLikeLines(likeLines_);
+    for (const LikeLine& line : likeLines_) like.Add(line.record, std::string(1, line.code));
+    like.WriteTo(staging_, "like.ztx");
+
+    RecordSet sopinyin(&SpeedPinYin);
+    WriteSorted(sopinyinLines_, CompareLineByCodeAndPrefix, 3, 22, sopinyin,
+                [](const std::string& record) { return record.substr(0, 1); });
+    sopinyin.WriteTo(staging_, "sopinyin.ztx");
+
+    RecordSet pinyin;
+    WriteSorted(pinyinLines_, CompareLineByCodeAndPrefix, 3, 22, pinyin);
+    pinyin.WriteTo(staging_, "pinyin.ztx");
+
+    RecordSet sozhuyin, zhuyinSpeed(&SpeedZhuYin);
+    WriteSorted(sozhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, sozhuyin);
+    for (const std::string& line : sozhuyinLines_) {
+        const std::string keypad = KeypadRecord(line.substr(2, 22));
+        zhuyinSpeed.AddToKey(keypad, keypad.substr(0, 2));
+    }
+    sozhuyin.WriteTo(staging_, "sozhuyin.ztx");
+    zhuyinSpeed.WriteTo(staging_, "");
+
+    RecordSet zhuyin;
+    WriteSorted(zhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, zhuyin);
+    zhuyin.WriteTo(staging_, "zhuyin.ztx");
+
+    sipinyin_.WriteTo(staging_, "sipinyin.ztx");
+    sizhuyin_.WriteTo(staging_, "sizhuyin.ztx");
+
+    if (!ScrambleFile(staging_.Path(RawDataFile), staging_.Path(DataFile)))
+        throw IndexRunError(B5("無法加密檔案: ") + Utf8ToBig5(PathIn(indexFolder_, DataFile)));
+    staging_.Adopt(DataFile);
+    IndexPause();
+    staging_.Forget(RawDataFile);
+}
+
+void ZtIndexRun::Commit() {
+    staging_.CheckTargets();
+    for (const SpeedKind* kind : SpeedKinds) {
+        const std::string folder = PathIn(indexFolder_, SpeedFolderName(*kind));
+        for (const std::string& key : KeysOf(kind->keys)) {
+            std::error_code ec;
+            fs::remove(PathIn(folder, key + ".ztx"), ec);
+        }
+    }
+    for (const char* stale : StaleDataFiles) {
+        std::error_code ec;
+        fs::remove(PathIn(indexFolder_, stale), ec);
+    }
+    staging_.Commit();
+}
+
+}  // namespace
+
+bool WriteZtIndex() {
+    const std::string indexFolder = PathIn(LibraryRoot, "000");
+    RefreshAtEnd refresh;
+    UI().ShowWaitMessage(B5("ZT索引檔產生中, 請稍候 ..."));
+    if (!MakeSpeedFolders(indexFolder)) return false;
+    RunEnd end;
+    try {
+        TemporaryDuetRows rows;
+        SortItems(ShownRows, CompareZtSingerOrder);
+        ZtIndexRun run(indexFolder);
+        IndexPause();
+        run.Collect();
+        run.WriteSet();
+        run.Commit();
+        if (!WriteZtMenu(indexFolder)) throw IndexRunError(CannotWriteText(PathIn(indexFolder, "menu.ztx")));
+        if (!WriteZtPlayList(indexFolder))
+            throw IndexRunError(CannotWriteText(PathIn(indexFolder, PlayListFileName)));
+    } catch (const std::exception& error) {
+        UI().HideWaitMessage();
+        UI().ShowErrorBox(error.what());
+        return false;
+    }
+    end.done = true;
+    return true;
+}
+
+void ZT2Click() { WriteZtIndex(); }
+
+}  // namespace qv

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/ProgramState.h"
+#include "catalogue/SongTable.h"
+#include "library/Startup.h"
+#include "outputs/OutputSteps.h"
+#include "outputs/ZtControlFiles.h"
+#include "settings/Settings.h"
+#include "support/FakeUserInterface.h"
+#include "support/TempFolder.h"
+#include "support/TempSongLibrary.h"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class ZtControlFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(library.Path("000"));
+        LibraryDataDirOk = true;
+    }
+    std::string File(const std::string& name) const { return library.Path("000/" + name); }
+
+    test::TempSongLibrary library;
+    test::FakeUserInterface ui;
+};
+
+TEST_F(ZtControlFilesTest, MenuIsTheFortyTwoFixedLines) {
+    // The menu as the jukebox expects it, line by line.
+    const char* const expected[] = {
+        "[00]◎主要選單◎", "[01]1.歌星點歌", "[02]2.語言點歌", "[03]3.收藏歌曲",   "[04]4.點播排行榜",
+        "[05]5.拼音點歌", "[06]6.注音點歌", "[07]◎歌星點歌◎", "[08]1.男歌星  ",   "[09]2.女歌星  ",
+        "[10]3.團體歌星", "[11]4.外語歌星", "[12]5.雙人對唱", "[13]6.其他歌星",   "[14]◎語言點歌◎",
+        "[15]1.國語歌曲", "[16]2.台語歌曲", "[17]3.粵語歌曲", "[18]4.英文歌曲",   "[19]5.日韓歌曲",
+        "[20]6.其他語言", "[21]◎收藏歌曲◎", "[22]1.新進歌曲", "[23]2.流行歌曲",   "[24]3.我的最愛",
+        "[25]4.懷舊歌曲", "[26]5.經典歌曲", "[27]6.所有歌曲", "[28]歌手姓氏筆劃", "[29]1. 3劃以下",
+        "[30]2. 3到 7劃", "[31]3. 8到10劃", "[32]4.11到13劃", "[33]5.13劃以上",   "[34]6.最愛歌手",
+        "[35]◎歌曲字數◎", "[36]1.一到二字", "[37]2.三字歌曲", "[38]3.四字歌曲",   "[39]4.五字歌曲",
+        "[40]5.六字歌曲", "[41]6.七字以上"};
+    std::string file;
+    for (const char* line : expected) file += Utf8ToBig5(line) + "\r\n";
+
+    ASSERT_TRUE(WriteZtMenu(library.Path("000")));
+    const std::string bytes = ReadBytes(File("menu.ztx"));
+    EXPECT_EQ(bytes.size(), 686u);
+    EXPECT_EQ(bytes, file);
+    EXPECT_EQ(bytes.substr(0, 18), "[00]\xA1\xB7\xA5\x44\xAD\x6E\xBF\xEF\xB3\xE6\xA1\xB7\r\n");
+    ASSERT_TRUE(WriteZtMenu(library.Path("000")));
+    EXPECT_EQ(ReadBytes(File("menu.ztx")), bytes);
+
+    fs::remove(File("menu.ztx"));
+    LibraryDataDirOk = false;
+    EXPECT_TRUE(WriteZtMenu(library.Path("000")));
+    EXPECT_FALSE(fs::exists(File("menu.ztx")));
+}
+
+TEST_F(ZtControlFilesTest, MenuTopSetWritesTwoDigitsAndReadsBadTextAsThree) {
+    for (auto [value, text] : {std::pair{5, "05"}, {0, "00"}, {88, "88"}, {-1, "03"}, {89, "03"}}) {
+        ASSERT_TRUE(WriteMenuTopSet(value));
+        EXPECT_EQ(ReadBytes(File("MenuTopSet.ztx")), std::string(text) + "\r\n") << value;
+    }
+    EXPECT_EQ(ReadMenuTopSet(library.Path("000")), 3);
+    WriteBytes(File("MenuTopSet.ztx"), "42\r\n");
+    EXPECT_EQ(ReadMenuTopSet(library.Path("000")), 42);
+    for (const char* bad : {"89", "-1", "x7", ""}) EXPECT_EQ(ParseMenuTopSet(bad), 3) << bad;
+    fs::remove(File("MenuTopSet.ztx"));
+    EXPECT_EQ(ReadMenuTopSet(library.Path("000")), 3);
+}
+
+TEST_F(ZtControlFilesTest, MarkerFilesAndRandomPlayModes) {
+    const std::string folder = library.Path("000");
+    EXPECT_FALSE(ReadMarkerFile(folder, OkModeFileName));
+    WriteBytes(File(OkModeFileName), "old");
+    ASSERT_TRUE(WriteMarkerFile(folder, OkModeFileName, true));
+    EXPECT_EQ(ReadBytes(File(OkModeFileName)), "");
+    EXPECT_TRUE(ReadMarkerFile(folder, OkModeFileName));
+    ASSERT_TRUE(WriteMarkerFile(folder, ResumePlayFileName, false));
+    EXPECT_FALSE(ReadMarkerFile(folder, ResumePlayFileName));
+    ASSERT_TRUE(WriteMarkerFile(folder, OkModeFileName, false));
+    EXPECT_FALSE(fs::exists(File(OkModeFileName)));
+
+    EXPECT_EQ(ReadRandPlayMode(folder), 0);
+    ASSERT_TRUE(WriteRandPlayMode(folder, 2));
+    EXPECT_EQ(ReadBytes(File(RandPlayFileName)), "\x02\r\n");
+    EXPECT_EQ(ReadRandPlayMode(folder), 2);
+    ASSERT_TRUE(WriteRandPlayMode(folder, 1));
+    EXPECT_EQ(ReadBytes(File(RandPlayFileName)), "");
+    EXPECT_EQ(ReadRandPlayMode(folder), 1);
+    WriteBytes(File(RandPlayFileName), "3");  // the digit, not the control character
+    EXPECT_EQ(ReadRandPlayMode(folder), 1);
+    ASSERT_TRUE(WriteRandPlayMode(folder, 0));
+    EXPECT_EQ(ReadRandPlayMode(folder), 0);
+}
+
+TEST_F(ZtControlFilesTest, PlayListOfMarkedSongsOrNoFile) {
+    auto song = [](const char* no, const char* mark) {
+        SongRow row = test::TempSongLibrary::Song(no, "歌", "人");
+        row[colSelfPlay] = mark;
+        return row;
+    };
+    library.Fill({song("00101", "*"), song("00102", " "), song("00103", "*")});
+    const std::string folder = library.Path("000");
+    setup::ZtSelectedSongPlayMode = "";
+    ASSERT_TRUE(WriteZtPlayList(folder));
+    EXPECT_EQ(ReadBytes(File(PlayListFileName)), "[REPLAY]\r\n00101;\r\n00103;\r\n");
+    setup::ZtSelectedSongPlayMode = "RANDOM";
+    ASSERT_TRUE(WriteZtPlayList(folder));
+    EXPECT_EQ(ReadBytes(File(PlayListFileName)), "[RANDOM]\r\n00101;\r\n00103;\r\n");
+    setup::ZtSelectedSongPlayMode = setup::PlayModeReplay;
+
+    AllSong[0][colSelfPlay] = AllSong[2][colSelfPlay] = "";
+    ASSERT_TRUE(WriteZtPlayList(folder));
+    EXPECT_FALSE(fs::exists(File(PlayListFileName)));
+}
+
+TEST_F(ZtControlFilesTest, FirstRunRewritesOnlyFirstTimeAndTurnsOnTheMarkers) {
+    const std::string ini = library.Path("setting.ini");
+    const std::string before =
+        "; " + Utf8ToBig5("註解") + "\r\n[Basic Setting]\r\nPingYing=2\r\nFirstTime=yes\r\n" +
+        "Extra=" + Utf8ToBig5("許功蓋") + "\r\n[Zt Setting]\r\nZtPinYinIncludeEng=no\r\n";
+    WriteBytes(ini, before);
+    ResetPlayModeFiles();
+    std::string after = before;
+    after.replace(after.find("FirstTime=yes"), 13, "FirstTime=no");
+    EXPECT_EQ(ReadBytes(ini), after);
+    EXPECT_EQ(ReadBytes(File(OkModeFileName)), "");
+    EXPECT_EQ(ReadBytes(File(RandPlayFileName)), "");
+
+    // Later starts leave the user's choices alone.
+    fs::remove(File(OkModeFileName));
+    WriteBytes(File(RandPlayFileName), "\x03\r\n");
+    ResetPlayModeFiles();
+    EXPECT_FALSE(fs::exists(File(OkModeFileName)));
+    EXPECT_EQ(ReadBytes(File(RandPlayFileName)), "\x03\r\n");
+    EXPECT_EQ(ReadBytes(ini), after);
+}
+
+TEST_F(ZtControlFilesTest, StartUpStepsAndRankingClear) {
+    InstallOutputSteps();
+    OutputSteps& steps = StartupOutputSteps();
+    ASSERT_TRUE(steps.writeMenuTopSetIfMissing && steps.resetPlayModeFilesOnFirstRun && steps.writeZtIndex);
+    steps.writeMenuTopSetIfMissing();
+    EXPECT_EQ(ReadBytes(File("MenuTopSet.ztx")), "03\r\n");
+    WriteBytes(File("MenuTopSet.ztx"), "12\r\n");
+    steps.writeMenuTopSetIfMissing();
+    EXPECT_EQ(ReadBytes(File("MenuTopSet.ztx")), "12\r\n");
+
+    steps.resetPlayModeFilesOnFirstRun();  // no setting.ini: a first run
+    EXPECT_TRUE(fs::exists(File(OkModeFileName)));
+    EXPECT_NE(ReadBytes(library.Path("setting.ini")).find("FirstTime=no"), std::string::npos);
+
+    WriteBytes(File(SongTopFileName), "rank");
+    N30Click();
+    EXPECT_FALSE(fs::exists(File(SongTopFileName)));
+    N30Click();  // nothing to delete: still quiet
+    EXPECT_TRUE(ui.shown.empty());
+    StartupOutputSteps() = {};
+}
+
+}  // namespace
+}  // namespace qv
