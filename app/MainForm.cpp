@@ -50,6 +50,8 @@
 #include "library/SongListView.h"
 #include "outputs/CloudSongBook.h"
 #include "outputs/OutputSteps.h"
+#include "outputs/SingerBook.h"
+#include "outputs/SongBook.h"
 #include "outputs/Qvi05Database.h"
 #include "outputs/SongListExchange.h"
 #include "outputs/VkmIndex.h"
@@ -299,6 +301,16 @@ void TMainForm::BuildMenu() {
         {"ZT2", [] { ZT2Click(); }},
         {"N30", [] { N30Click(); }},
         {"N37", [] { SortSingerPhotos(); }},
+        {"N6", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::All); }); }},
+        {"N7", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::New); }); }},
+        {"N16", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Popular); }); }},
+        {"N17", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Favourite); }); }},
+        {"N18", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Nostalgic); }); }},
+        {"N19", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::Classic); }); }},
+        {"N15", [this] { SongBookCommand([] { return WriteSongBookCommand(SongBookKind::SelfPlay); }); }},
+        {"N12", [this] { SongBookCommand([] { return WriteSingerBookCommand(false); }); }},
+        {"N35", [this] { SongBookCommand([] { return WriteSingerBookCommand(true); }); }},
+        {"N32", [this] { SongBookCommand(WriteRangeSongBookCommand); }},
         {"N34", [] { N34Click(); }},
         {"N36", [] { N36Click(); }},
         {"N38", [this] { N38Click(this); }},
@@ -315,6 +327,11 @@ void TMainForm::BuildMenu() {
     };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
+}
+
+// A song book shows its selection while it runs; the user's own view comes back after it.
+void TMainForm::SongBookCommand(const std::function<bool()>& command) {
+    if (command()) RefreshSongGrid();
 }
 
 // Start-up steps of the window.

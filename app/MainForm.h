@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <QMainWindow>
 #include <memory>
 #include <vector>
@@ -131,6 +132,7 @@ private:
     void FormActivate();
     void BuildControls(const std::vector<std::string>& playerArgs);
     void BuildMenu();
+    void SongBookCommand(const std::function<bool()>& command);
     void BuildAddPanel();
     void InstallHooks();
     void LayoutPlayButtons();

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
 #include "tools/SampleLibrary.h"
 #include <fstream>
 
@@ -49,6 +51,18 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     std::error_code ec;
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+void LoadSongTable(const std::vector<FieldList>& songs, size_t count) {
+    LoadingSongs = true;
+    AllSong.clear();
+    AllSongCount = 0;
+    ShownRows.clear();
+    SingerDisplayList.clear();
+    SingerDisplayLanguages.clear();
+    SingerDisplayBatch batch;  // as the song list loader does
+    for (size_t i = 0; i < count && i < songs.size(); ++i) AddSongRow(songs[i]);
+    LoadingSongs = false;
 }
 
 }  // namespace qv::bench

@@ -1,5 +1,6 @@
 #pragma once
 // The synthetic full song disk shared by the benchmarks (made by tools/SampleLibrary): 79,920 songs.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ std::vector<FieldList> FullLibrarySongs();
 
 // Writes the full disk's "song.qv2" into the folder; returns its path.
 std::string WriteFullLibrary(const std::string& folder);
+
+// The song table of the first `count` songs, loaded as the song list loader loads it (nothing written).
+void LoadSongTable(const std::vector<FieldList>& songs, size_t count = SIZE_MAX);
 
 // The full disk as a program folder that is also the library root: "song.qv2" loaded into the song table,
 // the shipped singer table loaded, folder 000 made and an empty media file in place for every song.

@@ -12,17 +12,7 @@ namespace {
 
 constexpr int kSongs = bench::kFullDiskSongs;
 
-void LoadTable(const std::vector<FieldList>& songs) {
-    LoadingSongs = true;  // nothing is written
-    AllSong.clear();
-    AllSongCount = 0;
-    ShownRows.clear();
-    SingerDisplayList.clear();
-    SingerDisplayLanguages.clear();
-    SingerDisplayBatch batch;  // as the song list loader does
-    for (const FieldList& f : songs) AddSongRow(f);
-    LoadingSongs = false;
-}
+void LoadTable(const std::vector<FieldList>& songs) { bench::LoadSongTable(songs); }
 
 const std::vector<FieldList>& Songs() {
     static const std::vector<FieldList> songs = bench::FullLibrarySongs();

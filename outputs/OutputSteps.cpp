@@ -1,8 +1,13 @@
 #include "outputs/OutputSteps.h"
 
+#include <memory>
+
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
 #include "library/Startup.h"
+#include "outputs/SongBook.h"
+#include "platform/LibreOffice.h"
+#include "resources/ShippedData.h"
 #include "outputs/CloudSongBook.h"
 #include "outputs/VkmIndex.h"
 #include "outputs/ZtControlFiles.h"
@@ -11,8 +16,36 @@
 
 namespace qv {
 
+namespace {
+
+// A program folder without the templates gets the shipped ones; an existing one is the user's.
+void LayDownSongBookTemplates() {
+    for (const auto& [name, bytes] : {std::pair{SongBookTemplateName, &ShippedSongBookTemplate()},
+                                      std::pair{SingerBookTemplateName, &ShippedSingerBookTemplate()}}) {
+        const std::string path = PathIn(AppDir, name);
+        if (!FileExists(path)) ReplaceFileContents(path, *bytes);
+    }
+}
+
+// Only looks for the converter: a conversion at start would cost seconds.
+void PrepareSpreadsheetEngine() {
+    LayDownSongBookTemplates();
+    static std::unique_ptr<LibreOfficeConverter> converter;
+    static std::unique_ptr<OdsWorkbook> workbook;
+    SetSongBookEngine(nullptr);
+    const std::string program = LibreOfficeProgram();
+    ExcelAvailable = !program.empty();
+    if (!ExcelAvailable) return;
+    converter = std::make_unique<LibreOfficeConverter>(program, DefaultOfficeProfileFolder());
+    workbook = std::make_unique<OdsWorkbook>(converter.get());
+    SetSongBookEngine(workbook.get());
+}
+
+}  // namespace
+
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
+    steps.prepareSpreadsheetEngine = PrepareSpreadsheetEngine;
     steps.writeQvi05Database = [] { WriteQvi05Database(); };
     steps.offerCloudUpload = OfferCloudUploadOnClose;
     steps.writeMenuTopSetIfMissing = [] {

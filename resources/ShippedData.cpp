@@ -9,6 +9,10 @@ extern const unsigned char japanese_table[];
 extern const std::size_t japanese_table_size;
 extern const unsigned char placeholder_jpg[];
 extern const std::size_t placeholder_jpg_size;
+extern const unsigned char songbook_template_xls[];
+extern const std::size_t songbook_template_xls_size;
+extern const unsigned char singerbook_template_xls[];
+extern const std::size_t singerbook_template_xls_size;
 extern const unsigned char vkm_layout_720X480[];
 extern const std::size_t vkm_layout_720X480_size;
 extern const unsigned char vkm_layout_1024X768[];
@@ -37,6 +41,18 @@ const std::string& ShippedJapaneseTable() {
 
 const std::string& ShippedPlaceholderPicture() {
     static const std::string bytes = Bytes(embedded::placeholder_jpg, embedded::placeholder_jpg_size);
+    return bytes;
+}
+
+const std::string& ShippedSongBookTemplate() {
+    static const std::string bytes =
+        Bytes(embedded::songbook_template_xls, embedded::songbook_template_xls_size);
+    return bytes;
+}
+
+const std::string& ShippedSingerBookTemplate() {
+    static const std::string bytes =
+        Bytes(embedded::singerbook_template_xls, embedded::singerbook_template_xls_size);
     return bytes;
 }
 

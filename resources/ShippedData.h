@@ -17,6 +17,9 @@ const std::string& ShippedJapaneseTable();
 // stands in for a song's missing media.
 const std::string& ShippedPlaceholderPicture();
 
+// The song-book templates "歌簿格式.xls" and "歌手歌簿格式.xls" (Excel 97 workbooks).
+const std::string& ShippedSongBookTemplate();
+const std::string& ShippedSingerBookTemplate();
 // The screen-layout tables of the VKM jukebox, one per television resolution (UTF-8 text; see the
 // notes at their top).
 const std::string& ShippedVkmLayout720x480();

@@ -85,7 +85,7 @@ private slots:
         qv::TMainForm form(nullptr, Edition::Server);
         QVERIFY(form.menuBar()->findChild<QAction*>("N4")->isEnabled());
         QVERIFY(form.menuBar()->findChild<QAction*>("N11")->isEnabled());
-        QVERIFY(!form.menuBar()->findChild<QAction*>("N6")->isEnabled());
+        QVERIFY(!form.menuBar()->findChild<QAction*>("N25")->isEnabled());
     }
 };
 

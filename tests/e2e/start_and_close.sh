@@ -55,6 +55,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 fail() { echo "$1"; ls -lR "$folder"; exit 1; }
 [ -d 000 ] || fail "no folder 000"
 [ -s 000/qvi05.data ] || fail "no QVi05 template database"
+for t in 歌簿格式.xls 歌手歌簿格式.xls; do [ -s "$t" ] || fail "no song-book template $t"; done
 for d in singer new/1 new/8 movie/1 movie/8; do [ -d "$d" ] || fail "no folder $d"; done
 [ "$(head -c 5 song.qv2)" != "$plain_head" ] || fail "song.qv2 still plain"
 [ "$(stat -c %s song.qv2)" -eq $((3 * 142)) ] || fail "song.qv2 changed its size"
