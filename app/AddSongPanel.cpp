@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -123,6 +124,8 @@ AddSongPanel::AddSongPanel(QWidget* parent) : QWidget(parent) {
     connect(singerCombo, &QComboBox::activated, this, &AddSongPanel::SingerChosen);
     connect(addButton, &QPushButton::clicked, this, &AddSongPanel::AddClicked);
     connect(multiAddButton, &QPushButton::clicked, this, &AddSongPanel::MultiAddClicked);
+    // A file list without a folder shows the file system's root as a choosable item.
+    SetFolder(QDir::currentPath());
 
     TheAddSongHooks().showBatchReport = [this](const std::vector<std::string>& lines) {
         TSongsResultForm form(lines, this);

@@ -96,6 +96,22 @@ private slots:
         QVERIFY(panel.songNameEdit->text().isEmpty());
     }
 
+    void theFileListStartsInTheCurrentFolder() {
+        const QString start = dir.path() + "/start";
+        std::filesystem::create_directories(start.toStdString());
+        std::ofstream((start + "/" + U("情歌_張三.mpg")).toStdString()) << "media";
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(start);
+        AddSongPanel panel;
+        QDir::setCurrent(before);
+        QCOMPARE(panel.Folder(), start);
+        QTRY_COMPARE(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 1);
+        const QModelIndex only = panel.fileList->model()->index(0, 0, panel.fileList->rootIndex());
+        QCOMPARE(only.data().toString(), U("情歌_張三.mpg"));
+        panel.fileList->setCurrentIndex(only);
+        QCOMPARE(panel.SelectedFiles(), QStringList{start + "/" + U("情歌_張三.mpg")});
+    }
+
     void selectAllGivesEachFileOnce() {
         const QStringList names{U("甲_張三.mpg"), U("乙_張三.mpg"), U("丙_張三.mpg")};
         const QString folder = dir.path() + "/all";
