@@ -18,6 +18,7 @@
 #include "library/DiskFiles.h"
 #include "library/SongFiles.h"
 #include "outputs/IndexCommon.h"
+#include "outputs/IndexMedia.h"
 #include "outputs/ZtControlFiles.h"
 
 namespace qv {
@@ -133,20 +134,6 @@ void SortLikeLines(std::vector<LikeLine>& lines) {
     });
 }
 
-// Media items by folder, each folder read once per run.
-class MediaItems {
-public:
-    std::string Find(const std::string& folder, const std::string& songNo) {
-        auto it = folders_.find(folder);
-        if (it == folders_.end()) it = folders_.emplace(folder, SongItemsOfFolder(folder)).first;
-        const auto item = it->second.find(songNo.substr(0, 5));
-        return item == it->second.end() ? std::string() : item->second;
-    }
-
-private:
-    std::unordered_map<std::string, std::map<std::string, std::string>> folders_;
-};
-
 // Rows restored, wait window hidden and the view refreshed however the run ends.
 struct RunEnd {
     bool done = false;
@@ -230,13 +217,13 @@ void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& c
 void ZtIndexRun::AddRow(size_t position, int row) {
     const SongRow& song = AllSong[row];
     const std::string& songNo = song[colSongNo];
-    const std::string folder = SongFolderOf(songNo);
-    const std::string item = media_.Find(folder, songNo);
-    if (item.empty()) {
-        UI().ShowErrorBox(B5("找不到") + Utf8ToBig5(folder) + "/" + songNo + "*.*");
+    const MediaItem media = media_.Of(songNo);
+    if (media.name.empty()) {
+        UI().ShowErrorBox(MissingMediaText(songNo));
         return;
     }
-    if (IsFolder(PathIn(folder, item))) return;
+    if (media.isFolder) return;
+    const std::string& item = media.name;
 
     const bool temporary = IsTemporaryRow(row);
     const std::string shownSinger = TrimAndCutName(song[temporary ? colDuetFullSinger : colSinger], 14);
