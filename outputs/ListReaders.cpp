@@ -308,21 +308,25 @@ void ParseFixedWidthSongLine(const std::string& line, FieldList& row, std::strin
         default:
             break;
     }
-    row = NewRow(TrimTrailingBlanks(field(9, 39)), TrimTrailingBlanks(singer), singerClass, language);
+    // Fixed widths may end inside a double-byte character: its lone lead byte becomes a blank.
+    row = NewRow(TrimTrailingBlanks(FixTruncatedDbcsTail(field(9, 39))),
+                 TrimTrailingBlanks(FixTruncatedDbcsTail(singer)), singerClass, language);
 }
 
 std::string ConvertSongListLine(const std::string& line) {
     const auto field = [&line](size_t from, size_t width) {
         return line.size() >= from ? line.substr(from - 1, width) : std::string();
     };
-    const std::string name = TrimTrailingBlanks(field(1, 20));
+    // A fixed width may end inside a double-byte character: its lone lead byte becomes a blank.
+    const std::string nameField = FixTruncatedDbcsTail(field(1, 20));
+    const std::string name = TrimTrailingBlanks(nameField);
     const int words = name.empty() ? 1 : std::min(CountSongWords(name), 11);
     const std::string strokes = std::to_string(name.empty() ? 0 : Big5StrokeCountOfFirstChar(name));
     const std::string number = TrimTrailingBlanks(TrimLeadingBlanks(field(45, 5)));
-    return PadField(number, 5, true) + ":" + PadField(field(1, 20), 60, false) + ";" +
+    return PadField(number, 5, true) + ":" + PadField(nameField, 60, false) + ";" +
            PadField(field(51, 10), 10, false) + ";" + PadField(std::to_string(words), 2, false) + ";" +
-           PadField(field(22, 8), 16, false) + ";" + PadField(field(37, 1), 1, false) + ";" +
-           PadField(field(40, 1), 1, false) + ";" + strokes.substr(0, 1) + ";" + " ; ;";
+           PadField(FixTruncatedDbcsTail(field(22, 8)), 16, false) + ";" + PadField(field(37, 1), 1, false) +
+           ";" + PadField(field(40, 1), 1, false) + ";" + strokes.substr(0, 1) + ";" + " ; ;";
 }
 
 }  // namespace qv

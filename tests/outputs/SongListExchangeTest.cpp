@@ -299,6 +299,12 @@ TEST(SongListExchange, OtherMakersListsAreCheckedAndReadByTheirRules) {
     EXPECT_EQ(row[colLanguage], "5");
     EXPECT_EQ(row[colSinger], "A  B");
     EXPECT_EQ(row[colSongName], name);
+    // A name that fills its 31 bytes up to a lead byte keeps no lone lead byte.
+    std::string cut = fixed;
+    const std::string longName = Utf8ToBig5("一二三四五六七八九十一二三四五六");  // 32 bytes
+    cut.replace(8, 31, longName.substr(0, 31));
+    ParseFixedWidthSongLine(cut, row, number);
+    EXPECT_EQ(row[colSongName], longName.substr(0, 30));
     WriteBytes(list.File("fixed.txt"), fixed.substr(0, 65) + "\r\n");
     ui.shown.clear();
     EXPECT_FALSE(ValidateFixedWidthList(list.File("fixed.txt")));
@@ -350,6 +356,10 @@ TEST(SongListExchange, JetktvListFromAFolderAndTheSongListConversion) {
     std::string singer = Utf8ToBig5("鄧麗君");
     singer.resize(16, ' ');
     EXPECT_EQ(converted, "00123:" + name + ";ylDBwdx   ;7 ;" + singer + ";1;2;4; ; ;");
+    // A name cut inside a character at byte 20: the lone lead byte becomes a blank.
+    const std::string split = " " + Utf8ToBig5("一二三四五六七八九十");  // 十 spans bytes 20 and 21
+    const std::string splitLine = ConvertSongListLine(split + line.substr(21));
+    EXPECT_EQ(splitLine.substr(6, 21), " " + Utf8ToBig5("一二三四五六七八九") + "  ");
     WriteBytes(folder.File("songlist.txt"), ";comment\r\n\r\n;only comments\r\n");
     host.files = {folder.File("songlist.txt"), folder.File("song1.txt")};
     ui.shown.clear();
