@@ -1,6 +1,7 @@
 #include "outputs/CloudSongBook.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <numeric>
 
@@ -170,7 +171,10 @@ void N36Click() {
 void OfferCloudUploadOnClose(int64_t songListAge) {
     if (!setup::ObrelEnabled) return;
     const std::string text = ReadSetting(setup::keys::LastUpdate);
-    const int64_t lastUpload = IsInteger(text) ? std::stoll(text) : 0;
+    // The packed date-time is unsigned 32-bit: from 2044 on it passes the int range.
+    int64_t lastUpload = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lastUpload);
+    if (error != std::errc() || end != text.data() + text.size()) lastUpload = 0;
     if (songListAge <= lastUpload) return;
     if (!UI().AskYesNo(B5("修改後雲端歌簿並未重新上傳, 是否執行上傳?"))) return;
     UI().ShowWaitMessage(B5(UploadWait));

@@ -173,6 +173,11 @@ TEST_F(CloudSongBookTest, CloseOffersTheUploadWhenTheSongListIsNewer) {
     ui_.shown.clear();
     OfferCloudUploadOnClose(100);
     EXPECT_TRUE(ui_.Texts("ask").empty());
+
+    // Ages from 2044 on pass the int range and still compare.
+    WriteBytes(library_.Path("setting.ini"), "[Obrel Setting]\r\nLastUpdate=3000000000\r\n");
+    OfferCloudUploadOnClose(2999999999);
+    EXPECT_TRUE(ui_.Texts("ask").empty());
 }
 
 }  // namespace
