@@ -1,5 +1,7 @@
 #include "catalogue/UserInterface.h"
 
+#include <atomic>
+
 namespace qv {
 namespace {
 
@@ -23,7 +25,13 @@ public:
 SilentUserInterface silent;
 UserInterface* current = &silent;
 
+std::atomic<bool> endRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
 }  // namespace
+
+void RequestEnd() noexcept { endRequested.store(true, std::memory_order_relaxed); }
+bool EndRequested() noexcept { return endRequested.load(std::memory_order_relaxed); }
 
 UserInterface& UI() { return *current; }
 void SetUserInterface(UserInterface* ui) { current = ui ? ui : &silent; }

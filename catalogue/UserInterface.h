@@ -32,6 +32,13 @@ public:
     virtual void ProcessEvents() = 0;
 };
 
+// The program is asked to end (logout, Ctrl+C). RequestEnd is safe in a signal handler. Once asked, the user
+// interface shows no more boxes and throws RunAbandoned at a long run's next step, so the run unwinds (its
+// staged files go with it) and the program ends; work that must not be cut (a record write) has no step inside.
+void RequestEnd() noexcept;
+bool EndRequested() noexcept;
+struct RunAbandoned {};
+
 // The program's one user interface; set by the main window at start, by tests to their fake.
 UserInterface& UI();
 void SetUserInterface(UserInterface* ui);
