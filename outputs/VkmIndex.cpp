@@ -336,10 +336,6 @@ std::string VkmMenuBytes() {
     return out;
 }
 
-bool WriteVkmMenu(const std::string& folder) {
-    return !LibraryDataDirOk || ReplaceFileContents(PathIn(folder, "menu.vkm"), VkmMenuBytes());
-}
-
 char VkmStrokeGroup(int strokes) {
     if (strokes < 3) return '1';
     if (strokes <= 5) return '2';

@@ -10,7 +10,6 @@ namespace qv {
 
 // The 81 menu lines (UTF-8 with byte-order mark, CR LF) into folder + "/menu.vkm" when LibraryDataDirOk;
 // false when it was due and could not be written.
-bool WriteVkmMenu(const std::string& folder);
 std::string VkmMenuBytes();
 
 // Writes the whole set from AllSong; every outcome is reported to the user.

@@ -90,13 +90,6 @@ int ReadRandPlayMode(const std::string& folder) {
     return mode >= 1 && mode <= 3 ? mode : 1;
 }
 
-bool WriteRandPlayMode(const std::string& folder, int mode) {
-    if (mode <= 0) return WriteMarkerFile(folder, RandPlayFileName, false);
-    const std::string path = PathIn(folder, RandPlayFileName);
-    if (mode == 1 || mode > 3) return ReplaceFileContents(path, "");
-    return ReplaceFileContents(path, std::string(1, static_cast<char>(mode)) + "\r\n");
-}
-
 std::string ZtPlayListText() {
     std::vector<std::string> lines;
     for (int r = 0; r < AllSongCount; ++r)

@@ -33,7 +33,6 @@ bool WriteMarkerFile(const std::string& folder, const char* fileName, bool on);
 // outside 1..3 reads as 1).
 int ReadRandPlayMode(const std::string& folder);
 // Mode 0 deletes the file; 1 writes it empty; 2 and 3 one line of that control character.
-bool WriteRandPlayMode(const std::string& folder, int mode);
 
 // "PlayList.ztx" of the marked own-choice songs (table rows, file order): "[" + play mode + "]" (REPLAY
 // when the setting is empty), then "song number;" per song. No marked song: the file is deleted.

@@ -76,16 +76,14 @@ TEST_F(ZtControlFilesTest, MarkerFilesAndRandomPlayModes) {
     EXPECT_FALSE(fs::exists(File(OkModeFileName)));
 
     EXPECT_EQ(ReadRandPlayMode(folder), 0);
-    ASSERT_TRUE(WriteRandPlayMode(folder, 2));
-    EXPECT_EQ(ReadBytes(File(RandPlayFileName)), "\x02\r\n");
+    WriteBytes(File(RandPlayFileName), "\x02\r\n");
     EXPECT_EQ(ReadRandPlayMode(folder), 2);
-    ASSERT_TRUE(WriteRandPlayMode(folder, 1));
-    EXPECT_EQ(ReadBytes(File(RandPlayFileName)), "");
+    WriteBytes(File(RandPlayFileName), "");
     EXPECT_EQ(ReadRandPlayMode(folder), 1);
     WriteBytes(File(RandPlayFileName), "3");  // the digit, not the control character
     EXPECT_EQ(ReadRandPlayMode(folder), 1);
-    ASSERT_TRUE(WriteRandPlayMode(folder, 0));
-    EXPECT_EQ(ReadRandPlayMode(folder), 0);
+    WriteBytes(File(RandPlayFileName), "\x04\r\n");
+    EXPECT_EQ(ReadRandPlayMode(folder), 1);
 }
 
 TEST_F(ZtControlFilesTest, PlayListOfMarkedSongsOrNoFile) {
