@@ -109,7 +109,8 @@ bool UploadObrelBook() {
     std::unique_ptr<FtpSession> ftp = MakeFtpSession();
     bool ok = false;
     if (ftp->Connect(ServiceAccount())) {
-        const std::string remote = Big5ToUtf8(account) + ".txt";
+        // The id's own bytes, as every other installation of the account names the file.
+        const std::string remote = account + ".txt";
         ok = ftp->Upload(ObrelPath(), remote);
         if (ok) ftp->Command("chmod 777 " + remote);
         RemoveFile(ObrelPath());
@@ -124,7 +125,7 @@ bool SyncObrelFavourites() {
     if (account.empty()) return false;
     std::unique_ptr<FtpSession> ftp = MakeFtpSession();
     bool ok = false;
-    if (ftp->Connect(ServiceAccount())) ok = ftp->Download(Big5ToUtf8(account) + ".txt", ObrelPath());
+    if (ftp->Connect(ServiceAccount())) ok = ftp->Download(account + ".txt", ObrelPath());
     ftp->Disconnect();
     std::string bytes;
     if (!ok || !ReadFileBytes(ObrelPath(), bytes)) return false;

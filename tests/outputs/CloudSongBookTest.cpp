@@ -97,6 +97,20 @@ TEST_F(CloudSongBookTest, UploadSendsTheListInBookOrderAndStoresTheSongListAge) 
     EXPECT_TRUE(ui_.Texts("ask").empty());
 }
 
+TEST_F(CloudSongBookTest, AnAccountIdOutsideAsciiNamesTheRemoteFileByItsOwnBytes) {
+    const std::string account = Utf8ToBig5("歌本") + "7";
+    WriteBytes(library_.Path("boot.bin"), "\r\n0\r\n" + ScrambleToHex(account, HexScrambleStartKey) + "\r\n");
+    N34Click();
+    EXPECT_EQ(ReadBytes(served_.File(account + ".txt")).substr(0, 37),
+              Utf8ToBig5("00101##愛你##歌手甲##1##2##13##*##0\r\n"));
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"雲端歌簿上傳完成"});
+
+    // The sync reads the same file back.
+    WriteBytes(served_.File(account + ".txt"), Utf8ToBig5("00101##愛你##歌手甲##1##2##13##*##*\r\n"));
+    N36Click();
+    EXPECT_EQ(FavouriteInFile(0), "*");
+}
+
 TEST_F(CloudSongBookTest, SyncSetsAndClearsFavouritesOfMatchingSongsOnly) {
     WriteBytes(served_.File(std::string(Account) + ".txt"),
                Utf8ToBig5("00104##天##歌手乙##2##1##4##0##*\r\n"     // name differs (the table's is cut)

@@ -32,6 +32,8 @@ authorizer.add_user(login, password, folder, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
 FTPHandler.permit_foreign_addresses = False
 FTPHandler.auth_failed_timeout = 0
+# Names that are not UTF-8 reach the disk byte for byte.
+FTPHandler.unicode_errors = "surrogateescape"
 server = FTPServer(("127.0.0.1", 0), FTPHandler)
 with open(port_file + ".tmp", "w") as f:
     f.write(str(server.address[1]))
@@ -45,7 +47,8 @@ server.serve_forever(timeout=0.2)
                     password.c_str(), logPath.c_str(), portFile.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        for (int i = 0; i < 200 && port_.empty(); ++i) {
+        // A loaded machine may take its time to start Python: wait up to two minutes for the port.
+        for (int i = 0; i < 4800 && port_.empty(); ++i) {
             std::ifstream(portFile) >> port_;
             if (port_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
