@@ -55,7 +55,7 @@ protected:
         }
         player.SetBalance(balance);
         EXPECT_TRUE(player.Play(kTones));
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (!player.HasEnded() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         player.Close();
@@ -102,7 +102,7 @@ TEST_F(VlcMediaPlayerTest, MissingAndUnplayableFilesAreReported) {
     });
     EXPECT_TRUE(player.Play(junk));
     std::unique_lock lock(m);
-    cv.wait_for(lock, std::chrono::seconds(5), [&] { return !reported.empty(); });
+    cv.wait_for(lock, std::chrono::seconds(120), [&] { return !reported.empty(); });
     EXPECT_EQ(reported, junk);
     lock.unlock();
     player.Close();
