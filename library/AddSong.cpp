@@ -103,8 +103,7 @@ void UndoAddedSong(int rowsBefore, const std::string& target) {
         AllSongCount = rowsBefore;
         std::erase_if(ShownRows, [rowsBefore](int r) { return r >= rowsBefore; });
     }
-    TruncateSongFile(SongListPath(), SongLineLength, AllSongCount);
-    DeleteMediaItem(target);
+    DeleteMediaItem(target);  // a failed append took its own cut record away
 }
 
 void BeginAdding() {
