@@ -185,6 +185,15 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
+    off_t Size() const {
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
+    }
+    // True when the file holds exactly rows lines of lineBytes: a write past its end would leave a hole of
+    // NUL bytes that the next start refuses, and a file of another length was changed behind the table.
+    bool HoldsRows(int rows, size_t lineBytes) const {
+        return rows >= 0 && Size() == static_cast<off_t>(rows) * static_cast<off_t>(lineBytes);
+    }
 
     bool WriteAt(const char* data, size_t size, off_t offset) {
         while (size > 0) {
@@ -221,7 +230,7 @@ void TakeBakCopy() {
 bool WriteFieldOfRows(int field, const std::vector<int>& rows) {
     if (LoadingSongs) return true;
     FileHandle file(SongListPath());
-    if (!file.IsOpen()) return false;
+    if (!file.IsOpen() || !file.HoldsRows(AllSongCount, SongRecordBytes)) return false;
     const int width = kWidths[field];
     bool ok = true;
     for (int r : rows) {
@@ -579,12 +588,12 @@ bool WriteStringToFile(const std::string& path, const std::string& text, int ind
         return false;
     }
     if (index < 0) return false;
+    const std::string line = text + "\r\n";
     FileHandle file(path);
-    if (!file.IsOpen()) {
+    if (!file.IsOpen() || index >= AllSongCount || !file.HoldsRows(AllSongCount, line.size())) {
         ShowOpenError(path);
         return false;
     }
-    const std::string line = text + "\r\n";
     const bool ok = file.WriteAt(line.data(), line.size(), static_cast<off_t>(index) * line.size());
     if (file.Close() && ok) return true;
     ShowOpenError(path);  // a write cut short (full disk, size limit) is as much a failure as no file
@@ -598,7 +607,9 @@ void RestoreSongRecord(int row, const SongRow& before) {
     // The bytes that did reach the file are the old record's again where the file takes them; those
     // beyond a cut were never overwritten.
     const std::string old = EncodeLine(row, JoinSongRecord(before));
-    if (FileHandle file(path, O_WRONLY); file.IsOpen()) file.WriteAt(old.data(), old.size(), at);
+    // Only over bytes the file has: past its end the put-back would itself leave a hole.
+    if (FileHandle file(path, O_WRONLY); file.IsOpen() && file.Size() > at)
+        file.WriteAt(old.data(), std::min<size_t>(old.size(), static_cast<size_t>(file.Size() - at)), at);
     std::string record(SongLineLength, ' ');
     ssize_t got = -1;
     if (FileHandle file(path, O_RDONLY); file.IsOpen()) {
@@ -622,19 +633,24 @@ void RestoreSongRecord(int row, const SongRow& before) {
 bool AppendSongLine(const std::string& path, const std::string& text) {
     if (LoadingSongs) return true;
     FileHandle file(path);
-    if (!file.IsOpen()) return false;
-    const off_t end = ::lseek(file.fd(), 0, SEEK_END);
     const std::string line = text + "\r\n";
-    const bool ok = end >= 0 && file.WriteAt(line.data(), line.size(), end);
-    return file.Close() && ok;
+    // The appended row is the table's last: the file holds exactly the rows before it.
+    if (!file.IsOpen() || !file.HoldsRows(AllSongCount - 1, line.size())) return false;
+    const off_t end = file.Size();
+    if (file.WriteAt(line.data(), line.size(), end)) return file.Close();
+    // A record cut short (full disk) goes again: the file keeps the rows it had.
+    const bool cutBack = ::ftruncate(file.fd(), end) == 0;
+    static_cast<void>(cutBack);
+    return false;
 }
 
 bool TruncateSongFile(const std::string& path, int recordLength, int recordCount) {
     if (LoadingSongs) return true;
     if (recordLength < 0 || recordCount < 0) return false;
     FileHandle file(path);
-    if (!file.IsOpen()) return false;
     const off_t size = static_cast<off_t>(recordCount) * (recordLength + 2);
+    // A cut never lengthens the file: that would fill it with NUL bytes.
+    if (!file.IsOpen() || file.Size() < size) return false;
     const bool ok = ::ftruncate(file.fd(), size) == 0;
     return file.Close() && ok;
 }

@@ -103,8 +103,7 @@ void UndoAddedSong(int rowsBefore, const std::string& target) {
         AllSongCount = rowsBefore;
         std::erase_if(ShownRows, [rowsBefore](int r) { return r >= rowsBefore; });
     }
-    TruncateSongFile(SongListPath(), SongLineLength, AllSongCount);
-    DeleteMediaItem(target);
+    DeleteMediaItem(target);  // a failed append took its own cut record away
 }
 
 void BeginAdding() {
@@ -230,15 +229,10 @@ bool AddSongFile(FieldList& fields, const std::string& source, bool picture) {
         DiskFull = true;
         return false;
     }
+    // The number is the next free one: an entry of that name belongs to no song.
     if (picture) {
-        const bool made = IsFolder(target) || ::mkdir(target.c_str(), 0755) == 0;
-        if (!made) return false;
-        if (!ShellCopyFiles(source, target)) {
-            ShellDeleteFolder(target);
-            return false;
-        }
+        if (CopyFolderWithProgress(source, target, true) != CopyResult::Copied) return false;
     } else {
-        // The number is the next free one: an entry of that name belongs to no song.
         if (PathExists(target)) ClearReadOnly(target);
         if (CopyFileWithProgress(source, target, true) != CopyResult::Copied) return false;
     }

@@ -10,8 +10,10 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
 #include "platform/CopyProgress.h"
 #include "platform/DiskSpace.h"
@@ -173,53 +175,176 @@ std::int64_t FileOrFolderSize(const std::string& path) {
     return S_ISDIR(st.st_mode) ? FolderSize(path, false) : static_cast<std::int64_t>(st.st_size);
 }
 
-CopyResult CopyFileWithProgress(const std::string& source, const std::string& target, bool replace,
-                                std::int64_t progressFrom) {
+namespace {
+
+constexpr const char* CopyTempPattern = ".qvcopy-XXXXXX";
+constexpr const char* CopyTempMask = ".qvcopy-??????";
+constexpr const char* StagingName = ".qvstaging";
+
+bool SameFileSystem(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+bool InLibrary(const std::string& path) {
+    if (LibraryRoot.empty()) return false;
+    const std::string root = LibraryRoot == "/" ? std::string() : LibraryRoot;
+    return path.size() > root.size() + 1 && path.compare(0, root.size(), root) == 0 &&
+           path[root.size()] == '/';
+}
+
+// Where the temporary of a copy to target is made, on target's file system so that a rename puts it in
+// place: the library's staging folder for targets in the library (cleared at every start), else workFolder
+// (cleared by the command that names it), else target's own folder.
+std::string TempFolderFor(const std::string& target, const std::string& workFolder) {
+    const std::string folder = FolderOf(target);
+    if (InLibrary(target)) {
+        const std::string staging = StagingFolder();
+        if ((::mkdir(staging.c_str(), 0755) == 0 || errno == EEXIST) && SameFileSystem(staging, folder))
+            return staging;
+    }
+    if (!workFolder.empty() && SameFileSystem(workFolder, folder)) return workFolder;
+    return folder;
+}
+
+// The temporary file or folder of a copy to target, removed with whatever it holds unless it was put in
+// place, also when a run is abandoned in the middle of a copy. The staging folder goes when it is empty.
+class TempEntry {
+public:
+    TempEntry(const std::string& target, const std::string& workFolder, bool folder) {
+        const std::string where = TempFolderFor(target, workFolder);
+        if (where == StagingFolder()) staging_ = where;
+        std::string name = where + "/" + CopyTempPattern;
+        if (folder ? ::mkdtemp(name.data()) != nullptr : (fd_ = ::mkstemp(name.data())) >= 0) path_ = name;
+    }
+    ~TempEntry() {
+        if (fd_ >= 0) ::close(fd_);
+        std::error_code ec;
+        if (!path_.empty()) fs::remove_all(path_, ec);
+        if (!staging_.empty()) ::rmdir(staging_.c_str());
+    }
+    TempEntry(const TempEntry&) = delete;
+    TempEntry& operator=(const TempEntry&) = delete;
+    bool Made() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+    int TakeFd() { return std::exchange(fd_, -1); }
+    void Placed() { path_.clear(); }
+
+private:
+    std::string path_, staging_;
+    int fd_ = -1;
+};
+
+// Copies the regular file source into the new file path; Copied, Failed or Cancelled.
+CopyResult CopyFileTo(const std::string& source, const std::string& path, const std::string& shownTarget,
+                      std::int64_t progressFrom, int outFd = -1) {
+    Fd out(outFd >= 0 ? outFd : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::Failed;
-    if (!replace && PathExists(target)) return CopyResult::Failed;
-
-    // The temporary name begins with "." so that no song number prefix ever matches it.
-    std::string temp = FolderOf(target) + "/.qvcopy-XXXXXX";
-    Fd out(::mkstemp(temp.data()));
-    if (out.get() < 0) return CopyResult::Failed;
+    if (out.get() < 0 || in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return CopyResult::Failed;
     ::fchmod(out.get(), 0644);
 
     const std::int64_t total = st.st_size;
-    const bool showProgress = total >= progressFrom;
-    if (showProgress) CopyProgress().Begin(source, target, total);
-    CopyResult result = CopyBytes(in.get(), out.get(), total, showProgress);
-    if (showProgress) CopyProgress().End();
-
+    // The window goes also when an abandoned run unwinds from one of its steps.
+    struct ProgressShown {
+        bool shown;
+        ~ProgressShown() {
+            if (shown) CopyProgress().End();
+        }
+    } progress{total >= progressFrom};
+    if (progress.shown) CopyProgress().Begin(source, shownTarget, total);
+    CopyResult result = CopyBytes(in.get(), out.get(), total, progress.shown);
     if (!out.Close() && result == CopyResult::Copied) result = CopyResult::Failed;
-    if (result == CopyResult::Copied) {
-        const bool placed =
-            replace ? ::rename(temp.c_str(), target.c_str()) == 0 : RenameNoReplace(temp, target);
-        if (!placed) result = CopyResult::Failed;
-    }
-    if (result != CopyResult::Copied) ::unlink(temp.c_str());
     return result;
 }
 
-bool ShellCopyFiles(const std::string& sourceFolder, const std::string& targetFolder) {
-    if (!IsFolder(sourceFolder) || !IsFolder(targetFolder)) return false;
-    for (const std::string& name : FolderEntries(sourceFolder)) {
-        const std::string from = sourceFolder + "/" + name;
+// Puts the finished temporary in place of target. With replace an existing target goes (a folder as a
+// whole: the two are exchanged and the old one removed), without it an existing target fails.
+bool PlaceTemp(TempEntry& temp, const std::string& target, bool replace) {
+    bool placed = false;
+    if (!replace || !PathExists(target)) {
+        placed = RenameNoReplace(temp.path(), target);
+    } else if (!IsFolder(temp.path())) {
+        placed = ::rename(temp.path().c_str(), target.c_str()) == 0;
+    } else if (::renameat2(AT_FDCWD, temp.path().c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+        return true;  // the old target now lies under the temporary name, which goes with it
+    } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+        // A file system without the exchange: the old target steps aside under a name of ours first.
+        TempEntry aside(temp.path(), {}, true);
+        if (!aside.Made() || ::rmdir(aside.path().c_str()) != 0 ||
+            ::rename(target.c_str(), aside.path().c_str()) != 0)
+            return false;
+        placed = RenameNoReplace(temp.path(), target);
+        if (!placed) ::rename(aside.path().c_str(), target.c_str());
+    }
+    if (placed) temp.Placed();
+    return placed;
+}
+
+}  // namespace
+
+std::string StagingFolder() { return PathIn(LibraryRoot, StagingName); }
+
+void ClearStagingFolder() {
+    std::error_code ec;
+    fs::remove_all(StagingFolder(), ec);
+}
+
+void RemoveLeftoverCopies(const std::string& folder) {
+    for (const std::string& name : FolderEntries(folder)) {
+        if (::fnmatch(CopyTempMask, name.c_str(), FNM_PERIOD) != 0) continue;
+        std::error_code ec;
+        fs::remove_all(folder + "/" + name, ec);
+    }
+}
+
+CopyResult CopyFileWithProgress(const std::string& source, const std::string& target, bool replace,
+                                std::int64_t progressFrom, const std::string& workFolder) {
+    {
+        struct stat st {};
+        if (::stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::Failed;
+    }
+    if (!replace && PathExists(target)) return CopyResult::Failed;
+
+    // The temporary name begins with "." so that no song number prefix ever matches it.
+    TempEntry temp(target, workFolder, false);
+    if (!temp.Made()) return CopyResult::Failed;
+    const CopyResult result = CopyFileTo(source, temp.path(), target, progressFrom, temp.TakeFd());
+    if (result != CopyResult::Copied) return result;
+    return PlaceTemp(temp, target, replace) ? CopyResult::Copied : CopyResult::Failed;
+}
+
+CopyResult CopyFolderWithProgress(const std::string& sourceFolder, const std::string& target, bool replace,
+                                  const std::string& workFolder) {
+    if (!IsFolder(sourceFolder) || (!replace && PathExists(target))) return CopyResult::Failed;
+    TempEntry temp(target, workFolder, true);
+    if (!temp.Made()) return CopyResult::Failed;
+    for (const std::string& file : FolderEntries(sourceFolder)) {
+        const std::string from = sourceFolder + "/" + file;
         struct stat st {};
         if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (CopyFileWithProgress(from, targetFolder + "/" + name, true) != CopyResult::Copied) return false;
+        const CopyResult result =
+            CopyFileTo(from, temp.path() + "/" + file, target + "/" + file, LargeCopyBytes);
+        if (result != CopyResult::Copied) return result;
     }
-    return true;
+    ::chmod(temp.path().c_str(), 0755);
+    return PlaceTemp(temp, target, replace) ? CopyResult::Copied : CopyResult::Failed;
 }
 
 bool MoveByCopy(const std::string& source, const std::string& target) {
     if (!PathExists(source) || PathExists(target)) return false;
+    // The copy is made under a temporary name and renamed into place once whole.
+    TempEntry temp(target, {}, true);
+    if (!temp.Made()) return false;
     std::error_code ec;
-    fs::copy(source, target, fs::copy_options::recursive, ec);
-    if (!ec && ShellDeleteFolder(source)) return true;
+    fs::remove(temp.path(), ec);  // the name is ours; the copy makes the file or folder
+    fs::copy(source, temp.path(), fs::copy_options::recursive, ec);
+    if (ec || !PlaceTemp(temp, target, false)) return false;
+    if (ShellDeleteFolder(source)) return true;
     // Whatever of a folder's source went already comes back from the copy before the copy goes.
-    if (PathExists(target) && PathExists(source) && IsFolder(target))
+    if (PathExists(source) && IsFolder(target))
         fs::copy(target, source, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
     fs::remove_all(target, ec);
     return false;

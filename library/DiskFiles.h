@@ -49,16 +49,27 @@ enum class CopyResult { Copied, Failed, Cancelled };
 // Files from this size on show the copy progress window (which may cancel).
 constexpr std::int64_t LargeCopyBytes = 8 * 1024 * 1024;
 
-// Copies a regular file to target through a temporary file beside it: target appears whole or not at all,
-// and a failed or cancelled copy leaves an existing target as it was. replace allows replacing an existing
-// target; without it an existing target fails the copy. A source that shrinks or cannot be read while
-// being copied fails it.
-CopyResult CopyFileWithProgress(const std::string& source, const std::string& target, bool replace,
-                                std::int64_t progressFrom = LargeCopyBytes);
+// Copies are made under a temporary name (".qvcopy-" and six characters) on the target's file system and
+// renamed into place once whole. For a target in the library the temporary lies in the library's staging
+// folder, which ClearStagingFolder empties at start; elsewhere in the command's work folder when it names
+// one on the same file system, else beside the target; a command that copies out of the library removes
+// the left-overs of a killed run from that folder first (RemoveLeftoverCopies).
+std::string StagingFolder();
+void ClearStagingFolder();
+// Removes the temporaries of interrupted copies (files or folders of that name) from folder.
+void RemoveLeftoverCopies(const std::string& folder);
 
-// The regular files of sourceFolder (not its subfolders) into targetFolder, replacing files of the same
-// name there. False at the first file that fails.
-bool ShellCopyFiles(const std::string& sourceFolder, const std::string& targetFolder);
+// Copies a regular file to target: target appears whole or not at all, and a failed or cancelled copy
+// leaves an existing target as it was. replace allows replacing an existing target; without it an
+// existing target fails the copy. A source that shrinks or cannot be read while being copied fails it.
+CopyResult CopyFileWithProgress(const std::string& source, const std::string& target, bool replace,
+                                std::int64_t progressFrom = LargeCopyBytes,
+                                const std::string& workFolder = {});
+// The regular files of sourceFolder (a picture folder) as the folder target, whole or not at all; with
+// replace an existing target goes as a whole.
+CopyResult CopyFolderWithProgress(const std::string& sourceFolder, const std::string& target, bool replace,
+                                  const std::string& workFolder = {});
+
 // Move of a file or folder that never replaces the target (a copy and delete across file systems).
 bool ShellMoveFiles(const std::string& source, const std::string& target);
 // The move across file systems: a copy, then the source is removed. Whole or nothing: when the source

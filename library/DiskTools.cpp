@@ -165,7 +165,7 @@ void CreateEmptySongFolders() {
     const std::string picture = PathIn(PathIn(folder, "000"), "000.jpg");
     if (!PathExists(songBin)) {
         UI().ShowErrorBox(B5("找不到") + Shown(AppDir) + "/song.bin");
-    } else if (!PathExists(picture) && !CopyWholeFile(songBin, picture, false)) {
+    } else if (!PathExists(picture) && CopyFileWithProgress(songBin, picture, false) != CopyResult::Copied) {
         UI().ShowErrorBox(B5("無法建立") + Shown(picture));
     }
     UI().ShowInfoMessage(B5("目錄建立完成"));

@@ -59,8 +59,10 @@ bool WriteDataDrive(const std::string& iniDir, const std::string& value);
 // missing, under targetName(item): the export commands' step with the free-space reserve and their
 // messages. Missing: no item (reported, the walk goes on); Stopped: the walk ends.
 enum class ExportResult { Copied, Missing, Stopped };
+// workFolder: where the copies are made before they go in place (see CopyFileWithProgress).
 ExportResult ExportSongItem(const std::string& songNo, const std::string& folder,
-                            const std::function<std::string(const std::string& item)>& targetName);
+                            const std::function<std::string(const std::string& item)>& targetName,
+                            const std::string& workFolder = {});
 
 // The whole-disk reorganisation of ReorganiseSongDisk when the library root itself is chosen.
 void ReorganiseLibraryDisk();

@@ -144,7 +144,8 @@ void RestoreFolderFormLibrary() {
 }
 
 ExportResult ExportSongItem(const std::string& songNo, const std::string& folder,
-                            const std::function<std::string(const std::string& item)>& targetName) {
+                            const std::function<std::string(const std::string& item)>& targetName,
+                            const std::string& workFolder) {
     const std::string songFolder = SongFolderOf(songNo);
     const std::string item = FindFileByPrefix(songFolder, songNo);
     if (item.empty()) {
@@ -163,10 +164,9 @@ ExportResult ExportSongItem(const std::string& songNo, const std::string& folder
     }
     const std::string target = PathIn(folder, targetName(item));
     // A picture-folder song is copied as its folder of pictures.
-    const CopyResult copied =
-        IsFolder(source)
-            ? (MakeDir(target) && ShellCopyFiles(source, target) ? CopyResult::Copied : CopyResult::Failed)
-            : CopyFileWithProgress(source, target, true);
+    const CopyResult copied = IsFolder(source)
+                                  ? CopyFolderWithProgress(source, target, true, workFolder)
+                                  : CopyFileWithProgress(source, target, true, LargeCopyBytes, workFolder);
     if (copied == CopyResult::Failed) {
         UI().ShowErrorBox(B5("無法建立") + Shown(target));
         UI().ShowErrorBox(B5("檔案複製錯誤. 請檢查磁碟空間是否已滿或有寫入保護."));
@@ -191,6 +191,7 @@ void ExportSongRange() {
     std::string folder;
     if (!TheDiskToolsHost().ChooseFolder(B5("請選擇目錄"), LibraryRoot, folder)) return;
     folder = WithoutTrailingSlash(folder);
+    RemoveLeftoverCopies(folder);  // of a run that was killed
     const int count = last >= first ? last - first + 1 : 0;
     bool stopped = false;  // by an error or a cancelled copy: not reported as done
     for (int r = first; r <= last && !stopped; ++r) {

@@ -221,6 +221,7 @@ bool RunStartup(StartupWindow& window) {
     }
     PrepareProgramFolders();
     EnsureLibraryDataDir();
+    ClearStagingFolder();  // copies a killed run left unfinished
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
 
     LoadSettings();

@@ -140,6 +140,8 @@ void N3Click() {
     std::string path;
     if (!TheDiskToolsHost().ChooseSaveFile(path)) return;
     const std::string listFolder = Folder(path);
+    // The copies are made in the list's folder, so one look there finds what a killed run left.
+    RemoveLeftoverCopies(listFolder);
     std::vector<std::string> lines;
     const int last = std::max(AllSongCount - 1, 0);
     bool stopped = false;
@@ -148,8 +150,8 @@ void N3Click() {
         const SongRow song = AllSong[static_cast<size_t>(row)];
         if (song[colNewMark].empty()) continue;
         const std::string target = PathIn(listFolder, song[colSongNo].substr(0, 3));
-        const ExportResult copied =
-            ExportSongItem(song[colSongNo], target, [](const std::string& item) { return item; });
+        const ExportResult copied = ExportSongItem(
+            song[colSongNo], target, [](const std::string& item) { return item; }, listFolder);
         stopped = copied == ExportResult::Stopped;
         if (copied == ExportResult::Copied) lines.push_back(JoinSongRecord(song));
     }

@@ -20,14 +20,10 @@ bool Reported(bool written, const char* fileName) {
 }
 
 // Present means on: a checked box creates the empty marker when it is missing and leaves a present one as it
-// is; a cleared one deletes it (a delete that fails is ignored).
+// is; a cleared one deletes it. A marker left in the wrong state is reported with its name.
 bool SetMarker(const char* fileName, bool on) {
-    if (!on) {
-        WriteMarkerFile(ZtFolder(), fileName, false);
-        return true;
-    }
-    return ReadMarkerFile(ZtFolder(), fileName) ||
-           Reported(WriteMarkerFile(ZtFolder(), fileName, true), fileName);
+    if (on && ReadMarkerFile(ZtFolder(), fileName)) return true;
+    return Reported(WriteMarkerFile(ZtFolder(), fileName, on), fileName);
 }
 
 // One line of the mode byte, 1 included (the jukebox's own writer leaves mode 1 empty).
@@ -75,15 +71,16 @@ bool ApplyZtSettings(const ZtPage& page) {
     ZtPinYinIncludeEng = page.pinYinEng;
     ZtSelectedSongPlayMode = mode;
 
-    if (!SetMarker(OkModeFileName, page.okMode) || !SetMarker(RandPlayFileName, page.randPlay) ||
-        !SetMarker(ResumePlayFileName, page.resumePlay))
-        return false;
+    // Each file is written even after another one failed; every failure has been named.
+    const bool okMode = SetMarker(OkModeFileName, page.okMode);
+    const bool randPlay = SetMarker(RandPlayFileName, page.randPlay);
+    const bool resumePlay = SetMarker(ResumePlayFileName, page.resumePlay);
     const std::string top = MenuTopSetText(page.menuTop < 0 ? 3 : page.menuTop) + "\r\n";
-    if (!Reported(ReplaceFileContents(PathIn(ZtFolder(), "MenuTopSet.ztx"), top), "MenuTopSet.ztx"))
-        return false;
-    if (ReadMarkerFile(ZtFolder(), RandPlayFileName))
-        return WriteRandPlayLine(std::clamp(page.randPlayMode, 0, 2) + 1);
-    return true;
+    const bool menuTop =
+        Reported(ReplaceFileContents(PathIn(ZtFolder(), "MenuTopSet.ztx"), top), "MenuTopSet.ztx");
+    const bool randLine =
+        !randPlay || !page.randPlay || WriteRandPlayLine(std::clamp(page.randPlayMode, 0, 2) + 1);
+    return okMode && randPlay && resumePlay && menuTop && randLine;
 }
 
 }  // namespace qv::setup

@@ -22,7 +22,8 @@ inline constexpr int MenuTopItemCount = 89;
 // Also sets the play-mode value, normalised as at start.
 ZtPage LoadZtSettings();
 ZtPage DefaultZtSettings();
-// Writes the keys and the files; a failure is reported and ends the apply (false).
+// Writes the keys and the files; false after a failure, each one reported. A settings file that cannot be
+// written ends the apply; a control file that cannot be written or removed leaves the others written.
 bool ApplyZtSettings(const ZtPage& page);
 
 }  // namespace qv::setup

@@ -613,3 +613,52 @@ TEST_F(SongFile, SafetyCopiesAreWholeOrAbsentOnAFullDisk) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another program cut "song.qv2" to 30 records, or added one, behind the table's back: no writer fills the
+// gap with NUL bytes or writes into records the table does not know; each fails as a failed write does.
+TEST_F(SongFile, WritersRefuseAFileThatNoLongerHoldsTheTablesRows) {
+    Write(Enciphered(Records(60)));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    std::filesystem::resize_file(Path(), 30 * SongRecordBytes);
+    const std::string cut = Read();
+
+    AllSong[51][colSongName] = "New";
+    EXPECT_FALSE(WriteSongRecord(51));
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"Open file:" + Path() + " error!"});
+    const SongRow row51 = AllSong[51];
+    EXPECT_FALSE(SetAllSongCell(51, colSinger, "Other"));
+    EXPECT_EQ(AllSong[51], row51);     // nothing of it in the file: the row stays as it was
+    EXPECT_FALSE(WriteSongRecord(3));  // a row the file still holds, of a list that is not the table's
+    AllSong[2][colVolume] = "9";
+    EXPECT_FALSE(WriteVolumeColumn());
+    EXPECT_FALSE(AddSongRow(Song("00181")));
+    EXPECT_FALSE(TruncateSongFile(Path(), SongLineLength, 59));
+    EXPECT_TRUE(Read() == cut) << Read().size() << " bytes";
+
+    // One record more than the table: the append would give the new song another one's place.
+    const std::vector<std::string> lines = Records(4);
+    Write(Enciphered(lines));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    Write(Enciphered(Records(5)));
+    const std::string longer = Read();
+    EXPECT_FALSE(WriteSongRecord(0));
+    EXPECT_FALSE(WriteStrokesColumn());
+    EXPECT_FALSE(AddSongRow(Song("00105", "Mine")));
+    EXPECT_TRUE(Read() == longer) << Read().size() << " bytes";
+}
+
+// An append cut short (full disk) takes its part of a record away again.
+TEST_F(SongFile, AppendCutShortLeavesTheRowsBeforeIt) {
+    Write(Enciphered(Records(3)));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    const std::string before = Read();
+    {
+        test::FileSizeLimit limit(3 * SongRecordBytes + 50);
+        EXPECT_FALSE(AddSongRow(Song("00104")));
+    }
+    EXPECT_TRUE(Read() == before) << Read().size() << " bytes";
+}
+
+}  // namespace

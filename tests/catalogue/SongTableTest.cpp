@@ -5,11 +5,14 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerPair.h"
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongOrder.h"
+#include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/TextFile.h"
 #include "support/FakeSongView.h"
 #include "support/FakeUserInterface.h"
 
@@ -52,9 +55,13 @@ protected:
         LibraryRoot = AppDir = ".";
         std::filesystem::remove_all(dir_);
     }
+    // The table and the song list file behind it, in step.
     void Fill(std::vector<SongRow> rows) {
         AllSong = std::move(rows);
         AllSongCount = static_cast<int>(AllSong.size());
+        std::string file;
+        for (int r = 0; r < AllSongCount; ++r) file += EncodeLine(r, JoinSongRecord(AllSong[r])) + "\r\n";
+        ASSERT_TRUE(ReplaceFileContents(SongListPath(), file));
     }
 
     test::FakeUserInterface ui_;

@@ -122,6 +122,7 @@ TEST_F(InPlaceEditTest, AnEditOfASongGoneMeanwhileStoresNothing) {
     EXPECT_EQ(AllSong[2][colSongName], "Moved here");
     AllSong.pop_back();
     AllSongCount = 2;
+    ASSERT_TRUE(TruncateSongFile(SongListPath(), SongLineLength, 2));
     EXPECT_EQ(CommitComboEdit(Open(1, colChannel), 1, B5("左")).outcome, EditOutcome::Stored);
     EXPECT_EQ(CommitComboEdit(edit, 1, B5("左")).outcome, EditOutcome::Refused);
 }

@@ -5,7 +5,11 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "SongLibraryFixture.h"
+#include "catalogue/UserInterface.h"
+#include "platform/CopyProgress.h"
 #include "support/FileLimits.h"
 
 namespace qv::test {
@@ -206,6 +210,68 @@ TEST_F(SongFilesTest, MoveByCopyIsWholeOrNothing) {
     EXPECT_FALSE(MoveByCopy(root.File("src/00201.mpg"), root.File("dst/00105.mpg")));  // never replaces
     EXPECT_EQ(Media("dst/00105.mpg"), "other");
     EXPECT_EQ(Media("src/00201.mpg"), "media");
+}
+
+// Gives up at the second step, as the user interface does once the program is asked to end.
+class AbandoningWindow final : public CopyProgressWindow {
+public:
+    int begun = 0, ended = 0, steps = 0;
+    void Begin(const std::string&, const std::string&, std::int64_t) override { ++begun; }
+    bool Step(std::int64_t) override {
+        if (++steps == 2) throw RunAbandoned{};
+        return true;
+    }
+    void End() override { ++ended; }
+};
+
+// Copies into the library are made in its staging folder and renamed into place: an abandoned copy
+// leaves nothing, a picture folder replaces an older one whole, and the staging folder goes when empty.
+TEST_F(SongFilesTest, CopiesIntoTheLibraryAreStagedAndPlacedWhole) {
+    std::filesystem::create_directories(root.File("src/pics"));
+    std::filesystem::create_directories(root.File("001/00102"));
+    WriteBytes(root.File("src/big.mpg"), "");
+    std::filesystem::resize_file(root.File("src/big.mpg"), LargeCopyBytes);
+    AbandoningWindow window;
+    SetCopyProgressWindow(&window);
+    EXPECT_THROW(CopyFileWithProgress(root.File("src/big.mpg"), root.File("001/00101.mpg"), true),
+                 RunAbandoned);
+    WriteBytes(root.File("src/pics/1.jpg"), "one");
+    std::filesystem::copy_file(root.File("src/big.mpg"), root.File("src/pics/2.jpg"));
+    WriteBytes(root.File("001/00102/old.jpg"), "old");
+    window.steps = 0;
+    EXPECT_THROW(CopyFolderWithProgress(root.File("src/pics"), root.File("001/00102"), true), RunAbandoned);
+    SetCopyProgressWindow(nullptr);
+    EXPECT_EQ(window.ended, window.begun);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.File("001")), {}), 1);
+    EXPECT_EQ(Media("001/00102/old.jpg"), "old");
+    EXPECT_FALSE(Exists(".qvstaging"));
+
+    EXPECT_EQ(CopyFolderWithProgress(root.File("src/pics"), root.File("001/00102"), false),
+              CopyResult::Failed);
+    EXPECT_EQ(CopyFolderWithProgress(root.File("src/pics"), root.File("001/00102"), true),
+              CopyResult::Copied);
+    EXPECT_EQ(Media("001/00102/1.jpg"), "one");
+    EXPECT_EQ(std::filesystem::file_size(root.File("001/00102/2.jpg")), LargeCopyBytes);
+    EXPECT_FALSE(Exists("001/00102/old.jpg"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.File("001")), {}), 1);
+    EXPECT_FALSE(Exists(".qvstaging"));
+}
+
+// Only our own temporaries go: ".qvcopy-" and six characters, file or folder.
+TEST_F(SongFilesTest, LeftoverCopiesAreOursAlone) {
+    std::filesystem::create_directories(root.File("out/.qvcopy-Zz9Zz9"));
+    for (const char* name :
+         {".qvcopy-a1B2c3", ".qvcopy-abc", "x.qvcopy-a1B2c3", ".qvcopy-a1B2c3d", "00101.mpg"})
+        WriteBytes(root.File(std::string("out/") + name), "x");
+    WriteBytes(root.File("out/.qvcopy-Zz9Zz9/1.jpg"), "x");
+    ClearStagingFolder();  // none there: nothing happens
+    RemoveLeftoverCopies(root.File("out"));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(root.File("out")))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left,
+              (std::vector<std::string>{".qvcopy-a1B2c3d", ".qvcopy-abc", "00101.mpg", "x.qvcopy-a1B2c3"}));
 }
 
 TEST_F(SongFilesTest, ReorderRefusesToReplaceAnEntryOfFolder000AndPutsEverythingBack) {

@@ -2,20 +2,29 @@
 // the other makers' lists, the reading orders and rules, the JETKTV list from a folder and the songlist.txt
 // conversion. Records, numbers and media files are checked, not only the messages.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
+#include "library/DiskFiles.h"
 #include "library/DiskTools.h"
+#include "library/Startup.h"
+#include "platform/CopyProgress.h"
 #include "outputs/SongListExchange.h"
 #include "settings/Settings.h"
 #include "support/FakeUserInterface.h"
+#include "support/ProgramFolder.h"
 #include "support/TempFolder.h"
 #include "support/TempSongLibrary.h"
 
@@ -366,6 +375,157 @@ TEST(SongListExchange, JetktvListFromAFolderAndTheSongListConversion) {
     songlisttxtsong1txt1Click();
     EXPECT_EQ(ReadBytes(folder.File("song1.txt")), "");
     EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"轉檔完成"});
+}
+
+// ---- a copy killed half-way (power cut, kill -9) ----
+
+class StartupStub final : public StartupWindow {
+public:
+    void UpdateNameFormatLabels() override {}
+    void ResetPlayButtons() override {}
+    void LayoutSongGrid() override {}
+    void ResetFilterControls() override {}
+    void ApplyEdition() override {}
+};
+
+// Kills this process at the given progress step of the large copies.
+class KillAtStep final : public CopyProgressWindow {
+public:
+    explicit KillAtStep(int step) : step_(step) {}
+    void Begin(const std::string&, const std::string&, std::int64_t) override {}
+    bool Step(std::int64_t) override {
+        if (++steps_ == step_) ::raise(SIGKILL);
+        return true;
+    }
+    void End() override {}
+
+private:
+    int step_, steps_ = 0;
+};
+
+// Runs the command in a child process that is killed at the step-th megabyte of its large copies.
+void KilledAtStep(int step, const std::function<void()>& command) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        KillAtStep window(step);
+        SetCopyProgressWindow(&window);
+        command();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the command ended before its kill";
+}
+
+// Our temporaries anywhere below folder.
+std::vector<std::string> LeftoverCopies(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".qvcopy-", 0) == 0)
+            found.push_back(entry.path().string());
+    return found;
+}
+
+std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+constexpr std::uintmax_t Big = LargeCopyBytes + 5;  // a copy of nine progress steps, 1 MB each
+
+// A program folder, started, and a list of three songs: a small file, a picture folder whose second
+// picture is large, and a large file.
+struct KillFixture {
+    test::ProgramFolder program;
+    TempFolder list, out;
+    test::FakeUserInterface ui;
+    FakeHost host;
+    StartupStub window;
+    std::string listFile;
+
+    KillFixture() {
+        listFile = WriteList(list,
+                             {Song("00201", "小", "甲", "1", "1"), Song("00202", "照片", "乙", "1", "2"),
+                              Song("00203", "大", "丙", "1", "1")},
+                             false);
+        fs::remove(list.File("002/00202.mpg"));
+        fs::create_directories(list.File("002/00202"));
+        WriteBytes(list.File("002/00202/a.jpg"), "first picture");
+        WriteBytes(list.File("002/00202/b.jpg"), "");
+        fs::resize_file(list.File("002/00202/b.jpg"), Big);
+        fs::resize_file(list.File("002/00203.mpg"), Big);
+        Start();
+    }
+    bool Start() { return RunStartup(window); }
+    void Import() {
+        host.files = {listFile};
+        QV21Click();
+    }
+};
+
+TEST(SongListExchange, AKilledImportLeavesNoPartialCopyAfterTheNextStart) {
+    KillFixture f;
+    ASSERT_EQ(AllSongCount, 0);
+    KilledAtStep(2, [&] { f.Import(); });  // in the picture folder's second picture
+    EXPECT_EQ(EntriesOf(f.program.File("001")), std::vector<std::string>{"00101.mpg"});
+    ASSERT_TRUE(f.Start());
+    ASSERT_EQ(AllSongCount, 1);
+    KilledAtStep(13, [&] { f.Import(); });  // the picture folder is in, the large file half copied
+    EXPECT_TRUE(LeftoverCopies(f.program.File("001")).empty());
+    EXPECT_EQ(EntriesOf(f.program.File("001")), (std::vector<std::string>{"00101.mpg", "00102"}));
+
+    ASSERT_TRUE(f.Start());
+    EXPECT_TRUE(LeftoverCopies(f.program.Path()).empty());
+    EXPECT_FALSE(fs::exists(StagingFolder()));
+    ASSERT_EQ(AllSongCount, 2);
+    EXPECT_EQ(Big5ToUtf8(AllSong[1][colSongName]), "照片");
+    EXPECT_EQ(EntriesOf(f.program.File("001/00102")), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(fs::file_size(f.program.File("001/00102/b.jpg")), Big);
+
+    f.Import();  // the rest comes in whole; nothing of ours stays behind
+    ASSERT_EQ(AllSongCount, 3);
+    EXPECT_EQ(fs::file_size(f.program.File("001/00103.mpg")), Big);
+    EXPECT_TRUE(LeftoverCopies(f.program.Path()).empty());
+    EXPECT_FALSE(fs::exists(StagingFolder()));
+}
+
+// An export or range copy killed half-way leaves its temporaries in the folder it writes to; its next run
+// there removes them, and nothing half copied ever bears a song's name.
+TEST(SongListExchange, KilledExportsLeaveNoPartialCopyAfterTheirNextRun) {
+    KillFixture f;
+    f.Import();
+    ASSERT_EQ(AllSongCount, 3);
+    const std::string listOut = f.out.File("new.txt");
+    auto exportNew = [&] {
+        f.host.files = {listOut};
+        N3Click();
+    };
+    KilledAtStep(2, exportNew);
+    EXPECT_FALSE(fs::exists(f.out.File("001/00102")));
+    KilledAtStep(13, exportNew);
+    EXPECT_FALSE(fs::exists(f.out.File("001/00103.mpg")));
+    EXPECT_FALSE(LeftoverCopies(f.out.Path()).empty());
+    exportNew();
+    EXPECT_TRUE(LeftoverCopies(f.out.Path()).empty());
+    EXPECT_EQ(EntriesOf(f.out.File("001")), (std::vector<std::string>{"00101.mpg", "00102", "00103.mpg"}));
+    EXPECT_EQ(fs::file_size(f.out.File("001/00102/b.jpg")), Big);
+
+    const std::string range = f.out.File("range");
+    auto copyRange = [&] {
+        f.host.folders = {range};
+        f.ui.ranges = {{"00101", "00103"}};
+        ExportSongRange();
+    };
+    KilledAtStep(13, copyRange);
+    EXPECT_EQ(EntriesOf(range).size(), 3u);  // two songs and the half-copied third under our name
+    copyRange();
+    EXPECT_TRUE(LeftoverCopies(range).empty());
+    EXPECT_EQ(EntriesOf(range).size(), 3u);
+    EXPECT_FALSE(fs::exists(StagingFolder()));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "outputs/ZtSetupTab.h"
 #include "settings/Settings.h"
 #include "support/FakeUserInterface.h"
+#include "support/FileLimits.h"
 #include "support/TempFolder.h"
 
 using namespace qv;
@@ -80,8 +81,30 @@ TEST_F(ZtSetupTabTest, ApplyWritesKeysMarkersAndValues) {
 TEST_F(ZtSetupTabTest, MissingFolderIsReported) {
     std::filesystem::remove(folder_.File("000"));
     EXPECT_FALSE(ApplyZtSettings(DefaultZtSettings()));
-    ASSERT_EQ(ui_.Texts("error").size(), 1u);
-    EXPECT_EQ(ui_.Texts("error")[0], "無法寫入檔案:" + Zt("OKMODE.ztx"));
+    EXPECT_EQ(ui_.Texts("error"), (std::vector<std::string>{"無法寫入檔案:" + Zt("OKMODE.ztx"),
+                                                            "無法寫入檔案:" + Zt("RandPlay.ztx"),
+                                                            "無法寫入檔案:" + Zt("MenuTopSet.ztx")}));
+}
+
+// A marker that cannot be removed is a failure with its name; the files after it are still written.
+TEST_F(ZtSetupTabTest, MarkerThatCannotBeRemovedIsReportedAndTheRestWritten) {
+    WriteBytes(Zt("OKMODE.ztx"), "");
+    WriteBytes(Zt("ResumePlayEnable.ztx"), "");
+    std::filesystem::create_directories(Zt("RandPlay.ztx/in the way"));
+    qv::test::Immutable locked(Zt("OKMODE.ztx"));
+    if (!locked.ok()) GTEST_SKIP() << "no immutable files here";
+    ZtPage page;
+    page.okMode = false;
+    page.randPlay = false;
+    page.resumePlay = false;
+    page.menuTop = 7;
+    EXPECT_FALSE(ApplyZtSettings(page));
+    EXPECT_EQ(ui_.Texts("error"), (std::vector<std::string>{"無法寫入檔案:" + Zt("OKMODE.ztx"),
+                                                            "無法寫入檔案:" + Zt("RandPlay.ztx")}));
+    EXPECT_TRUE(std::filesystem::exists(Zt("OKMODE.ztx")));
+    EXPECT_FALSE(std::filesystem::exists(Zt("ResumePlayEnable.ztx")));
+    EXPECT_EQ(ReadBytes(Zt("MenuTopSet.ztx")), "07\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(Zt("RandPlay.ztx/in the way")));
 }
 
 }  // namespace
