@@ -1,6 +1,8 @@
 #include "catalogue/TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,8 +73,29 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
+namespace {
+constexpr char TemporaryMark[] = ".qvtmp-";
+}
+
+std::string TemporaryPatternFor(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, nameStart) + "." + path.substr(nameStart) + TemporaryMark + "XXXXXX";
+}
+
+void RemoveLeftoverTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const std::string mask = std::string(".*") + TemporaryMark + "??????";
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+        if (::fnmatch(mask.c_str(), entry->d_name, 0) == 0) ::unlink((folder + "/" + entry->d_name).c_str());
+    }
+    ::closedir(dir);
+}
+
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
+    std::string temp = TemporaryPatternFor(path);
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     struct stat old {};
@@ -117,7 +140,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, bool replace)
     }
     // The copy is made under a temporary name and renamed into place once whole: a copy cut short (full
     // disk) never replaces a good one.
-    std::string temp = to + ".XXXXXX";
+    std::string temp = TemporaryPatternFor(to);
     const int out = ::mkstemp(temp.data());
     if (out < 0) {
         ::close(in);

@@ -22,6 +22,11 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 
 bool FileExists(const std::string& path);
 
+// Whole-file writes go through a temporary beside the file: "." + name + ".qvtmp-" + six characters, a
+// pattern for mkstemp. A killed run's temporaries are known by that name and removed at the next start.
+std::string TemporaryPatternFor(const std::string& path);
+void RemoveLeftoverTemporaries(const std::string& folder);
+
 // Rename that never replaces an existing target; false when the target exists or the rename fails.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 

@@ -102,6 +102,9 @@ bool LockProgramFolder() {
 
 void PrepareProgramFolders() {
     CreateFolder(PathIn(AppDir, "000"));
+    // Whole-file writes that a killed run left unfinished, in the folders whose files the program rewrites.
+    for (const char* folder : {"", "000", "system", "system/720X480", "system/1024X768", "system/1280X720"})
+        RemoveLeftoverTemporaries(*folder ? PathIn(AppDir, folder) : AppDir);
     TakeOver(PathIn(AppDir, "000.jpg"), PathIn(AppDir, "000/000.jpg"));
     TakeOver(PathIn(AppDir, "updater.qqq"), PathIn(AppDir, "updater.exe"));
     CreateFolder(PathIn(AppDir, "singer"));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "catalogue/TextFile.h"
 #include "platform/Ftp.h"
 
 namespace qv {
@@ -58,7 +59,7 @@ public:
     bool Download(const std::string& remoteName, const std::string& localPath) override {
         namespace fs = std::filesystem;
         if (!connected_) return false;
-        std::string temporary = localPath + ".XXXXXX";
+        std::string temporary = TemporaryPatternFor(localPath);
         const int fd = ::mkstemp(temporary.data());
         if (fd < 0) return false;
         std::FILE* file = ::fdopen(fd, "wb");

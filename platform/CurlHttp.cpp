@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "catalogue/TextFile.h"
 #include "platform/Http.h"
 
 namespace qv {
@@ -53,8 +54,7 @@ public:
     bool Download(const std::string& url, const std::string& path) override {
         namespace fs = std::filesystem;
         fs::path target(path);
-        std::string pattern = (target.parent_path().empty() ? fs::path(".") : target.parent_path()) /
-                              (target.filename().string() + ".XXXXXX");
+        std::string pattern = TemporaryPatternFor(path);
         int fd = ::mkstemp(pattern.data());
         if (fd < 0) return false;
         std::FILE* file = ::fdopen(fd, "wb");

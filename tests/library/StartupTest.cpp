@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/TextFile.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongTable.h"
@@ -130,6 +131,32 @@ TEST(StartupTest, RunsItsStepsInOrderAndLeavesTheProgramFolderReady) {
     EXPECT_FALSE(fs::exists(folder.File("updater.qqq")));
     EXPECT_EQ(TableColumns(folder.File("000/qvi05.data"), "ktv_song").size(), 19u);
     EXPECT_EQ(TableColumns(folder.File("000/qvi05.data"), "ktv_singer").size(), 7u);
+}
+
+TEST(StartupTest, RemovesTheTemporariesOfWritesAKilledRunLeftAndNothingElse) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    fs::create_directories(folder.File("system/1024X768"));
+    fs::create_directories(folder.File("000"));
+    // What a writer killed before its rename leaves: the pattern the writers use, its six characters filled.
+    auto leftover = [&](const std::string& path) {
+        std::string name = TemporaryPatternFor(folder.File(path));
+        name.replace(name.size() - 6, 6, "Ab3xYz");
+        WriteBytes(name, "half");
+        EXPECT_TRUE(fs::exists(name));
+        return name;
+    };
+    const std::vector<std::string> temporaries = {leftover("song.qv2.bak"), leftover("setting.ini"),
+                                                  leftover("000/menu.ztx"), leftover("system/1024X768/setup.ini")};
+    // Names of the user's that look alike are kept.
+    const std::vector<std::string> kept = {"song.qv2.qvtmp-Ab3xYz", ".setting.ini.qvtmp-Ab3xY", "000/.a.qvtmp-"};
+    for (const std::string& name : kept) WriteBytes(folder.File(name), "keep");
+    RecordingWindow window(ui);
+
+    ASSERT_TRUE(RunStartup(window));
+
+    for (const std::string& path : temporaries) EXPECT_FALSE(fs::exists(path)) << path;
+    for (const std::string& name : kept) EXPECT_EQ(test::ReadBytes(folder.File(name)), "keep") << name;
 }
 
 TEST(StartupTest, ASecondCopyOnTheSameProgramFolderSaysSoAndEnds) {
