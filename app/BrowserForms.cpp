@@ -3,16 +3,55 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
+#include <QLibrary>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 #include "library/ServerMessage.h"
 
+// Exported by Qt GUI without a public declaration; Qt WebEngine sets it the same way.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
 namespace qv {
+
+namespace {
+
+using CreateWebViewFunction = QWidget* (*)(QWidget* parent);
+
+// Loads the web view module (and Qt WebEngine with it) on the first page. Qt WebEngine shares its textures
+// through the application's global OpenGL context, which it makes itself only when it is loaded with the
+// program: here it is made just before.
+CreateWebViewFunction WebViewFactory() {
+    static const CreateWebViewFunction create = []() -> CreateWebViewFunction {
+        if (!QOpenGLContext::globalShareContext()) {
+            auto* shared = new QOpenGLContext(qApp);
+            shared->setFormat(QSurfaceFormat::defaultFormat());
+            if (shared->create()) {
+                qt_gl_set_global_share_context(shared);
+                QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+            } else {
+                delete shared;
+            }
+        }
+        for (const QString& path : {QCoreApplication::applicationDirPath() + "/libqv_webview.so",
+                                    QStringLiteral(QV_WEBVIEW_MODULE)}) {
+            QLibrary module(path);
+            if (auto create = reinterpret_cast<CreateWebViewFunction>(module.resolve("qv_CreateWebView")))
+                return create;
+        }
+        return nullptr;
+    }();
+    return create;
+}
+
+}  // namespace
+
 
 bool IsRightClickOnBrowser(const QWidget* browser, const QObject* target, const QEvent* event) {
     switch (event->type()) {
@@ -30,7 +69,9 @@ bool IsRightClickOnBrowser(const QWidget* browser, const QObject* target, const 
 }
 
 BrowserDialog::BrowserDialog(QWidget* parent) : QDialog(parent) {
-    WebBrowser1 = new QWebEngineView(this);
+    const CreateWebViewFunction create = WebViewFactory();
+    // Without the module the window still opens, with an empty page.
+    WebBrowser1 = create ? create(this) : new QWidget(this);
     WebBrowser1->setObjectName("WebBrowser1");
     qApp->installEventFilter(this);
 }
@@ -47,7 +88,7 @@ void BrowserDialog::CentreOnDesktop() {
 }
 
 void BrowserDialog::Navigate(const std::string& url) {
-    if (FetchPageForBrowser(url)) WebBrowser1->load(QUrl(QString::fromStdString(url)));
+    if (FetchPageForBrowser(url)) WebBrowser1->setProperty("url", QUrl(QString::fromStdString(url)));
 }
 
 TMessageHtmlForm::TMessageHtmlForm(QWidget* parent) : BrowserDialog(parent) {

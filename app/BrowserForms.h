@@ -7,7 +7,6 @@
 class QCheckBox;
 class QFrame;
 class QPushButton;
-class QWebEngineView;
 
 namespace qv {
 
@@ -21,7 +20,7 @@ public:
     explicit BrowserDialog(QWidget* parent);
     ~BrowserDialog() override;
 
-    QWebEngineView* WebBrowser1 = nullptr;
+    QWidget* WebBrowser1 = nullptr;  // a QWebEngineView, made by the web view module
 
 protected:
     bool eventFilter(QObject* target, QEvent* event) override;  // ApplicationEvents1Message

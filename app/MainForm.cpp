@@ -249,6 +249,7 @@ void TMainForm::BuildAddPanel() {
     AddPanelDock->setTitleBarWidget(new QWidget(AddPanelDock));
     AddPanelDock->setWidget(side);
     addDockWidget(Qt::LeftDockWidgetArea, AddPanelDock);
+    CreateMediaPreview();
 }
 
 // What the subsystems need from the window.
@@ -601,7 +602,7 @@ void TMainForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
-// The player's engine takes a while to load: it comes once the window is up.
+// Only the panel: the player's engine starts on the first preview.
 void TMainForm::CreateMediaPreview() {
     if (MediaPreview) return;
     // Under the add panel: beside the grid it would push the window past a 1024-pixel screen.
@@ -615,7 +616,6 @@ void TMainForm::CreateMediaPreview() {
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous()) QTimer::singleShot(0, this, &TMainForm::FitIntoScreen);
-    if (ProgramUsable && !MediaPreview) QTimer::singleShot(0, this, &TMainForm::CreateMediaPreview);
     // Without a window manager the window may never be activated: a failed start closes all the same.
     if (!ProgramUsable) QTimer::singleShot(0, this, &QWidget::close);
 }

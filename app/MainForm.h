@@ -35,7 +35,7 @@ class SongGridModel;
 class TMainForm : public QMainWindow, public StartupWindow, public SongView {
     Q_OBJECT
 public:
-    // playerArgs go to the media preview's libVLC (tests pass dummy outputs).
+    // playerArgs go to the media preview's libVLC, started on the first preview (tests pass dummy outputs).
     explicit TMainForm(QWidget* parent = nullptr, Edition edition = BuildEdition(),
                        const std::vector<std::string>& playerArgs = {});
     ~TMainForm() override;
@@ -63,7 +63,7 @@ public:
     QLabel* LineMesgLabel;
     QProgressBar* ProgressBar;
     SongGridEditors* Editors;
-    MediaPreviewPanel* MediaPreview = nullptr;  // created once the window is shown
+    MediaPreviewPanel* MediaPreview = nullptr;
     // The add panel, docked beside the grid, and the song-file buttons.
     AddSongPanel* AddPanel;
     QDockWidget* AddPanelDock;

@@ -13,7 +13,7 @@
 namespace qv {
 
 MediaPreviewPanel::MediaPreviewPanel(QWidget* parent, const std::vector<std::string>& playerArgs)
-    : QWidget(parent), player_(std::make_unique<VlcMediaPlayer>(playerArgs)) {
+    : QWidget(parent) {
     video_ = new QWidget(this);
     video_->setObjectName("MediaPlayer");
     video_->setAttribute(Qt::WA_NativeWindow);
@@ -40,8 +40,13 @@ MediaPreviewPanel::MediaPreviewPanel(QWidget* parent, const std::vector<std::str
     layout->addWidget(video_, 1);
     layout->addLayout(buttons);
 
-    // libVLC draws into X11 windows only; elsewhere (offscreen tests) it keeps its own output.
-    if (QGuiApplication::platformName() == "xcb") player_->SetWindow(video_->winId());
+    // libVLC takes most of a second and tens of megabytes to start: it starts on the first preview.
+    player_ = std::make_unique<LazyMediaPlayer>([this, playerArgs]() -> std::unique_ptr<MediaPlayer> {
+        auto vlc = std::make_unique<VlcMediaPlayer>(playerArgs);
+        // libVLC draws into X11 windows only; elsewhere (offscreen tests) it keeps its own output.
+        if (QGuiApplication::platformName() == "xcb") vlc->SetWindow(video_->winId());
+        return vlc;
+    });
     // libVLC tells of an unplayable file on its own thread; the box is shown on the window's.
     player_->SetErrorHandler([this](const std::string& path) {
         QMetaObject::invokeMethod(

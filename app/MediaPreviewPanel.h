@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/MediaPlayer.h"
+
 class QPushButton;
 
 namespace qv {
-
-class VlcMediaPlayer;
 
 class MediaPreviewPanel : public QWidget {
     Q_OBJECT
@@ -19,7 +19,8 @@ public:
     explicit MediaPreviewPanel(QWidget* parent = nullptr, const std::vector<std::string>& playerArgs = {});
     ~MediaPreviewPanel() override;
 
-    VlcMediaPlayer& Player() { return *player_; }
+    // The preview player; its engine starts on first use.
+    LazyMediaPlayer& Player() { return *player_; }
     QWidget* VideoSurface() const { return video_; }
     QPushButton* LeftButton;
     QPushButton* MiddleButton;
@@ -34,7 +35,7 @@ public slots:
 
 private:
     QWidget* video_;
-    std::unique_ptr<VlcMediaPlayer> player_;
+    std::unique_ptr<LazyMediaPlayer> player_;
 };
 
 }  // namespace qv

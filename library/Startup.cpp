@@ -1,5 +1,6 @@
 #include "library/Startup.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -270,6 +271,8 @@ bool RunStartup(StartupWindow& window) {
     if (LoadAllSong(SongListPath())) FilterSongList(false, "", false, 0, false, false, 0);
     LoadingSongs = false;
     FillSingerComboBox();
+    // The loader's buffers and the free ends of the loading threads' heaps go back to the system.
+    malloc_trim(0);
 
     window.ApplyEdition();
     ExcelAvailable = false;

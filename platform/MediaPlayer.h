@@ -2,6 +2,7 @@
 // The preview player of the main window: plays one media file at a time, stops and closes it, and sends
 // the sound to the left channel, both channels or the right channel. Paths are file-system paths (UTF-8).
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace qv {
@@ -18,6 +19,32 @@ public:
     virtual bool SetBalance(int balance) = 0;
     // Told, on whatever thread notices it, when a file that Play accepted turns out to be unplayable.
     virtual void SetErrorHandler(std::function<void(const std::string& path)> handler) = 0;
+};
+
+// A player whose engine starts on first use (a preview or a channel change): starting one is slow and
+// costly in memory, and most runs never preview. Closing before that first use starts nothing.
+class LazyMediaPlayer final : public MediaPlayer {
+public:
+    using Factory = std::function<std::unique_ptr<MediaPlayer>()>;
+    explicit LazyMediaPlayer(Factory make) : make_(std::move(make)) {}
+
+    bool Play(const std::string& path) override { return Started().Play(path); }
+    void Close() override {
+        if (player_) player_->Close();
+    }
+    bool SetBalance(int balance) override { return Started().SetBalance(balance); }
+    void SetErrorHandler(std::function<void(const std::string& path)> handler) override;
+
+    bool IsStarted() const { return player_ != nullptr; }
+    // The engine of the next start (tests); an engine already started stays.
+    void SetFactory(Factory make) { make_ = std::move(make); }
+
+private:
+    MediaPlayer& Started();
+
+    Factory make_;
+    std::function<void(const std::string&)> onError_;
+    std::unique_ptr<MediaPlayer> player_;
 };
 
 // The main window's player; none until the window sets one (tools, tests): the calls then do nothing.

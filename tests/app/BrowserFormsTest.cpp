@@ -38,6 +38,9 @@ void Click(QWidget* target, Qt::MouseButton button) {
     QApplication::sendEvent(target, &press);
 }
 
+// The browser is made by the web view module.
+QWebEngineView* View(const qv::BrowserDialog& form) { return qobject_cast<QWebEngineView*>(form.WebBrowser1); }
+
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -79,13 +82,13 @@ private slots:
         QCOMPARE(form.CloseButton->text(), QStringLiteral("關閉"));
         QVERIFY(ui.shown.empty());
 
-        QSignalSpy loaded(form.WebBrowser1, &QWebEngineView::loadFinished);
+        QSignalSpy loaded(View(form), &QWebEngineView::loadFinished);
         form.show();
         QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 15000);
         QVERIFY(loaded[0][0].toBool());
-        QCOMPARE(form.WebBrowser1->url().path(), QStringLiteral("/QV_message/qv02se_message.php"));
+        QCOMPARE(View(form)->url().path(), QStringLiteral("/QV_message/qv02se_message.php"));
         QString text;
-        form.WebBrowser1->page()->toPlainText([&text](const QString& t) { text = t; });
+        View(form)->page()->toPlainText([&text](const QString& t) { text = t; });
         QTRY_COMPARE_WITH_TIMEOUT(text, QStringLiteral("message 12"), 5000);
 
         form.CloseButton->click();  // not ticked: nothing written
@@ -106,7 +109,7 @@ private slots:
         qv::TMessageHtmlForm form;
         QCOMPARE(ui.Texts("error"),
                  std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
-        QVERIFY(form.WebBrowser1->url().isEmpty());
+        QVERIFY(View(form)->url().isEmpty());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
     }
@@ -136,11 +139,11 @@ private slots:
         qv::TNewFeatureHtmlForm form;
         QCOMPARE(form.windowTitle(), QStringLiteral("新增功能說明"));
         QCOMPARE(form.size(), QSize(846, 564));
-        QSignalSpy loaded(form.WebBrowser1, &QWebEngineView::loadFinished);
+        QSignalSpy loaded(View(form), &QWebEngineView::loadFinished);
         form.show();
         QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 15000);
         QVERIFY(loaded[0][0].toBool());
-        QCOMPARE(form.WebBrowser1->url().path(), QStringLiteral("/QV_song_readme/qv03/qv_song_readme.htm"));
+        QCOMPARE(View(form)->url().path(), QStringLiteral("/QV_song_readme/qv03/qv_song_readme.htm"));
         QVERIFY(ui.shown.empty());
         form.resize(900, 600);  // sizeable; the browser fills it
         QCOMPARE(form.WebBrowser1->size(), QSize(900, 600));

@@ -9,10 +9,12 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/AboutForm.h"
 #include "app/AddSongPanel.h"
 #include "app/MainForm.h"
+#include "app/MediaPreviewPanel.h"
 #include "app/NameAskForms.h"
 #include "app/QtUserInterface.h"
 #include "catalogue/ProgramState.h"
@@ -20,6 +22,7 @@
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "library/AddSong.h"
+#include "library/MediaPreview.h"
 #include "resources/ShippedData.h"
 #include "library/SongFiles.h"
 #include "library/Startup.h"
@@ -60,6 +63,33 @@ public:
 private:
     QTimer timer_;
 };
+
+// A preview player that writes down what it is asked.
+class RecordingPlayer : public qv::MediaPlayer {
+public:
+    explicit RecordingPlayer(std::vector<std::string>& calls) : calls_(calls) {}
+    bool Play(const std::string& path) override {
+        calls_.push_back("play " + path);
+        return true;
+    }
+    void Close() override { calls_.push_back("close"); }
+    bool SetBalance(int balance) override {
+        calls_.push_back("balance " + std::to_string(balance));
+        return true;
+    }
+    void SetErrorHandler(std::function<void(const std::string&)>) override {}
+
+private:
+    std::vector<std::string>& calls_;
+};
+
+// Whether a shared library whose file name contains the text is mapped into this process.
+bool LibraryMapped(const std::string& name) {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);)
+        if (line.find(name) != std::string::npos) return true;
+    return false;
+}
 
 std::string SongListOf(std::vector<qv::FieldList> songs) {
     std::string out;
@@ -297,6 +327,42 @@ private slots:
         QCOMPARE(form.StringGrid->model()->rowCount(), 1);
         QCOMPARE(qv::test::ReadBytes(folder_->File("001/00101.mpg")), std::string("last"));
         QVERIFY(!std::filesystem::exists(folder_->File("001/00102.mpg")));
+    }
+
+    // Both engines are slow to start and large; a run that never previews or shows a page starts neither.
+    void thePreviewEngineStartsOnTheFirstPreviewAndTheWebEngineNotAtAll() {
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             SongListOf({qv::test::SongFields({"00101", "First", "Singer"}),
+                                         qv::test::SongFields({"00102", "Last", "Singer"})}));
+        std::filesystem::create_directory(folder_->File("001"));
+        qv::test::WriteBytes(folder_->File("001/00102.mpg"), "last");
+        std::vector<std::string> calls;  // outlives the form, whose player closes as it goes
+        int started = 0;
+        qv::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCoreApplication::processEvents();
+        QVERIFY(form.MediaPreview);
+        QVERIFY(!form.MediaPreview->Player().IsStarted());
+        QVERIFY(!LibraryMapped("libQt6WebEngineCore"));
+
+        form.MediaPreview->Player().SetFactory([&] {
+            ++started;
+            return std::make_unique<RecordingPlayer>(calls);
+        });
+        qv::StopPreview();  // closing what never played starts nothing
+        QCOMPARE(started, 0);
+        QTRY_COMPARE(form.VisiblePlayButtons().size(), size_t{2});
+        QTest::mouseClick(form.VisiblePlayButtons()[1], Qt::LeftButton);
+        QCOMPARE(started, 1);
+        QVERIFY(form.MediaPreview->Player().IsStarted());
+        const std::string item = folder_->File("001") + "/00102.mpg";
+        QCOMPARE(calls, (std::vector<std::string>{"balance 0", "play " + item}));
+        QTest::mouseClick(form.MediaPreview->RightButton, Qt::LeftButton);
+        qv::StopPreview();
+        QCOMPARE(started, 1);
+        QCOMPARE(calls, (std::vector<std::string>{"balance 0", "play " + item, "balance 100", "close"}));
+        QVERIFY(!LibraryMapped("libQt6WebEngineCore"));
     }
 
     void addingAPictureFolderAsksByNameAndAppendsTheSong() {
