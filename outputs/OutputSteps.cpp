@@ -35,8 +35,9 @@ void PrepareSpreadsheetEngine() {
     SetSongBookEngine(nullptr);
     const std::string program = LibreOfficeProgram();
     ExcelAvailable = !program.empty();
+    RemoveLeftOverBookWork(AppDir, ExcelAvailable ? DefaultConverterCacheFolder() : std::string());
     if (!ExcelAvailable) return;
-    converter = std::make_unique<LibreOfficeConverter>(program, DefaultOfficeProfileFolder());
+    converter = std::make_unique<LibreOfficeConverter>(program, DefaultConverterCacheFolder());
     workbook = std::make_unique<OdsWorkbook>(converter.get());
     SetSongBookEngine(workbook.get());
 }

@@ -15,6 +15,7 @@
 #include "catalogue/SongTable.h"
 #include "catalogue/UserInterface.h"
 #include "library/Startup.h"
+#include "platform/OdsWorkbook.h"
 #include "settings/Settings.h"
 
 namespace qv {
@@ -44,9 +45,16 @@ std::string FirstCharacters(const std::string& text, int count) {
     return text.substr(0, i);
 }
 
+// An error box ends the command's wait window and bar first.
+void ShowRunError(const std::string& text) {
+    UI().HideWaitMessage();
+    UI().SetProgress(0, 100);
+    UI().ShowErrorBox(text);
+}
+
 bool Refuse() {
     if (ExcelAvailable && engine) return false;
-    UI().ShowErrorBox(B5("您必須先安裝Microsoft Excel專業版才能輸出歌簿."));
+    UI().ShowErrorBox(B5("您必須先安裝LibreOffice Calc才能輸出歌簿."));
     return true;
 }
 
@@ -100,7 +108,7 @@ std::string SplitDuetSingerLines(const std::string& singer, bool& split) {
 
 bool OpenBookTemplate(const std::string& path) {
     if (!std::filesystem::is_regular_file(path)) {
-        UI().ShowErrorBox(Utf8ToBig5(path) + B5("不存在"));
+        ShowRunError(Utf8ToBig5(path) + B5("不存在"));
         return false;
     }
     engine->CloseWorkbooks();
@@ -127,12 +135,19 @@ bool OpenBookTemplate(const std::string& path) {
     }
     ExcelSheetEnglish = B5("英文格式");
     ExcelSheetStrokes = singer ? B5("歌手姓氏筆劃格式") : std::string();
-    const bool bound = engine->Open(path) && engine->SheetItem(ExcelSheetChinese) > 0 &&
-                       engine->SheetItem(ExcelSheetEnglish) > 0 &&
+    // A template not converted before moves the bar while the converter reads it.
+    const bool bound = engine->Open(path,
+                                    [](int percent) {
+                                        UI().SetProgress(percent, 100);
+                                        UI().ProcessEvents();
+                                    }) &&
+                       engine->SheetItem(ExcelSheetChinese) > 0 && engine->SheetItem(ExcelSheetEnglish) > 0 &&
                        (!singer || engine->SheetItem(ExcelSheetStrokes) > 0);
     if (!bound) {
+        // A converter that failed is named; otherwise the template is at fault.
+        const std::string converterFailure = engine->LastFailure();
         engine->CloseWorkbooks();
-        UI().ShowErrorBox(B5("歌簿格式檔之工作表名稱有錯或不存在."));
+        ShowRunError(converterFailure.empty() ? B5("歌簿格式檔之工作表名稱有錯或不存在.") : converterFailure);
         return false;
     }
     return true;
@@ -163,7 +178,10 @@ bool SaveBook(const std::string& fileName) {
     UI().HideWaitMessage();
     if (!saved) {
         UI().SetProgress(0, 100);
-        ReportUnwritableFile(path);
+        if (const std::string converterFailure = engine->LastFailure(); !converterFailure.empty())
+            UI().ShowErrorBox(converterFailure + "\n" + B5("歌簿輸出失敗, 歌簿未存檔."));
+        else
+            ReportUnwritableFile(path);
         return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -251,9 +269,13 @@ void WriteSongBook(bool newOnly, bool mainLanguageContinue, bool otherContinue, 
 
 bool RunBook(const BookRun& run) {
     if (Refuse()) return false;
+    RemoveLeftOverBookWork(AppDir, {});
+    // Opening a template may take a conversion of many seconds: the wait window and the bar come first.
+    UI().ShowWaitMessage(B5("歌簿排序中, 請稍候 ..."));
+    UI().SetProgress(0, 100);
+    UI().ProcessEvents();
     if (!OpenBookTemplate(PathIn(AppDir, run.templateName))) return false;
     try {
-        UI().ShowWaitMessage(B5("歌簿排序中, 請稍候 ..."));
         run.select();
         UI().HideWaitMessage();
         UI().ShowWaitMessage(B5("歌簿輸出中, 請稍候 ..."));

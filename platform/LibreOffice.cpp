@@ -1,15 +1,22 @@
 #include "platform/LibreOffice.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QUrl>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
+
+#include "catalogue/Big5Codec.h"
+#include "catalogue/UserInterface.h"
 
 namespace qv {
 
@@ -21,6 +28,64 @@ bool IsExecutableFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
+
+// Profiles of the converter: one per conversion running at the same time, reused afterwards.
+constexpr int kProfileSlots = 8;
+
+// One profile held for one conversion: an exclusive lock on "<profile>.lock" (never inherited by the
+// office) says it is in use. A lock goes with the process that held it, so a killed run frees its slot.
+class ProfileSlot {
+public:
+    ProfileSlot() = default;
+    ProfileSlot(const ProfileSlot&) = delete;
+    ProfileSlot& operator=(const ProfileSlot&) = delete;
+    ~ProfileSlot() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    // The first free profile of the cache folder; false when every one is in use.
+    bool TryTake(const std::string& cache) {
+        for (int n = 1; n <= kProfileSlots; ++n) {
+            const std::string folder = cache + "/office-profile" + (n == 1 ? "" : "-" + std::to_string(n));
+            const int fd = ::open((folder + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd < 0) continue;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                fd_ = fd;
+                folder_ = folder;
+                return true;
+            }
+            ::close(fd);
+        }
+        return false;
+    }
+    const std::string& Folder() const { return folder_; }
+
+private:
+    int fd_ = -1;
+    std::string folder_;
+};
+
+// Ends the converter and everything it started, however the wait for it ends (a time-out, the end of
+// the program asked for, an exception from the progress callback).
+class ProcessGroupGuard {
+public:
+    ProcessGroupGuard(QProcess& process, qint64 pid) : process_(process), pid_(pid) {}
+    ProcessGroupGuard(const ProcessGroupGuard&) = delete;
+    ProcessGroupGuard& operator=(const ProcessGroupGuard&) = delete;
+    ~ProcessGroupGuard() {
+        if (pid_ > 0) ::kill(-static_cast<pid_t>(pid_), SIGKILL);
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(-1);
+        }
+    }
+
+private:
+    QProcess& process_;
+    qint64 pid_;
+};
+
+std::string WithProgram(const char* text) { return LibreOfficeName() + B5(text); }
 
 }  // namespace
 
@@ -39,7 +104,7 @@ std::string LibreOfficeProgram() {
     return {};
 }
 
-std::string DefaultOfficeProfileFolder() {
+std::string DefaultConverterCacheFolder() {
     std::string base;
     if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache)
         base = cache;
@@ -47,18 +112,38 @@ std::string DefaultOfficeProfileFolder() {
         base = std::string(home) + "/.cache";
     else
         base = fs::temp_directory_path().string() + "/qvsong-" + std::to_string(::getuid());
-    return base + "/qvsong/office-profile";
+    return base + "/qvsong";
 }
 
-LibreOfficeConverter::LibreOfficeConverter(std::string program, std::string profileFolder)
-    : program_(std::move(program)), profile_(std::move(profileFolder)) {}
+std::string LibreOfficeName() { return B5("試算表程式LibreOffice Calc (soffice)"); }
+
+LibreOfficeConverter::LibreOfficeConverter(std::string program, std::string cacheFolder)
+    : program_(std::move(program)), cache_(std::move(cacheFolder)) {
+    if (const char* least = std::getenv("QV_SOFFICE_TIMEOUT")) leastTimeout_ = std::max(0, std::atoi(least));
+}
 
 bool LibreOfficeConverter::Convert(const std::string& source, const std::string& target,
                                    const std::string& format, const std::function<void(int)>& progress,
                                    int expectedSeconds) {
+    failure_.clear();
     if (program_.empty()) return false;
+    const double expected = std::max(1, expectedSeconds);
+    const qint64 timeoutMs = std::max<qint64>(60 + 4 * static_cast<qint64>(expected), leastTimeout_) * 1000;
+    QElapsedTimer clock;
+    clock.start();
     std::error_code ec;
-    fs::create_directories(profile_, ec);
+    fs::create_directories(cache_, ec);
+    ProfileSlot profile;
+    // Every profile busy: conversions of other copies of the program end within their time-outs.
+    while (!profile.TryTake(cache_)) {
+        if (EndRequested()) throw RunAbandoned{};
+        if (clock.elapsed() > timeoutMs) {
+            failure_ = WithProgram("的設定檔都在使用中, 無法轉換.");
+            return false;
+        }
+        if (progress) progress(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
     const fs::path out = fs::path(target).parent_path();
     const std::string filter = format == "xls" ? "xls:MS Excel 97" : format;
     const fs::path produced = out / (fs::path(source).stem().string() + "." + format);
@@ -68,7 +153,7 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
     process.setProgram(QString::fromStdString(program_));
     process.setArguments(
         {QStringLiteral("-env:UserInstallation=") +
-             QUrl::fromLocalFile(QString::fromStdString(profile_)).toString(QUrl::FullyEncoded),
+             QUrl::fromLocalFile(QString::fromStdString(profile.Folder())).toString(QUrl::FullyEncoded),
          "--headless", "--invisible", "--nologo", "--norestore", "--nodefault", "--nolockcheck",
          "--convert-to", QString::fromStdString(filter), "--outdir", QString::fromStdString(out.string()),
          QString::fromStdString(source)});
@@ -77,31 +162,46 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
     // Its own process group, so that a time-out ends the office's own children too.
     process.setChildProcessModifier([] { ::setsid(); });
     process.start();
-    if (!process.waitForStarted(10000)) return false;
-    const qint64 pid = process.processId();
-    const double expected = std::max(1, expectedSeconds);
-    const qint64 timeoutMs = (60 + 4 * static_cast<qint64>(expected)) * 1000;
-    QElapsedTimer clock;
-    clock.start();
+    if (!process.waitForStarted(60000)) {
+        failure_ = WithProgram("無法啟動: ") + Utf8ToBig5(program_);
+        return false;
+    }
+    ProcessGroupGuard guard(process, process.processId());
     bool finished = false;
+    // Short waits: an end asked for by a signal kills the converter within a tenth of a second.
     while (!(finished = process.waitForFinished(100))) {
         if (process.state() == QProcess::NotRunning) break;
+        if (EndRequested()) {
+            process.kill();  // the guard ends its group
+            fs::remove(produced, ec);
+            throw RunAbandoned{};
+        }
         if (clock.elapsed() > timeoutMs) break;
         // The converter tells nothing of its progress: the bar follows the expected time, never reaching 100.
         if (progress)
             progress(static_cast<int>(99.0 * (1.0 - std::exp(-clock.elapsed() / 1000.0 / expected))));
     }
-    if (pid > 0) ::kill(-static_cast<pid_t>(pid), SIGKILL);
     if (!finished && process.state() != QProcess::NotRunning) {
+        failure_ = WithProgram("轉換逾時 (") + std::to_string(timeoutMs / 1000) + B5("秒), 已中止.");
         process.kill();
         process.waitForFinished(5000);
         fs::remove(produced, ec);
         return false;
     }
-    if (!fs::is_regular_file(produced, ec) || fs::file_size(produced, ec) == 0) return false;
+    if (!fs::is_regular_file(produced, ec) || fs::file_size(produced, ec) == 0) {
+        failure_ =
+            process.exitStatus() == QProcess::CrashExit
+                ? WithProgram("轉換時異常結束.")
+                : WithProgram("轉換失敗, 未產生檔案 (結束碼 ") + std::to_string(process.exitCode()) + ").";
+        fs::remove(produced, ec);
+        return false;
+    }
     if (produced != fs::path(target)) {
         fs::rename(produced, target, ec);
-        if (ec) return false;
+        if (ec) {
+            failure_ = WithProgram("轉換的檔案無法移到定位.");
+            return false;
+        }
     }
     if (progress) progress(100);
     return true;

@@ -1,10 +1,13 @@
 #include "platform/OdsWorkbook.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -102,11 +105,24 @@ struct Sheet {
     std::vector<ColumnRun> columns;
 };
 
+// The most a sheet of the converter holds, and the most characters of one cell.
+constexpr long long kMaxRows = 1048576, kMaxColumns = 16384, kMaxCellCharacters = 32767;
+// Deeper element nesting than any spreadsheet has is refused, before the walks over it run out of stack.
+constexpr size_t kMaxDepth = 200;
+
+// A whole number of a file's attribute; 0 when it is none. Saturates past every limit above, so that sums
+// of counts stay far from the int range.
+int NumberOf(const std::string& text) {
+    long long n = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec == std::errc::result_out_of_range) return text.starts_with('-') ? 0 : kMaxRows + 1;
+    if (ec != std::errc() || n < 0) return 0;
+    return static_cast<int>(std::min(n, kMaxRows + 1));
+}
+
 int RepeatOf(const XmlNode& node, const char* key) {
     const std::string* v = node.Attr(key);
-    if (!v) return 1;
-    const int n = std::atoi(v->c_str());
-    return n >= 1 ? n : 1;
+    return v ? std::max(1, NumberOf(*v)) : 1;
 }
 
 void CollectColumns(const XmlNode& node, std::vector<ColumnRun>& columns) {
@@ -172,6 +188,28 @@ Sheet SheetOfNode(const XmlNode& node) {
     CollectRows(node, sheet.rows);
     CollectColumns(node, sheet.columns);
     return sheet;
+}
+
+// Blanks a cell's text repeats.
+bool TextFits(const XmlNode& node) {
+    if (node.name == "text:s" && RepeatOf(node, "text:c") > kMaxCellCharacters) return false;
+    return std::all_of(node.children.begin(), node.children.end(), TextFits);
+}
+
+// Repeat counts that keep the sheet within what the converter holds.
+bool SheetFits(const Sheet& sheet) {
+    long long rows = 0, columns = 0;
+    for (const ColumnRun& run : sheet.columns)
+        if ((columns += run.repeat) > kMaxColumns) return false;
+    for (const Row& row : sheet.rows) {
+        if ((rows += row.repeat) > kMaxRows) return false;
+        long long cells = 0;
+        for (const Cell& cell : row.cells)
+            if ((cells += cell.repeat) > kMaxColumns ||
+                !std::all_of(cell.content.begin(), cell.content.end(), TextFits))
+                return false;
+    }
+    return true;
 }
 
 // Splits runs so that the entry at index (from 0) stands alone; appends empty entries when the list
@@ -432,11 +470,15 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-// A private work folder, removed with everything in it when the object ends.
+constexpr char kWorkPrefix[] = ".qv-book-";
+constexpr char kTemporaryEntry[] = ".tmp-";
+
+// A private work folder, removed with everything in it when the object ends; one a killed run left
+// behind goes at the next start or book.
 class WorkFolder {
 public:
     explicit WorkFolder(const std::string& parent) {
-        std::string pattern = parent + "/.qv-book-XXXXXX";
+        std::string pattern = parent + "/" + kWorkPrefix + "XXXXXX";
         if (::mkdtemp(pattern.data())) path_ = pattern;
     }
     ~WorkFolder() {
@@ -452,7 +494,91 @@ private:
     std::string path_;
 };
 
+// The converted templates kept across sessions: one file per template path in the converter's cache
+// folder, holding the template's key and a check of the converted text, so that a changed template, a
+// torn or a foreign file is never taken for the conversion.
+constexpr char kEntryMagic[] = "qvsong converted template 1\n";
+
+uint64_t Fnv1a(const std::string& bytes) {
+    uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    return hash;
+}
+
+std::string Hex(uint64_t value) {
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+std::string EntryFolder(const std::string& cacheFolder) { return cacheFolder + "/templates"; }
+
+std::string EntryPath(const std::string& cacheFolder, const std::string& templatePath) {
+    return EntryFolder(cacheFolder) + "/" + Hex(Fnv1a(templatePath)) + ".fods";
+}
+
+std::string EntryHead(const std::string& key, const std::string& xml) {
+    return kEntryMagic + std::to_string(key.size()) + '\n' + key + '\n' + std::to_string(xml.size()) + ' ' +
+           Hex(Fnv1a(xml)) + '\n';
+}
+
+// The converted text of an entry whose key is `key` and whose text is whole; false otherwise.
+bool ReadEntry(const std::string& path, const std::string& key, std::string& xml) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
+    const size_t keyAt = bytes.find('\n', sizeof kEntryMagic - 1);
+    if (!bytes.starts_with(kEntryMagic) || keyAt == std::string::npos ||
+        bytes.compare(sizeof kEntryMagic - 1, keyAt - (sizeof kEntryMagic - 1), std::to_string(key.size())) !=
+            0 ||
+        bytes.compare(keyAt + 1, key.size(), key) != 0)
+        return false;
+    const size_t sizeAt = keyAt + 1 + key.size() + 1;
+    const size_t textAt = bytes.find('\n', sizeAt);
+    if (sizeAt > bytes.size() || textAt == std::string::npos) return false;
+    xml = bytes.substr(textAt + 1);
+    return bytes.compare(0, textAt + 1, EntryHead(key, xml)) == 0;
+}
+
+// Written under a temporary name that carries the writer's process, then renamed over the template's
+// previous entry.
+void WriteEntry(const std::string& cacheFolder, const std::string& templatePath, const std::string& key,
+                const std::string& xml) {
+    std::error_code ec;
+    fs::create_directories(EntryFolder(cacheFolder), ec);
+    const std::string entry = EntryPath(cacheFolder, templatePath);
+    std::string temporary = entry + kTemporaryEntry + std::to_string(::getpid()) + "-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return;
+    const std::string bytes = EntryHead(key, xml) + xml;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0 && errno != EINTR) break;
+        if (n > 0) done += static_cast<size_t>(n);
+    }
+    const bool written = ::close(fd) == 0 && done == bytes.size();
+    if (!written || ::rename(temporary.c_str(), entry.c_str()) != 0) ::unlink(temporary.c_str());
+}
+
 }  // namespace
+
+void RemoveLeftOverBookWork(const std::string& programFolder, const std::string& cacheFolder) {
+    std::error_code ec;
+    if (!programFolder.empty())
+        for (const auto& entry : fs::directory_iterator(programFolder, ec))
+            if (entry.path().filename().string().starts_with(kWorkPrefix)) fs::remove_all(entry.path(), ec);
+    if (cacheFolder.empty()) return;
+    // The cache folder is shared by every copy of the program: only entries of writers gone are removed.
+    for (const auto& entry : fs::directory_iterator(EntryFolder(cacheFolder), ec)) {
+        const std::string name = entry.path().filename().string();
+        const size_t at = name.find(kTemporaryEntry);
+        if (at == std::string::npos) continue;
+        const char* digits = name.c_str() + at + sizeof kTemporaryEntry - 1;
+        pid_t pid = 0;
+        std::from_chars(digits, name.c_str() + name.size(), pid);
+        if (pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH)) fs::remove(entry.path(), ec);
+    }
+}
 
 struct OdsWorkbook::Document {
     XmlNode root;  // the document without its tables
@@ -504,6 +630,7 @@ bool OdsWorkbook::LoadFlatOds(const std::string& xml) {
                     haveRoot = true;
                     stack.push_back(&doc->root);
                 } else {
+                    if (stack.size() >= kMaxDepth) return false;
                     stack.back()->children.push_back(std::move(node));
                     stack.push_back(&stack.back()->children.back());
                 }
@@ -535,6 +662,7 @@ bool OdsWorkbook::LoadFlatOds(const std::string& xml) {
         if (child.name == "table:table") {
             tablesSeen = true;
             doc->sheets.push_back(SheetOfNode(child));
+            if (!SheetFits(doc->sheets.back())) return false;
         } else {
             (tablesSeen ? doc->spreadsheetAfter : doc->spreadsheetBefore).push_back(std::move(child));
         }
@@ -721,32 +849,50 @@ std::string OdsWorkbook::ToFlatOds() const {
     return out;
 }
 
-bool OdsWorkbook::Open(const std::string& path) {
+bool OdsWorkbook::Open(const std::string& path, const std::function<void(int)>& progress) {
     doc_.reset();
+    failure_.clear();
     std::string xml;
     if (EndsWith(LowerAscii(path), ".fods")) return ReadWholeFile(path, xml) && LoadFlatOds(xml);
     struct stat st {};
     if (!converter_ || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const std::string key = path + '\n' + std::to_string(st.st_size) + '\n' +
                             std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec);
-    if (cached_ && key == cachedKey_) {
-        doc_ = std::make_unique<Document>(*cached_);
+    if (const auto it = converted_.find(path); it != converted_.end() && it->second.key == key) {
+        doc_ = std::make_unique<Document>(*it->second.document);
         return true;
     }
-    WorkFolder work(fs::temp_directory_path().string());
+    if (!OpenConverted(path, key, progress)) return false;
+    converted_[path] = {key, std::make_shared<const Document>(*doc_)};
+    return true;
+}
+
+bool OdsWorkbook::OpenConverted(const std::string& path, const std::string& key,
+                                const std::function<void(int)>& progress) {
+    const std::string cache = converter_->CacheFolder();
+    std::string xml;
+    if (!cache.empty() && ReadEntry(EntryPath(cache, path), key, xml) && LoadFlatOds(xml)) return true;
+    const fs::path parent = fs::path(path).parent_path();
+    WorkFolder work(parent.empty() ? "." : parent.string());
     if (!work.Ok()) return false;
     std::error_code ec;
     // Under a plain name: the converter names its output after its input.
     fs::copy_file(path, work.File("template.xls"), ec);
-    if (ec || !converter_->Convert(work.File("template.xls"), work.File("template.fods"), "fods", {}, 30) ||
-        !ReadWholeFile(work.File("template.fods"), xml) || !LoadFlatOds(xml))
+    if (ec) return false;
+    if (!converter_->Convert(work.File("template.xls"), work.File("template.fods"), "fods", progress, 30)) {
+        failure_ = converter_->Failure();
         return false;
-    cached_ = std::make_shared<const Document>(*doc_);
-    cachedKey_ = key;
+    }
+    if (!ReadWholeFile(work.File("template.fods"), xml) || !LoadFlatOds(xml)) return false;
+    if (!cache.empty()) {
+        RemoveLeftOverBookWork({}, cache);
+        WriteEntry(cache, path, key, xml);
+    }
     return true;
 }
 
 bool OdsWorkbook::SaveAs(const std::string& path, const std::function<void(int)>& progress) {
+    failure_.clear();
     if (!doc_) return false;
     const fs::path target(path);
     const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
@@ -767,13 +913,18 @@ bool OdsWorkbook::SaveAs(const std::string& path, const std::function<void(int)>
         if (!converter_) return false;
         produced = work.File("book.xls");
         const int expected = 5 + static_cast<int>(doc_->sheets.size() / 20);
-        if (!converter_->Convert(flat, produced, "xls", progress, expected)) return false;
+        if (!converter_->Convert(flat, produced, "xls", progress, expected)) {
+            failure_ = converter_->Failure();
+            return false;
+        }
         std::string head;
         std::ifstream in(produced, std::ios::binary);
         head.resize(8);
         // The converter reports success whatever happened: the file itself must be a compound document.
-        if (!in.read(head.data(), 8) || head != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        if (!in.read(head.data(), 8) || head != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
+            if (!converter_->Name().empty()) failure_ = converter_->Name() + B5("產生的檔案不是Excel活頁簿.");
             return false;
+        }
     }
     std::error_code ec;
     fs::rename(produced, target, ec);
@@ -947,8 +1098,7 @@ std::vector<int> OdsWorkbook::CharacterSizes(int item, int row, int column) cons
                 if (const std::string* style = n.Attr("text:style-name"))
                     if (const XmlNode* node = doc_->StyleNode(*style))
                         if (const XmlNode* props = FindChild(*node, "style:text-properties"))
-                            if (const std::string* v = props->Attr("fo:font-size"))
-                                size = std::atoi(v->c_str());
+                            if (const std::string* v = props->Attr("fo:font-size")) size = NumberOf(*v);
             for (const XmlNode& child : n.children) walk(child, size);
         };
         bool first = true;

@@ -40,6 +40,11 @@ public:
     // 0..100. False when the target was not written.
     virtual bool Convert(const std::string& source, const std::string& target, const std::string& format,
                          const std::function<void(int)>& progress, int expectedSeconds) = 0;
+    // A folder where converted files may be kept between sessions; empty: none.
+    virtual std::string CacheFolder() const { return {}; }
+    // The converter as the user knows it, and why its last run failed (Big5); empty when unknown.
+    virtual std::string Name() const { return {}; }
+    virtual std::string Failure() const { return {}; }
 };
 
 class OdsWorkbook : public Spreadsheet {
@@ -49,7 +54,9 @@ public:
     ~OdsWorkbook() override;
 
     void CloseWorkbooks() override;
-    bool Open(const std::string& path) override;
+    // A template read through the converter is kept, by its path, size and time: in memory, and in the
+    // converter's cache folder across sessions, so that only a changed template is converted again.
+    bool Open(const std::string& path, const std::function<void(int)>& progress = {}) override;
     int SheetItem(const std::string& name) const override;
     int SheetCount() const override;
     void CopySheetBefore(int source, int before) override;
@@ -65,6 +72,7 @@ public:
     void SetRangeBorderWeight(int item, int row, int firstColumn, int lastColumn, int weight) override;
     void SetRangeBorderLineStyle(int item, int row, int firstColumn, int lastColumn, int style) override;
     bool SaveAs(const std::string& path, const std::function<void(int)>& progress) override;
+    std::string LastFailure() const override { return failure_; }
 
     // Flat ODS text of the whole workbook, and its reading; false when the text is no spreadsheet.
     std::string ToFlatOds() const;
@@ -85,11 +93,19 @@ public:
 private:
     FileConverter* converter_;
     std::unique_ptr<Document> doc_;
-    // The last template read through the converter, by path, size and time, so that a second book from
-    // the same template costs no conversion.
-    std::string cachedKey_;
-    std::shared_ptr<const Document> cached_;
+    struct Converted {
+        std::string key;  // the template's path, size and time
+        std::shared_ptr<const Document> document;
+    };
+    std::map<std::string, Converted> converted_;  // by path
+    std::string failure_;
+    bool OpenConverted(const std::string& path, const std::string& key,
+                       const std::function<void(int)>& progress);
 };
+
+// Removes what runs that were killed left behind: the work folders of books in the program folder and
+// the unfinished entries in the converter's cache folder (empty: none).
+void RemoveLeftOverBookWork(const std::string& programFolder, const std::string& cacheFolder);
 
 // Characters of a UTF-8 text that a cell holds, one entry per character (Excel's character count).
 std::vector<std::string> SplitUtf8Characters(const std::string& text);

@@ -13,8 +13,9 @@ public:
 
     // Closes the workbook this engine opened, unsaved; nothing when none is open.
     virtual void CloseWorkbooks() = 0;
-    // Opens a workbook file; false when it cannot be read as one.
-    virtual bool Open(const std::string& path) = 0;
+    // Opens a workbook file; progress gets 0..100 while a conversion runs. False when it cannot be read
+    // as one.
+    virtual bool Open(const std::string& path, const std::function<void(int)>& progress = {}) = 0;
     // 0 when the open workbook has no sheet of that name.
     virtual int SheetItem(const std::string& name) const = 0;
     virtual int SheetCount() const = 0;
@@ -40,6 +41,9 @@ public:
     // Saves the open workbook in the Excel 97 format; progress gets 0..100 while it runs. False when the
     // file was not written.
     virtual bool SaveAs(const std::string& path, const std::function<void(int)>& progress) = 0;
+    // Why the last Open or SaveAs failed when the program behind the engine failed (Big5, naming it);
+    // empty when the file was at fault or nothing failed.
+    virtual std::string LastFailure() const { return {}; }
 };
 
 }  // namespace qv

@@ -28,15 +28,30 @@ shared=("$src"/catalogue/*.cpp "$src"/settings/IniFile.cpp "$src"/library/FileNa
         "$src"/platform/CurlHttp.cpp "$src"/platform/Ping.cpp
         "$src"/platform/Process.cpp "$src"/platform/ServerHosts.cpp)
 headers=("$src/catalogue" "$src/platform" "$src/settings" "$src/library" "$src/outputs")
+# Readers built on Qt Core: their sources are the fuzzer's own, compiled with Qt's flags, linked with it.
+own=()
+qt_cflags=()
+qt_libs=()
+case "$target" in
+    Template) own=("$src/platform/OdsWorkbook.cpp") ;;
+esac
+if [ ${#own[@]} -gt 0 ]; then
+    read -r -a qt_cflags < <(pkg-config --cflags Qt6Core)
+    read -r -a qt_libs < <(pkg-config --libs Qt6Core)
+    qt_cflags+=(-fPIC)
+fi
 
 # Compiles the sources whose object is missing or older than the source or any header; 4 at a time.
+# $prefix names the objects (those of "fuzz_" stay out of the shared archive); $extra adds flags.
+prefix=
+extra=()
 compile() {
     local pids=() file obj
     for file in "$@"; do
-        obj="$out/obj/$(basename "$(dirname "$file")")_$(basename "$file" .cpp).o"
+        obj="$out/obj/$prefix$(basename "$(dirname "$file")")_$(basename "$file" .cpp).o"
         if [ ! -f "$obj" ] || [ "$file" -nt "$obj" ] ||
            [ -n "$(find "${headers[@]}" -name '*.h' -newer "$obj" -print -quit)" ]; then
-            "${compiler[@]}" "${flags[@]}" -c "$file" -o "$obj" &
+            "${compiler[@]}" "${flags[@]}" "${extra[@]}" -c "$file" -o "$obj" &
             pids+=($!)
             if [ ${#pids[@]} -ge 4 ]; then wait "${pids[0]}"; pids=("${pids[@]:1}"); fi
         fi
@@ -61,8 +76,17 @@ program="$out/${target}_fuzzer"
 # The fuzzer's own object and program are its alone: built outside the lock, in parallel with the others.
 headers+=("$src/tests/fuzz")
 compile "$harness"
-"$clang" -fsanitize=fuzzer,address,undefined "$out/obj/fuzz_${target}Fuzz.o" "$out/obj/libqvfuzz.a" -lcurl \
-    -o "$program"
+own_objects=()
+if [ ${#own[@]} -gt 0 ]; then
+    prefix="fuzz_${target}_"
+    extra=("${qt_cflags[@]}")
+    compile "${own[@]}"
+    for file in "${own[@]}"; do
+        own_objects+=("$out/obj/$prefix$(basename "$(dirname "$file")")_$(basename "$file" .cpp).o")
+    done
+fi
+"$clang" -fsanitize=fuzzer,address,undefined "$out/obj/fuzz_${target}Fuzz.o" "${own_objects[@]}" \
+    "$out/obj/libqvfuzz.a" -lcurl "${qt_libs[@]}" -o "$program"
 
 # The readers write their files with fsync: a memory-backed folder keeps that cheap.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then work=$(mktemp -d -p /dev/shm); else work=$(mktemp -d); fi

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "SongBookFixture.h"
 #include "catalogue/SingerTable.h"
@@ -37,12 +38,15 @@ protected:
         if (LibreOfficeProgram().empty()) GTEST_SKIP() << "LibreOffice is not installed";
         if (const char* cache = std::getenv("XDG_CACHE_HOME")) previousCache = cache;
         ::setenv("XDG_CACHE_HOME", library.Path("cache").c_str(), 1);  // the profile stays in the folder
+        // A loaded machine may take minutes for a conversion; only a hung converter is cut short.
+        ::setenv("QV_SOFFICE_TIMEOUT", "900", 1);
         LoadSettings();
         InstallOutputSteps();
     }
     void TearDown() override {
         SetSongBookEngine(nullptr);
         ExcelAvailable = false;
+        ::unsetenv("QV_SOFFICE_TIMEOUT");
         if (previousCache.empty())
             ::unsetenv("XDG_CACHE_HOME");
         else
@@ -71,7 +75,7 @@ TEST_F(SongBookOfficeTest, BooksSavedAsExcelReadBackWithTheirPagesCellsAndFormat
     EXPECT_EQ(ui.Texts("info"), (std::vector<std::string>{"歌簿產生完成", "歌簿產生完成"}));
     EXPECT_TRUE(ui.Texts("error").empty());
 
-    LibreOfficeConverter converter(LibreOfficeProgram(), library.Path("cache/profile"));
+    LibreOfficeConverter converter(LibreOfficeProgram(), library.Path("cache/qvsong"));
     OdsWorkbook book(&converter);
     ASSERT_TRUE(book.Open(library.Path("總歌簿.xls")));
     EXPECT_EQ(Big5ToUtf8(book.SheetName(1)), "國語-1");
@@ -105,6 +109,30 @@ TEST_F(SongBookOfficeTest, BooksSavedAsExcelReadBackWithTheirPagesCellsAndFormat
     EXPECT_FALSE(ExcelAvailable);
     std::ifstream in(library.Path(SingerBookTemplateName));
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "mine");
+}
+
+TEST_F(SongBookOfficeTest, TwoBooksSavedAtTheSameTimeAreBothWritten) {
+    // As two copies of the program on two program folders do: converters of their own, one cache folder.
+    auto save = [&](const std::string& name, bool& saved) {
+        LibreOfficeConverter converter(LibreOfficeProgram(), DefaultConverterCacheFolder());
+        OdsWorkbook book(&converter);
+        saved = book.Open(std::string(QV_SOURCE_DIR) + "/resources/songbook.fods") &&
+                book.SaveAs(library.Path(name), {});
+        if (!saved) ADD_FAILURE() << Big5ToUtf8(book.LastFailure());
+    };
+    bool first = false, second = false;
+    std::thread beside(save, "one.xls", std::ref(second));
+    save("two.xls", first);
+    beside.join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+    for (const char* name : {"one.xls", "two.xls"}) {
+        std::ifstream in(library.Path(name), std::ios::binary);
+        std::string head(8, '\0');
+        in.read(head.data(), 8);
+        EXPECT_EQ(head, kOleMagic) << name;
+    }
+    EXPECT_EQ(ProcessesNaming(library.Path("cache")), 0);
 }
 
 }  // namespace

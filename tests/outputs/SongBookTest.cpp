@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 
 #include "catalogue/SongRecord.h"
 #include "outputs/SongBook.h"
 #include "SongBookFixture.h"
 #include "catalogue/ReadingCodes.h"
+#include "outputs/OutputSteps.h"
+#include "outputs/SingerBook.h"
+#include "platform/LibreOffice.h"
 
 namespace qv::test {
 namespace {
@@ -163,7 +171,7 @@ TEST_F(SongBookTest, RefusalsAndRefusedPageNamesAreReported) {
     library.Fill({Song("00001", "AAA", "x", "0"), Song("00002", "BBB", "x", "12", "4")});
     ExcelAvailable = false;
     EXPECT_FALSE(WriteSongBookCommand(SongBookKind::All));
-    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"您必須先安裝Microsoft Excel專業版才能輸出歌簿."});
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"您必須先安裝LibreOffice Calc才能輸出歌簿."});
     ExcelAvailable = true;
 
     setup::SongReportSongNumPerPage = 60;  // a sheet the template does not hold any more
@@ -215,6 +223,109 @@ TEST_F(SongBookTest, EmptySelectionAndRangeBook) {
     EXPECT_EQ(Cell(book, 1, 3, 1), "00101");
     EXPECT_EQ(Cell(book, 1, 4, 1), "00150");
     EXPECT_EQ(Cell(book, 1, 5, 1), "");
+}
+
+// Notes what the user sees while each conversion runs, and fails on request, naming itself.
+class WatchedConverter final : public FileConverter {
+public:
+    explicit WatchedConverter(const FakeUserInterface& ui) : ui_(ui) {}
+    bool failTemplate = false, failBook = false;
+    std::vector<std::string> waits;  // the wait text shown at each conversion, empty when none
+    std::vector<int> bars;           // the bar after the conversion's first progress step
+
+    bool Convert(const std::string& source, const std::string& target, const std::string& format,
+                 const std::function<void(int)>& progress, int seconds) override {
+        waits.push_back(ui_.waitVisible ? ui_.Texts("wait").back() : "");
+        if (progress) progress(37);
+        bars.push_back(ui_.lastProgress);
+        if (format == "fods" ? failTemplate : failBook) return false;
+        return copying_.Convert(source, target, format, progress, seconds);
+    }
+    std::string Name() const override { return B5("轉換程式"); }
+    std::string Failure() const override { return B5("轉換程式停了"); }
+
+private:
+    const FakeUserInterface& ui_;
+    CopyingConverter copying_;
+};
+
+TEST_F(SongBookTest, TheWaitWindowAndBarComeBeforeTheTemplateAndAFailingConverterIsNamed) {
+    library.Fill({Song("00001", "AAA", "x")});
+    WatchedConverter watched(ui);
+    OdsWorkbook workbook(&watched);
+    SetSongBookEngine(&workbook);
+    ASSERT_TRUE(WriteSongBookCommand(SongBookKind::All));
+    EXPECT_EQ(watched.waits, (std::vector<std::string>{"歌簿排序中, 請稍候 ...", "歌簿輸出中, 請稍候 ..."}));
+    EXPECT_EQ(watched.bars, (std::vector<int>{37, 50 + 37 / 2}));
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"歌簿產生完成"});
+
+    // The converter failing on the book: its own words, not the file's, and no end message.
+    watched.failBook = true;
+    EXPECT_TRUE(WriteSongBookCommand(SongBookKind::All));
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"轉換程式停了\n歌簿輸出失敗, 歌簿未存檔."});
+    EXPECT_EQ(ui.Texts("info").size(), 1u);
+
+    // Failing on a template not converted before: named instead of the template's sheets.
+    watched.failTemplate = true;
+    OdsWorkbook fresh(&watched);
+    SetSongBookEngine(&fresh);
+    const int refreshes = view.rowRefreshes;
+    EXPECT_FALSE(WriteSingerBookCommand(false));
+    EXPECT_EQ(ui.Texts("error").back(), "轉換程式停了");
+    EXPECT_FALSE(ui.waitVisible);
+    EXPECT_EQ(ui.lastProgress, 0);
+    EXPECT_EQ(view.rowRefreshes, refreshes);  // the view untouched
+}
+
+TEST_F(SongBookTest, WorkLeftByAKilledBookGoesAtTheNextStart) {
+    // A converter that never ends, killed with the program while it runs.
+    const std::string program = library.Path("soffice");
+    std::ofstream(program) << "#!/bin/sh\necho $$ > " << library.Path("started.tmp") << "\nmv "
+                           << library.Path("started.tmp") << ' ' << library.Path("started")
+                           << "\nexec sleep 600\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string cache = library.Path("cache");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        LibreOfficeConverter converter(program, cache + "/qvsong");
+        OdsWorkbook workbook(&converter);
+        workbook.Open(library.Path(SongBookTemplateName));
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    bool started = false;
+    for (int i = 0; i < 2400 && !(started = std::filesystem::exists(library.Path("started"))); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    std::ifstream in(library.Path("started"));
+    pid_t converter = 0;
+    in >> converter;
+    if (converter > 0) ::kill(-converter, SIGKILL);
+    ASSERT_TRUE(started);
+    auto leftOvers = [&] {
+        int count = 0;
+        for (const auto& e : std::filesystem::directory_iterator(library.Path(".")))
+            count += e.path().filename().string().starts_with(".qv-book-");
+        return count;
+    };
+    ASSERT_EQ(leftOvers(), 1);
+    // Unfinished cache entries: one of a writer gone, one of a writer still running.
+    std::filesystem::create_directories(cache + "/qvsong/templates");
+    const std::string gone = cache + "/qvsong/templates/a.fods.tmp-" + std::to_string(child) + "-x";
+    const std::string running = cache + "/qvsong/templates/b.fods.tmp-" + std::to_string(::getpid()) + "-x";
+    std::ofstream(gone) << "half";
+    std::ofstream(running) << "half";
+
+    ::setenv("QV_SOFFICE", program.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    InstallOutputSteps();
+    StartupOutputSteps().prepareSpreadsheetEngine();
+    ::unsetenv("QV_SOFFICE");
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(leftOvers(), 0);
+    EXPECT_FALSE(std::filesystem::exists(gone));
+    EXPECT_TRUE(std::filesystem::exists(running));
 }
 
 }  // namespace

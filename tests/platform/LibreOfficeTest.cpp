@@ -1,10 +1,17 @@
 #include "platform/LibreOffice.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "catalogue/Big5Codec.h"
+#include "catalogue/UserInterface.h"
 #include "support/TempFolder.h"
 
 namespace qv {
@@ -49,6 +56,111 @@ TEST(LibreOfficeTest, ASuccessIsAFileThereAndABookIsACompoundDocument) {
         R"(<office:document xmlns:office="o"><office:body><office:spreadsheet/></office:body></office:document>)"));
     EXPECT_FALSE(book.SaveAs(folder.File("total.xls"), {}));
     EXPECT_FALSE(fs::exists(folder.File("total.xls")));
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".qv-book")) << entry.path();
+}
+
+// Writes "<source's stem>.xls" into the output folder, as the converter names its output.
+const char* const kWriteOutput =
+    "o=; for a; do d=$o; o=$a; done; printf x > \"$d/$(basename \"$o\" .fods).xls\"";
+
+// Waits for something outside the test to happen, up to a deadline no loaded machine reaches.
+bool Eventually(const std::function<bool()>& happened) {
+    for (int i = 0; i < 2400; ++i) {
+        if (happened()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return happened();
+}
+
+bool Running(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const size_t state = line.rfind(')');
+    return state != std::string::npos && state + 2 < line.size() && line[state + 2] != 'Z';
+}
+
+TEST(LibreOfficeTest, ConversionsAtTheSameTimeTakeProfilesOfTheirOwnAndAFailureNamesTheConverter) {
+    test::TempFolder folder;
+    std::ofstream(folder.File("a.fods")) << "x";
+    std::ofstream(folder.File("b.fods")) << "x";
+    // Each run notes its profile, then waits until the other one has started too.
+    const std::string meet = "echo \"${1#-env:UserInstallation=}\" >> " + folder.File("profiles") +
+                             "\ni=0; while [ $(wc -l < " + folder.File("profiles") +
+                             ") -lt 2 ] && [ $i -lt 1200 ]; do sleep 0.05; i=$((i+1)); done\n" + kWriteOutput;
+    LibreOfficeConverter converter(FakeOffice(folder, meet), folder.File("cache"));
+    LibreOfficeConverter other(folder.File("soffice"), folder.File("cache"));
+    bool first = false, second = false;
+    std::thread beside(
+        [&] { second = other.Convert(folder.File("b.fods"), folder.File("b.xls"), "xls", {}, 1); });
+    first = converter.Convert(folder.File("a.fods"), folder.File("a.xls"), "xls", {}, 1);
+    beside.join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+    std::ifstream in(folder.File("profiles"));
+    std::string one, two;
+    std::getline(in, one);
+    std::getline(in, two);
+    EXPECT_NE(one, two);
+    EXPECT_EQ(std::min(one, two), "file://" + folder.File("cache/office-profile"));
+    EXPECT_EQ(std::max(one, two), "file://" + folder.File("cache/office-profile-2"));
+
+    // Once they are done, the next conversion takes the first profile again.
+    std::filesystem::remove(folder.File("profiles"));
+    std::ofstream(folder.File("profiles")) << "one before\n";
+    EXPECT_TRUE(converter.Convert(folder.File("a.fods"), folder.File("a.xls"), "xls", {}, 1));
+    in = std::ifstream(folder.File("profiles"));
+    std::getline(in, one);
+    std::getline(in, one);
+    EXPECT_EQ(one, "file://" + folder.File("cache/office-profile"));
+
+    // A run that writes nothing fails with the converter's name and its exit code, at the workbook too.
+    LibreOfficeConverter failing(FakeOffice(folder, "exit 3"), folder.File("cache"));
+    EXPECT_FALSE(failing.Convert(folder.File("a.fods"), folder.File("a.xls"), "xls", {}, 1));
+    const std::string failure = Big5ToUtf8(failing.Failure());
+    EXPECT_NE(failure.find("LibreOffice Calc"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("soffice"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("結束碼 3"), std::string::npos) << failure;
+    std::ofstream(folder.File("template.xls")) << "x";
+    OdsWorkbook book(&failing);
+    EXPECT_FALSE(book.Open(folder.File("template.xls")));
+    EXPECT_EQ(book.LastFailure(), failing.Failure());
+}
+
+TEST(LibreOfficeTest, AnEndAskedForKillsTheConverterAndLeavesTheTargetAsItWas) {
+    test::TempFolder folder;
+    std::ofstream(folder.File("book.xls")) << "old";
+    // The converter starts a child of its own, then the end is asked for as a signal would.
+    const std::string body = "sleep 600 & echo $! > " + folder.File("pids") + "\necho $$ >> " +
+                             folder.File("pids") + "\nkill -TERM $PPID\nwait";
+    const std::string program = FakeOffice(folder, body);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(
+            SIGTERM, +[](int) { RequestEnd(); });
+        LibreOfficeConverter converter(program, folder.File("cache"));
+        OdsWorkbook book(&converter);
+        if (!book.LoadFlatOds(
+                R"(<office:document xmlns:office="o"><office:body><office:spreadsheet/></office:body></office:document>)"))
+            ::_exit(2);
+        try {
+            book.SaveAs(folder.File("book.xls"), {});
+        } catch (const RunAbandoned&) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    ASSERT_GT(child, 0);
+    int status = -1;
+    const bool ended = Eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; });
+    if (!ended) ::kill(child, SIGKILL), ::waitpid(child, &status, 0);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    std::ifstream pids(folder.File("pids"));
+    for (pid_t pid; pids >> pid;) EXPECT_TRUE(Eventually([&] { return !Running(pid); })) << pid;
+    std::ifstream in(folder.File("book.xls"));
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
     for (const auto& entry : fs::directory_iterator(folder.Path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with(".qv-book")) << entry.path();
 }

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "catalogue/Big5Codec.h"
+#include "support/TempFolder.h"
 
 namespace qv {
 namespace {
@@ -102,6 +106,143 @@ TEST(OdsWorkbookTest, WrittenCellsAndFormatsSurviveTheFlatFileAndTouchOnlyTheirC
     // Rows and cells around the written ones keep their count: the last repeated row is still row 1001.
     EXPECT_EQ(again.CellStyleProperty(1, 1001, 300, "fo:font-size"), "12pt");
     EXPECT_EQ(again.CellStyleProperty(1, 1001, 301, "fo:font-size"), "");
+}
+
+// A workbook of one sheet with the given rows (and columns before them).
+std::string Sheet(const std::string& rows, const std::string& name = "s") {
+    return R"(<office:document xmlns:office="o" xmlns:table="t" xmlns:text="x"><office:body><office:spreadsheet>)"
+           R"(<table:table table:name=")" +
+           name + "\">" + rows + "</table:table></office:spreadsheet></office:body></office:document>";
+}
+
+TEST(OdsWorkbookTest, RepeatCountsPastWhatASheetHoldsRefuseTheFile) {
+    OdsWorkbook book;
+    // The converter's own shape: the last row and column runs fill the sheet to its end exactly.
+    const std::string full =
+        R"(<table:table-column table:number-columns-repeated="16384"/>)"
+        R"(<table:table-row><table:table-cell><text:p>a<text:s text:c="32766"/></text:p></table:table-cell>)"
+        R"(<table:table-cell table:number-columns-repeated="16383"/></table:table-row>)"
+        R"(<table:table-row table:number-rows-repeated="1048575"><table:table-cell table:number-columns-repeated="16384"/></table:table-row>)";
+    ASSERT_TRUE(book.LoadFlatOds(Sheet(full)));
+    EXPECT_EQ(book.CellText(1, 1, 1).size(), 32767u);
+    book.SetCellText(1, 1048576, 16384, "z");
+    EXPECT_EQ(book.CellText(1, 1048576, 16384), "z");
+    EXPECT_TRUE(OdsWorkbook().LoadFlatOds(book.ToFlatOds()));
+
+    for (
+        const char* rows : {
+            R"(<table:table-row><table:table-cell table:number-columns-repeated="2147483647"/><table:table-cell/></table:table-row>)",
+            R"(<table:table-row><table:table-cell table:number-columns-repeated="1073741824"/><table:table-cell table:number-columns-repeated="1073741824"/></table:table-row>)",
+            R"(<table:table-row><table:table-cell table:number-columns-repeated="16384"/><table:table-cell/></table:table-row>)",
+            R"(<table:table-row table:number-rows-repeated="1048576"><table:table-cell/></table:table-row><table:table-row/>)",
+            R"(<table:table-row table:number-rows-repeated="99999999999999999999999"/>)",
+            R"(<table:table-column table:number-columns-repeated="16385"/><table:table-row/>)",
+            R"(<table:table-row><table:table-cell><text:p><text:s text:c="32768"/></text:p></table:table-cell></table:table-row>)",
+        })
+        EXPECT_FALSE(book.LoadFlatOds(Sheet(rows))) << rows;
+    // A count that is no number, or not above 0, counts once.
+    ASSERT_TRUE(book.LoadFlatOds(Sheet(
+        R"(<table:table-row table:number-rows-repeated="-4"><table:table-cell table:number-columns-repeated="x"/>)"
+        R"(<table:table-cell><text:p>b</text:p></table:table-cell></table:table-row>)")));
+    EXPECT_EQ(book.CellText(1, 1, 2), "b");
+    std::string deep;
+    for (int i = 0; i < 300; ++i) deep += "<table:table-row-group>";
+    EXPECT_FALSE(book.LoadFlatOds(Sheet(deep)));
+}
+
+namespace fs = std::filesystem;
+
+// Converts a flat template by copying it and counts its runs; keeps conversions in its cache folder.
+class CountingConverter final : public FileConverter {
+public:
+    explicit CountingConverter(std::string cache) : cache_(std::move(cache)) {}
+    int runs = 0;
+    bool Convert(const std::string& source, const std::string& target, const std::string&,
+                 const std::function<void(int)>&, int) override {
+        ++runs;
+        std::error_code ec;
+        fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
+        return !ec;
+    }
+    std::string CacheFolder() const override { return cache_; }
+
+private:
+    std::string cache_;
+};
+
+std::vector<std::string> Names(const OdsWorkbook& book) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= book.SheetCount(); ++i) names.push_back(Big5ToUtf8(book.SheetName(i)));
+    return names;
+}
+
+TEST(OdsWorkbookTest, ConvertedTemplatesAreKeptAcrossSessionsUntilTheTemplateChanges) {
+    test::TempFolder folder;
+    const std::string song = folder.File("song.xls"), singer = folder.File("singer.xls");
+    std::ofstream(song) << kTemplate;
+    std::ofstream(singer) << Sheet("<table:table-row/>");
+    const std::vector<std::string> songSheets{"中文格式", "英文格式"}, singerSheets{"s"};
+
+    // Both templates stay converted within a session, whichever was opened last.
+    CountingConverter first(folder.File("cache"));
+    OdsWorkbook book(&first);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(book.Open(song));
+        EXPECT_EQ(Names(book), songSheets);
+        ASSERT_TRUE(book.Open(singer));
+        EXPECT_EQ(Names(book), singerSheets);
+    }
+    EXPECT_EQ(first.runs, 2);
+
+    // A new session converts neither; the cache holds one entry per template and nothing half written.
+    auto entries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder.File("cache/templates")))
+            names.push_back(e.path().filename().string());
+        return names;
+    };
+    {
+        CountingConverter later(folder.File("cache"));
+        OdsWorkbook again(&later);
+        ASSERT_TRUE(again.Open(song));
+        EXPECT_EQ(Names(again), songSheets);
+        ASSERT_TRUE(again.Open(singer));
+        EXPECT_EQ(Names(again), singerSheets);
+        EXPECT_EQ(later.runs, 0);
+        EXPECT_EQ(entries().size(), 2u);
+    }
+
+    // A changed template is converted again and replaces its entry.
+    std::ofstream(singer, std::ios::trunc) << Sheet("<table:table-row/>", "changed");
+    {
+        CountingConverter later(folder.File("cache"));
+        OdsWorkbook again(&later);
+        ASSERT_TRUE(again.Open(singer));
+        EXPECT_EQ(Names(again), std::vector<std::string>{"changed"});
+        EXPECT_EQ(later.runs, 1);
+        EXPECT_EQ(entries().size(), 2u);
+    }
+
+    // An entry cut short or altered is never used: the template is converted again.
+    for (const auto& name : entries()) {
+        const std::string path = folder.File("cache/templates/" + name);
+        const auto size = fs::file_size(path);
+        fs::resize_file(path, size - 1);
+    }
+    for (int damage = 0; damage < 2; ++damage) {
+        CountingConverter later(folder.File("cache"));
+        OdsWorkbook again(&later);
+        ASSERT_TRUE(again.Open(song));
+        EXPECT_EQ(Names(again), songSheets);
+        EXPECT_EQ(later.runs, 1);
+        // Then one byte of the text changed, its length kept.
+        for (const auto& name : entries()) {
+            std::fstream entry(folder.File("cache/templates/" + name),
+                               std::ios::in | std::ios::out | std::ios::binary);
+            entry.seekp(-20, std::ios::end);
+            entry.put('#');
+        }
+    }
 }
 
 }  // namespace
