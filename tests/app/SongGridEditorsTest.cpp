@@ -8,6 +8,7 @@
 
 #include "app/FormSupport.h"
 #include "app/SongGridEditors.h"
+#include "app/SongGridModel.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/SongOrder.h"
 #include "support/FakeUserInterface.h"
@@ -22,6 +23,7 @@ public:
     int rowCount(const QModelIndex& = {}) const override { return static_cast<int>(ShownRows.size()); }
     int columnCount(const QModelIndex& = {}) const override { return GridColCount; }
     QVariant data(const QModelIndex& index, int role) const override {
+        if (role == SongRowRole) return ShownRows[index.row()] < AllSongCount ? ShownRows[index.row()] : -1;
         if (role != Qt::DisplayRole) return {};
         return FromBig5(DisplayCell(ShownRows[index.row()], index.column()));
     }
