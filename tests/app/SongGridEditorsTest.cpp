@@ -138,7 +138,7 @@ private slots:
         QTest::keyClick(combo, Qt::Key_Escape);
         QVERIFY(editors->Editor() == combo);  // freed by the timer, not at once
         combo->clearFocus();                  // leaving meanwhile stores nothing either
-        QTRY_VERIFY_WITH_TIMEOUT(editors->Editor() == nullptr, 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(editors->Editor() == nullptr, 60000);
         QCOMPARE(AllSong[0][colVolume], std::string());
         QCOMPARE(lib->FolderEntries("001"), std::vector<std::string>{"00101.mpg"});
     }
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(editors->KillLastSelectTimer().interval(), 60000);
         editors->KillLastSelectTimer().setInterval(10);
         editors->KillLastSelectTimer().start();
-        QTRY_COMPARE_WITH_TIMEOUT(LastChosenClass, -1, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(LastChosenClass, -1, 60000);
     }
 };
 

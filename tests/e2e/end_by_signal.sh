@@ -44,8 +44,12 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   sleep 1
   outputs > before.md5
   # 工具, then its sixth item: 輸出ZT點歌機(QV03)索引檔.
+  shown=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)
   xdotool mousemove --window "$main" 118 10 click 1
-  sleep 0.5
+  for i in $(seq 1 600); do
+    [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && break
+    sleep 0.1
+  done
   xdotool key Down Down Down Down Down Down Return
   box=""
   for i in $(seq 1 600); do
