@@ -657,7 +657,11 @@ void TMainForm::EndNow() {
 bool TMainForm::AskIndexOutput() {
     TAskOutputIdxForm form(this);
     form.SettingDir = QString::fromStdString(AppDir);
-    return form.exec() == QDialog::Accepted;
+    const bool accepted = form.exec() == QDialog::Accepted;
+    // The window is closing: it goes now, not after the index files the user chose (their wait window
+    // stays up on its own).
+    hide();
+    return accepted;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
