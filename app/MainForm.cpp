@@ -110,7 +110,15 @@ TMainForm::~TMainForm() {
     if (&TheSongView() == this) SetSongView(nullptr);
 }
 
-void TMainForm::FormCreate() { RunStartup(*this); }
+void TMainForm::FormCreate() {
+    try {
+        RunStartup(*this);
+    } catch (const RunAbandoned&) {
+        // Asked to end during start-up: the window is never shown (see EndNow).
+        skipClosingOffers_ = true;
+        ui_->CloseForEnd();
+    }
+}
 
 void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     auto* central = new QWidget(this);
@@ -235,7 +243,7 @@ void TMainForm::BuildAddPanel() {
         button = new QPushButton(QString::fromUtf8(caption), side);
         button->setObjectName(name);
         buttons->addWidget(button);
-        connect(button, &QPushButton::clicked, this, click);
+        connect(button, &QPushButton::clicked, this, [this, click] { RunCommand([this, click] { (this->*click)(); }); });
     };
     addButton(DeleteButton, "DeleteButton", "刪除", &TMainForm::DeleteButtonClick);
     addButton(MultiDelButton, "MultiDelButton", "刪除所選", &TMainForm::MultiDelButtonClick);
@@ -326,8 +334,17 @@ void TMainForm::BuildMenu() {
         {"XVorelKTV1", [] { XVorelKTV1Click(); }},
         {"ZT1", [] { ZT1Click(); }},
     };
+    for (auto& [name, handler] : handlers) handler = [this, run = std::move(handler)] { RunCommand(run); };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
+}
+
+void TMainForm::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const RunAbandoned&) {
+        EndNow();
+    }
 }
 
 // A song book shows its selection while it runs; the user's own view comes back after it.
@@ -442,8 +459,7 @@ void TMainForm::ResetSongFilters() {
 std::string TMainForm::SelectedSongNo() const {
     const QModelIndex current = StringGrid->currentIndex();
     if (!current.isValid() || !StringGrid->selectionModel()->isSelected(current)) return {};
-    if (current.row() >= static_cast<int>(ShownRows.size())) return {};
-    const int row = ShownRows[static_cast<size_t>(current.row())];
+    const int row = current.data(SongRowRole).toInt();
     return row >= 0 && row < AllSongCount ? AllSong[static_cast<size_t>(row)][colSongNo] : std::string();
 }
 
@@ -630,15 +646,33 @@ void TMainForm::CloseWithoutOffers() {
     close();
 }
 
+void TMainForm::EndNow() {
+    RequestEnd();
+    ui_->CloseForEnd();
+    CloseWithoutOffers();
+    // Every event loop returns, the boxes' own ones included; quit() would be refused by a running dialog.
+    QCoreApplication::exit(0);
+}
+
 bool TMainForm::AskIndexOutput() {
     TAskOutputIdxForm form(this);
     form.SettingDir = QString::fromStdString(AppDir);
-    return form.exec() == QDialog::Accepted;
+    const bool accepted = form.exec() == QDialog::Accepted;
+    // The window is closing: it goes now, not after the index files the user chose (their wait window
+    // stays up on its own).
+    hide();
+    return accepted;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     // The program ends for the updater, or for a signal, without the closing offers.
-    if (!skipClosingOffers_) RunShutdown(*this);
+    try {
+        if (!skipClosingOffers_) RunShutdown(*this);
+    } catch (const RunAbandoned&) {
+        skipClosingOffers_ = true;
+        ui_->CloseForEnd();
+        QCoreApplication::exit(0);
+    }
     event->accept();
 }
 

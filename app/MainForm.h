@@ -88,6 +88,11 @@ public:
     void SetSingerItems(const std::vector<std::string>& big5Items) override;
     // Closes without asking anything: a signal (logout, kill) may leave no one to answer.
     void CloseWithoutOffers();
+    // The program ends at once (a signal, an abandoned run): the end is requested, open boxes close
+    // unanswered, the window closes without offers and every event loop returns.
+    void EndNow();
+    // Runs a command of the window; a run abandoned for the end request ends the program.
+    void RunCommand(const std::function<void()>& command);
     // Fonts, column widths and play buttons of the grid for ScreenDpi.
     void LayoutForScreenDpi();
 

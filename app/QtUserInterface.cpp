@@ -1,13 +1,16 @@
 #include "app/QtUserInterface.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QThread>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 
 #include "app/AppTitle.h"
@@ -32,10 +35,19 @@ protected:
 
 enum class Look { Plain, LightBlue };
 
+// Once the end is asked for, the run is abandoned at this step. A run already unwinding (a failure, or the
+// abandoning itself) goes on unwinding: the caller gets the quiet answer instead.
+bool AbandonAtThisStep() {
+    if (!EndRequested()) return false;
+    if (std::uncaught_exceptions() == 0) throw RunAbandoned{};
+    return true;
+}
+
 // The framework-style boxes: fixed English captions and buttons, the text shown as plain text (song names
 // may hold "<" or "&").
 bool RunBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const std::string& text,
             bool yesNo, Look look) {
+    if (AbandonAtThisStep()) return false;
     std::unique_ptr<QMessageBox> box;
     if (look == Look::LightBlue)
         box = std::make_unique<ScreenCentredBox>(owner);
@@ -61,7 +73,10 @@ bool RunBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, cons
         box->setPalette(palette);
         box->setAutoFillBackground(true);
     }
-    return box->exec() == QMessageBox::Yes;
+    const bool yes = box->exec() == QMessageBox::Yes;
+    // A box closed by the end request answers nothing.
+    if (AbandonAtThisStep()) return false;
+    return yes;
 }
 
 }  // namespace
@@ -82,7 +97,8 @@ void QtUserInterface::ShowWarningBox(const std::string& text) {
     RunBox(owner_, QMessageBox::Warning, QStringLiteral("Warning"), text, false, Look::Plain);
 }
 
-// Blocks the whole application until answered, like the system-modal box of the original platform.
+// A plain box owned by the main window, titled with the program's name; it blocks the whole program
+// until answered.
 void QtUserInterface::ShowInfoMessage(const std::string& text) {
     RunBox(owner_, QMessageBox::NoIcon, AppTitle(), text, false, Look::Plain);
 }
@@ -100,6 +116,7 @@ bool QtUserInterface::AskYesNo(const std::string& text) {
 }
 
 void QtUserInterface::ShowWaitMessage(const std::string& text) {
+    if (EndRequested()) return;
     // A window left up by an earlier call would otherwise stay on screen for the rest of the run.
     CloseWaitForm();
     waitForm_ = new TInfoForm(FromBig5(text), owner_);
@@ -135,23 +152,41 @@ void QtUserInterface::SetLineMessage(const std::string& text) {
 }
 
 void QtUserInterface::SetProgress(int position, int maximum) {
-    if (!progressBar_) return;
+    if (!progressBar_) {
+        AbandonAtThisStep();
+        return;
+    }
     // A range of 0..0 would turn the bar into a busy indicator.
     const int top = std::max(maximum, 1);
     progressBar_->setRange(0, top);
     progressBar_->setValue(std::clamp(position, 0, top));
     progressBar_->repaint();
+    AbandonAtThisStep();
 }
 
 bool QtUserInterface::AskIndexRange(std::string& from, std::string& to) {
+    if (AbandonAtThisStep()) return false;
     TIndexRangeForm form(owner_);
-    if (form.exec() != QDialog::Accepted) return false;
+    const bool confirmed = form.exec() == QDialog::Accepted;
+    if (AbandonAtThisStep() || !confirmed) return false;
     from = ToBig5(form.RangeStartNo);
     to = ToBig5(form.RangeEndNo);
     return true;
 }
 
 // User input stays queued: a click cannot start a second command inside a running one.
-void QtUserInterface::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+// An end request comes in as an event, so it is looked at afterwards.
+void QtUserInterface::ProcessEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    AbandonAtThisStep();
+}
+
+void QtUserInterface::CloseForEnd() {
+    waitShown_ = false;
+    CloseWaitForm();
+    // Every open dialog's own loop returns; the code that opened it finds the end request when it goes on.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) dialog->reject();
+}
 
 }  // namespace qv

@@ -44,6 +44,11 @@ public:
     bool AskIndexRange(std::string& from, std::string& to) override;
     void ProcessEvents() override;
 
+    // The end was asked for: the wait window goes and every open dialog and box is closed unanswered. The
+    // boxes, the progress steps and ProcessEvents then throw RunAbandoned (not while an exception unwinds);
+    // the wait window, the status line and HideWaitMessage never throw.
+    void CloseForEnd();
+
 private:
     void CloseWaitForm();
 

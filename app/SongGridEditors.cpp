@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "app/FormSupport.h"
+#include "app/SongGridModel.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SongTable.h"
@@ -19,9 +20,8 @@ namespace {
 
 // AllSong row shown in a view row, -1 when there is none.
 int SongRowOf(const QModelIndex& index) {
-    if (!index.isValid() || index.row() >= static_cast<int>(ShownRows.size())) return -1;
-    const int row = ShownRows[index.row()];
-    return row >= 0 && row < AllSongCount ? row : -1;
+    const QVariant row = index.isValid() ? index.data(SongRowRole) : QVariant();
+    return row.isValid() ? row.toInt() : -1;
 }
 
 }  // namespace
@@ -64,7 +64,8 @@ void SongGridEditors::StringGridClick(const QModelIndex& index) {
 }
 
 void SongGridEditors::StringGridDblClick(const QModelIndex& index) {
-    if (index.isValid() && index.column() == colSongNo) PlaySongAtRow(index.row() + 1);
+    if (index.column() != colSongNo) return;
+    if (const int row = SongRowOf(index); row >= 0) PlaySongByNumber(AllSong[row][colSongNo]);
 }
 
 void SongGridEditors::OpenTextEditor(const QModelIndex& index) {

@@ -25,7 +25,7 @@ const int SongGridModel::Widths96[GridColCount] = {39, 164, 28, 28, 92, 32, 52, 
                                                    28, 28,  28, 39, 39, 28, 28, 28, 57, 28, 20};
 
 int SongGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(ShownRows.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int SongGridModel::columnCount(const QModelIndex& parent) const {
@@ -34,9 +34,10 @@ int SongGridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant SongGridModel::data(const QModelIndex& index, int role) const {
     const int r = index.row();
-    if (!index.isValid() || r < 0 || r >= static_cast<int>(ShownRows.size())) return {};
+    if (!index.isValid() || r < 0 || r >= static_cast<int>(rows_.size())) return {};
+    const int row = rows_[static_cast<size_t>(r)];
+    if (role == SongRowRole) return row >= 0 && row < AllSongCount ? row : -1;
     if (role == Qt::DisplayRole) {
-        const int row = ShownRows[r];
         if (row < 0 || row >= static_cast<int>(AllSong.size())) return {};
         return FromBig5(DisplayCell(row, index.column()));
     }
@@ -53,11 +54,12 @@ QVariant SongGridModel::headerData(int section, Qt::Orientation orientation, int
 
 void SongGridModel::Reload() {
     beginResetModel();
+    rows_ = ShownRows;
     endResetModel();
 }
 
 void SongGridModel::RepaintColumn(int column) {
-    if (!ShownRows.empty())
+    if (!rows_.empty())
         emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 

@@ -1,8 +1,11 @@
 #pragma once
-// The song list view's data: reads AllSong through ShownRows, converting only the cells on screen.
+// The song list view's data: reads AllSong through the rows of ShownRows as they stood at the last Reload,
+// converting only the cells on screen. The long runs reorder ShownRows and append working rows to AllSong
+// meanwhile; the grid keeps showing the view it was told about until it is reloaded.
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QStyledItemDelegate>
+#include <vector>
 
 class QPushButton;
 class QTableView;
@@ -19,7 +22,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // ShownRows was rebuilt or reordered.
+    // ShownRows was rebuilt or reordered: the grid shows it as it is now.
     void Reload();
     // Some cells of the shown rows changed.
     void RepaintColumn(int column);
@@ -27,7 +30,13 @@ public:
     // Column titles and widths at 96 dots per inch.
     static const char* const Titles[];
     static const int Widths96[];
+
+private:
+    std::vector<int> rows_;  // AllSong rows of the grid's rows
 };
+
+// The AllSong row that a grid cell shows (an int, -1 when none), asked of the grid's model by this role.
+constexpr int SongRowRole = Qt::UserRole;
 
 // The grid's cells as the widths were made for: the text 2 pixels from the cell's left edge, cut at its
 // right edge (the columns are wide enough for their short texts; names may be cut).

@@ -1,55 +1,65 @@
 #include <QApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
-#include <sys/socket.h>
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 #include "app/AppTitle.h"
+#include "app/EndSignals.h"
 #include "app/MainForm.h"
 #include "app/QtTranslations.h"
+#include "app/QtUserInterface.h"
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+qv::TMainForm* mainForm = nullptr;
 
-void OnTerminate(int) {
-    char c = 1;
-    [[maybe_unused]] auto n = ::write(signalPipe[1], &c, 1);
+// The window's commands end the program themselves when their run is abandoned for an end request; a
+// handler without that guard (a panel's button, an in-place editor) is caught here.
+class Application final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const qv::RunAbandoned&) {
+            if (mainForm) mainForm->EndNow();
+            return true;
+        }
+    }
+};
+
+// Every file is written and closed by the time the window is gone and the loop has returned: the rest of
+// the teardown (player, web engine, 80,000 rows of memory) is left to the system, which also drops the
+// folder lock.
+[[noreturn]] void EndProcess(int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(qv::AppTitle());
     qv::InstallQtTranslations(app);
 
-    // A session logout or kill sends SIGTERM: close the window the normal way so nothing is left
-    // half-written, but without the closing questions (they are asked again at the next close). The handler
-    // is in place before start-up, so a signal during start-up closes the window once it is up.
-    const bool signalsCaught = ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0;
-    if (signalsCaught) {
-        struct sigaction sa {};
-        sa.sa_handler = OnTerminate;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        sigaction(SIGTERM, &sa, nullptr);
-        sigaction(SIGINT, &sa, nullptr);
-    }
+    // A session logout or Ctrl+C: the run going on is abandoned at its next step (its staged files go with
+    // it), no box is shown any more, and the window closes without the closing questions (they are asked
+    // again at the next close). Caught before start-up, whose boxes close the same way.
+    qv::CatchEndSignals(&app, [] {
+        if (mainForm)
+            mainForm->EndNow();
+        else if (auto* ui = dynamic_cast<qv::QtUserInterface*>(&qv::UI()))
+            ui->CloseForEnd();
+    });
 
     qv::TMainForm form;
-
-    if (signalsCaught) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &form);
-        QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] {
-            char c;
-            [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
-            form.CloseWithoutOffers();
-        });
-    }
-
+    mainForm = &form;
+    if (qv::EndRequested()) EndProcess(0);
     form.show();
-    return app.exec();
+    const int code = app.exec();
+    form.hide();
+    EndProcess(code);
 }

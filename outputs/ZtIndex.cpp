@@ -134,17 +134,10 @@ void SortLikeLines(std::vector<LikeLine>& lines) {
     });
 }
 
-// Rows restored, wait window hidden and the view refreshed however the run ends.
-struct RunEnd {
-    bool done = false;
-    ~RunEnd() {
-        UI().HideWaitMessage();
-        if (done) {
-            UI().SetProgress(100, 100);
-            UI().ShowInfoMessage(B5("ZT索引檔產生完成"));
-        }
-        UI().SetProgress(0, 100);
-    }
+// The wait window goes and the view is refreshed however the run ends; neither asks the user anything, so an
+// abandoned run unwinds through them.
+struct HideWaitAtEnd {
+    ~HideWaitAtEnd() { UI().HideWaitMessage(); }
 };
 struct RefreshAtEnd {
     ~RefreshAtEnd() {
@@ -357,7 +350,7 @@ bool WriteZtIndex() {
     RefreshAtEnd refresh;
     UI().ShowWaitMessage(B5("ZT索引檔產生中, 請稍候 ..."));
     if (!MakeSpeedFolders(indexFolder)) return false;
-    RunEnd end;
+    HideWaitAtEnd hideWait;
     try {
         TemporaryDuetRows rows;
         SortItems(ShownRows, CompareZtSingerOrder);
@@ -372,9 +365,13 @@ bool WriteZtIndex() {
     } catch (const std::exception& error) {
         UI().HideWaitMessage();
         UI().ShowErrorBox(error.what());
+        UI().SetProgress(0, 100);
         return false;
     }
-    end.done = true;
+    UI().HideWaitMessage();
+    UI().SetProgress(100, 100);
+    UI().ShowInfoMessage(B5("ZT索引檔產生完成"));
+    UI().SetProgress(0, 100);
     return true;
 }
 

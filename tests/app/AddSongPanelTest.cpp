@@ -79,7 +79,7 @@ private slots:
         Touch(U("情歌_張三_女_台語.mpg"));
         AddSongPanel panel;
         panel.SetFolder(dir.path() + "/src");
-        QTRY_COMPARE(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 1, 60000);
         const QModelIndex first = panel.fileList->model()->index(0, 0, panel.fileList->rootIndex());
         panel.fileList->setCurrentIndex(first);
         emit panel.fileList->clicked(first);
@@ -105,7 +105,7 @@ private slots:
         AddSongPanel panel;
         QDir::setCurrent(before);
         QCOMPARE(panel.Folder(), start);
-        QTRY_COMPARE(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 1, 60000);
         const QModelIndex only = panel.fileList->model()->index(0, 0, panel.fileList->rootIndex());
         QCOMPARE(only.data().toString(), U("情歌_張三.mpg"));
         panel.fileList->setCurrentIndex(only);
@@ -119,7 +119,7 @@ private slots:
         for (const QString& name : names) std::ofstream((folder + "/" + name).toStdString()) << "media";
         AddSongPanel panel;
         panel.SetFolder(folder);
-        QTRY_COMPARE(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.fileList->model()->rowCount(panel.fileList->rootIndex()), 3, 60000);
         panel.fileList->setFocus();
         QTest::keyClick(panel.fileList, Qt::Key_A, Qt::ControlModifier);
         const QStringList selected = panel.SelectedFiles();

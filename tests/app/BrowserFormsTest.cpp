@@ -84,12 +84,12 @@ private slots:
 
         QSignalSpy loaded(View(form), &QWebEngineView::loadFinished);
         form.show();
-        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 60000);
         QVERIFY(loaded[0][0].toBool());
         QCOMPARE(View(form)->url().path(), QStringLiteral("/QV_message/qv02se_message.php"));
         QString text;
         View(form)->page()->toPlainText([&text](const QString& t) { text = t; });
-        QTRY_COMPARE_WITH_TIMEOUT(text, QStringLiteral("message 12"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(text, QStringLiteral("message 12"), 60000);
 
         form.CloseButton->click();  // not ticked: nothing written
         QVERIFY(!form.isVisible());
@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(form.size(), QSize(846, 564));
         QSignalSpy loaded(View(form), &QWebEngineView::loadFinished);
         form.show();
-        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 60000);
         QVERIFY(loaded[0][0].toBool());
         QCOMPARE(View(form)->url().path(), QStringLiteral("/QV_song_readme/qv03/qv_song_readme.htm"));
         QVERIFY(ui.shown.empty());

@@ -85,7 +85,7 @@ private slots:
             QCOMPARE(grid->columnWidth(qv::colSingerClass), 52 * dpi / 96);
             QVERIFY(grid->columnWidth(qv::colPinyin) > 28 * dpi / 96);  // grown to ten letters
 
-            QTRY_VERIFY(!form.VisiblePlayButtons().empty());
+            QTRY_VERIFY_WITH_TIMEOUT(!form.VisiblePlayButtons().empty(), 60000);
             for (QPushButton* button : form.VisiblePlayButtons()) {
                 QCOMPARE(button->width(), grid->columnWidth(qv::colSongNo));
                 QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(button->text()) <= TextSpace(button),

@@ -87,15 +87,15 @@ private slots:
         QVERIFY(edit);
         edit->setText(QString::fromUtf8(" 鄧麗君 "));
         QTest::keyClick(edit, Qt::Key_Return);
-        QTRY_COMPARE(ui_->Texts("error").size(), size_t(1));
+        QTRY_COMPARE_WITH_TIMEOUT(ui_->Texts("error").size(), size_t(1), 60000);
         QCOMPARE(ui_->Texts("error")[0], std::string("已有相同的歌手/團體"));
         // The typed name waits in its editor to be mended.
-        QTRY_VERIFY(OpenEditor<QLineEdit>() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(OpenEditor<QLineEdit>() != nullptr, 60000);
         edit = OpenEditor<QLineEdit>();
         QCOMPARE(edit->text(), QString::fromUtf8(" 鄧麗君 "));
         edit->setText("The Beatles");
         QTest::keyClick(edit, Qt::Key_Return);
-        QTRY_COMPARE(Grid()->item(1, 0)->text(), QString("The Beatles"));
+        QTRY_COMPARE_WITH_TIMEOUT(Grid()->item(1, 0)->text(), QString("The Beatles"), 60000);
         QCOMPARE(ReadBytes(Bin()), Line("鄧麗君", "1 0") + Line("The Beatles", "4 2") + kTail);
     }
 
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(box->currentText(), QString("國語"));
         QCOMPARE(box->count(), 9);
         QTest::keyClick(box, Qt::Key_End);  // "其他", the last item
-        QTRY_COMPARE(Grid()->item(0, 1)->text(), QString("其他"));
+        QTRY_COMPARE_WITH_TIMEOUT(Grid()->item(0, 1)->text(), QString("其他"), 60000);
         QCOMPARE(ReadBytes(Bin()), Line("鄧麗君", "5 0") + Line("Beatles", "4 2") + kTail);
     }
 

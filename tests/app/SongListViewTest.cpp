@@ -183,13 +183,13 @@ private slots:
         }
         Start(list);
         form_->resize(1000, 3000);  // more than 100 rows on screen
-        QTRY_COMPARE(form_->VisiblePlayButtons().size(), size_t(100));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->VisiblePlayButtons().size(), size_t(100), 60000);
         QCOMPARE(form_->VisiblePlayButtons().front()->text(), QString("00101"));
         QCOMPARE(form_->VisiblePlayButtons().front()->toolTip(), QString("播放歌曲[Song 1]"));
         QCOMPARE(form_->findChildren<QPushButton*>(QRegularExpression("^p\\d+$")).size(), 100);
 
         form_->resize(1000, 500);
-        QTRY_VERIFY(form_->VisiblePlayButtons().size() < 100);
+        QTRY_VERIFY_WITH_TIMEOUT(form_->VisiblePlayButtons().size() < 100, 60000);
         form_->StringGrid->verticalScrollBar()->setValue(10);
         QCOMPARE(form_->VisiblePlayButtons().front()->text(), Cell(form_->StringGrid->rowAt(0), 0));
         QVERIFY(form_->VisiblePlayButtons().front()->text() != QString("00101"));

@@ -51,7 +51,7 @@ private slots:
         qv::TMainForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.MediaPreview != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(form.MediaPreview != nullptr, 60000);
         QTest::qWait(200);  // the window settles into the screen
 
         const QRect screen = form.screen()->availableGeometry();

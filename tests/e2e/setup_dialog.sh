@@ -19,7 +19,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$0" > program.log 2>&1 &
   pid=$!
   main=""
-  for i in $(seq 1 100); do
+  for i in $(seq 1 600); do
     main=$(xdotool search --name "歌曲管理程式7.2" 2>/dev/null | head -1) && [ -n "$main" ] && break
     sleep 0.1
   done
@@ -30,7 +30,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   sleep 0.5
   xdotool key Up Return
   dialog=""
-  for i in $(seq 1 50); do
+  for i in $(seq 1 600); do
     dialog=$(xdotool search --name "設定\(Setup\)" 2>/dev/null | head -1) && [ -n "$dialog" ] && break
     sleep 0.1
   done

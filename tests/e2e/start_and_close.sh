@@ -38,7 +38,7 @@ export QV_MAKER_SERVER=${QV_MAKER_SERVER:-127.0.0.1:9}
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   "$0" > program.log 2>&1 &
   pid=$!
-  for i in $(seq 1 100); do
+  for i in $(seq 1 600); do
     if ! kill -0 $pid 2>/dev/null; then echo "program ended early"; cat program.log; exit 1; fi
     if xwininfo -root -tree 2>/dev/null | grep -q "歌曲管理程式7.2"; then break; fi
     sleep 0.1
