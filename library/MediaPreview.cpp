@@ -6,7 +6,6 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
-#include "catalogue/SongTable.h"
 #include "library/SongFiles.h"
 #include "platform/MediaPlayer.h"
 #include "catalogue/UserInterface.h"
@@ -39,12 +38,6 @@ void PlaySongByNumber(const std::string& songNo) {
     }
     const std::string path = PathIn(folder, item);
     if (!RefuseUnsupported(path)) PlayPreview(path);
-}
-
-void PlaySongAtRow(int gridRow) {
-    if (gridRow < 1 || gridRow > static_cast<int>(ShownRows.size())) return;
-    const int row = ShownRows[gridRow - 1];
-    if (row >= 0 && row < AllSongCount) PlaySongByNumber(AllSong[row][colSongNo]);
 }
 
 void PreviewSourceFile(const std::string& path) {

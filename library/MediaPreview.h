@@ -11,8 +11,6 @@ extern std::string PreviewSongNo;
 // PlaySongByNumber: plays the media item of the song (the first entry of its song folder that begins
 // with the number); the error box when there is none or it is a .wmv or .jpg item.
 void PlaySongByNumber(const std::string& songNo);
-// PlaySongAtRow: the song shown in grid row gridRow (1 = the first row below the titles).
-void PlaySongAtRow(int gridRow);
 // FileListBoxDblClick: previews a file of the source-file list.
 void PreviewSourceFile(const std::string& path);
 // Balance 0, then the file plays; an error box when the player cannot open it.

@@ -38,7 +38,7 @@ TEST_F(MediaPreviewTest, PlaysTheSongsItemWithBothChannels) {
     lib.Fill(
         {test::TempSongLibrary::Song("00101", "a", "b"), test::TempSongLibrary::Song("00102", "c", "d")});
     const std::string item = lib.AddMedia("00102A1.vob");
-    PlaySongAtRow(2);
+    PlaySongByNumber("00102");
     EXPECT_EQ(player.calls, (std::vector<std::string>{"balance 0", "play " + item}));
     EXPECT_EQ(PreviewSongNo, "00102");
     StopPreviewOf("00101");
