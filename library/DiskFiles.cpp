@@ -15,6 +15,7 @@
 
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
+#include "catalogue/UserInterface.h"
 #include "platform/CopyProgress.h"
 #include "platform/DiskSpace.h"
 
@@ -103,6 +104,7 @@ bool KeepsReserve(const std::string& path, std::int64_t bytesIn, std::int64_t by
 }
 
 void RetryPause(int milliseconds) {
+    if (EndRequested()) return;  // the program is ending: no more waiting for a locked file
     if (g_pause) {
         g_pause(milliseconds);
         return;

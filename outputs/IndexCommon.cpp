@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <thread>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SongRecord.h"
+#include "catalogue/UserInterface.h"
 #include "library/FileNameParser.h"
 #include "platform/MountInfo.h"
 #include "settings/Settings.h"
@@ -36,7 +38,10 @@ std::string KeyOrNone(const std::string& text) {
 }  // namespace
 
 void IndexPause() {
-    if (IndexPausesEnabled) std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    // In slices: an end request neither waits for the pause nor lets the run go on past it.
+    for (int slice = 0; IndexPausesEnabled && slice < 50 && !EndRequested(); ++slice)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (EndRequested() && std::uncaught_exceptions() == 0) throw RunAbandoned{};
 }
 
 std::string FixedDigits(uint64_t value, int width, const std::string& fieldName) {

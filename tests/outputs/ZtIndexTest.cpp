@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
 #include "catalogue/Big5Codec.h"
@@ -10,6 +11,7 @@
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/UserInterface.h"
 #include "library/Startup.h"
 #include "outputs/IndexCommon.h"
 #include "outputs/OutputSteps.h"
@@ -248,6 +250,29 @@ TEST_F(ZtIndexTest, AFailedRunKeepsThePreviousSetWhole) {
     EXPECT_EQ(ui.Texts("error").back(), "無法產生" + library.Path("000/SPEED") + "目錄");
     EXPECT_TRUE(ui.Texts("info").empty());
     EXPECT_FALSE(ui.waitVisible);
+}
+
+// The end request is for the whole process: a child asks for it.
+TEST_F(ZtIndexTest, AnEndRequestStopsTheRunAtItsPauseWithThePreviousSetWhole) {
+    FillFixture();
+    ASSERT_TRUE(WriteZtIndex());
+    const std::string okdata = File("okdata.ztx");
+    WriteBytes(library.Path("000/index.ztx"), "the old set");
+    ui.shown.clear();
+    EXPECT_EXIT(
+        {
+            IndexPausesEnabled = true;
+            RequestEnd();
+            try {
+                WriteZtIndex();
+            } catch (const RunAbandoned&) {
+                const bool old = File("okdata.ztx") == okdata && File("index.ztx") == "the old set" &&
+                                 !Exists("IndexNew.tmp") && AllSong.size() == 5u && ui.Texts("info").empty();
+                std::_Exit(old ? 7 : 8);
+            }
+            std::_Exit(9);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 TEST_F(ZtIndexTest, CodesKeysAndPathField) {
