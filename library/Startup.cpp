@@ -220,6 +220,7 @@ bool RunStartup(StartupWindow& window) {
         return false;
     }
     PrepareProgramFolders();
+    RunStep(StartupOutputSteps().tidyOfflineBook);
     EnsureLibraryDataDir();
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
 
