@@ -318,17 +318,10 @@ public:
         return ::close(fd) == 0 && ok;
     }
 
-    // Waits for every file of the new book (pages, icon) to reach the disk: one journal commit covers them
-    // all, as their writing is under way already.
-    bool Sync() {
-        for (const std::string& name : EntriesOf(work_, false)) {
-            const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_CLOEXEC);
-            const bool ok = fd >= 0 && ::fsync(fd) == 0;
-            if (fd >= 0) ::close(fd);
-            if (!ok) return false;
-        }
-        return ::fsync(dir_) == 0;
-    }
+    // Waits for the new book (pages, icon, the folder) to reach the disk. One sync of the file system costs
+    // less than a sync of each file (a few hundredths of a second against a few tenths for the full disk's
+    // book), as the pages are on their way already.
+    bool Sync() { return ::syncfs(dir_) == 0; }
 
     // The old book's folders into the new one, then the two folders swap places; the old one, files only
     // by then, goes. False (nothing of the old book changed) naming the entry in the way.
