@@ -267,18 +267,22 @@ bool DropWorkFolder(const std::string& work, const std::string& book) {
     return !ec;
 }
 
-// The first file of the old book that its purge could not remove (immutable or append-only).
-std::string UnremovableFile(const std::string& book) {
-    for (const std::string& name : EntriesOf(book, false)) {
-        const std::string path = PathIn(book, name);
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) continue;
-        int flags = 0;
-        const bool stuck =
-            ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
-        ::close(fd);
-        if (stuck) return path;
-    }
+bool Unremovable(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    const bool stuck =
+        ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+    ::close(fd);
+    return stuck;
+}
+
+// The old book's folder, or else the first of its files, that its purge could not remove (immutable or
+// append-only); "" when there is none.
+std::string UnremovableEntry(const std::string& book) {
+    if (Unremovable(book)) return book;
+    for (const std::string& name : EntriesOf(book, false))
+        if (Unremovable(PathIn(book, name))) return PathIn(book, name);
     return {};
 }
 
@@ -289,8 +293,6 @@ public:
     explicit BookSwap(const std::string& book)
         : book_(book), work_(WorkFolderOf(book)), parent_(fs::path(book).parent_path()) {
         made_ = ::mkdir(work_.c_str(), 0777) == 0;
-        struct stat st {};
-        if (made_ && ::stat(book_.c_str(), &st) == 0) ::chmod(work_.c_str(), st.st_mode & 07777);
         if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         made_ = dir_ >= 0;
     }
@@ -326,14 +328,16 @@ public:
     // The old book's folders into the new one, then the two folders swap places; the old one, files only
     // by then, goes. False (nothing of the old book changed) naming the entry in the way.
     bool SwapIn(std::string& failed) {
+        struct stat st {};
         if (IsRealFolder(book_)) {
-            failed = UnremovableFile(book_);
+            failed = UnremovableEntry(book_);
             if (!failed.empty()) return false;
             for (const std::string& name : EntriesOf(book_, true)) {
                 failed = PathIn(book_, name);
                 if (!RenameNoReplace(failed, Path(name))) return false;
                 Step();
             }
+            if (::stat(book_.c_str(), &st) == 0) ::fchmod(dir_, st.st_mode & 07777);  // the user's access
         }
         failed = book_;
         if (!IsRealFolder(book_)) {

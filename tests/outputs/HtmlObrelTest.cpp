@@ -331,24 +331,25 @@ TEST_F(HtmlObrelRun, AFailedOrAbandonedRunLeavesTheOldBookAsItWas) {
     ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/Taiwanese_1.html", blocked);
     fs::remove_all(book + "/Taiwanese_1.html");
 
-    {
-        // A file of the old book that cannot be removed; a book folder whose entries cannot move.
-        test::Immutable lockedFile(book + "/notes.txt");
-        if (!lockedFile.ok()) GTEST_SKIP() << "no immutable files here";
-        ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/notes.txt", oldBook);
-    }
-    {
-        test::Immutable lockedBook(book);
-        ASSERT_TRUE(lockedBook.ok());
-        ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/photos", oldBook);
-    }
-
     ui.shown.clear();
+    fs::permissions(book, fs::perms(0750));
     ASSERT_TRUE(WriteOfflineObrelBook());
-    // The old files gone, the user's folder kept.
+    // The old files gone, the user's folder and the folder's access kept.
     EXPECT_EQ(Differences(TreeOf(book), newBook), std::vector<std::string>{});
+    EXPECT_EQ(fs::status(book).permissions(), fs::perms(0750));
     EXPECT_EQ(BookEntries(), std::vector<std::string>{"obrel"});
     EXPECT_TRUE(ui.Texts("error").empty());
+
+    // The redirect page of the book, or its folder, cannot be removed.
+    const Tree written = TreeOf(book);
+    {
+        test::Immutable lockedFile(book + "/obrel.html");
+        if (!lockedFile.ok()) GTEST_SKIP() << "no immutable files here";
+        ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/obrel.html", written);
+    }
+    test::Immutable lockedBook(book);
+    ASSERT_TRUE(lockedBook.ok());
+    ExpectFailure([] { return WriteOfflineObrelBook(); }, book, written);
 }
 
 // The run is killed at each of its steps in turn; the next start or the next run then leaves the whole
