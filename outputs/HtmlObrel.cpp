@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 
 #include "catalogue/Big5Codec.h"
@@ -294,7 +293,6 @@ public:
         : book_(book), work_(WorkFolderOf(book)), parent_(fs::path(book).parent_path()) {
         made_ = ::mkdir(work_.c_str(), 0777) == 0;
         if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        made_ = dir_ >= 0;
     }
     ~BookSwap() {
         if (dir_ >= 0) ::close(dir_);
@@ -303,7 +301,7 @@ public:
     BookSwap(const BookSwap&) = delete;
     BookSwap& operator=(const BookSwap&) = delete;
 
-    bool Made() const { return made_; }
+    bool Made() const { return dir_ >= 0; }
     std::string Path(const std::string& name) const { return PathIn(work_, name); }
 
     bool Write(const std::string& name, const std::string& bytes) {
