@@ -224,6 +224,7 @@ bool RunStartup(StartupWindow& window) {
         return false;
     }
     PrepareProgramFolders();
+    RunStep(StartupOutputSteps().tidyOfflineBook);
     EnsureLibraryDataDir();
     ClearStagingFolder();  // copies a killed run left unfinished
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));

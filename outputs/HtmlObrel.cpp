@@ -1,9 +1,15 @@
 #include "outputs/HtmlObrel.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <filesystem>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -19,6 +25,8 @@
 
 namespace qv {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr int RowsPerPage = 50;
 constexpr int NewLanguage = 10;
@@ -213,6 +221,152 @@ bool Unwritable(const std::string& path) {
     return false;
 }
 
+ObrelRunHooks g_hooks;
+
+void Step() {
+    if (g_hooks.step) g_hooks.step();
+}
+
+std::string WorkFolderOf(const std::string& book) { return book + ".new.tmp"; }
+std::string AsideFolderOf(const std::string& book) { return book + ".old.tmp"; }
+
+bool IsRealFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The entries of a folder that are folders themselves (or, with folders false, everything else).
+std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const bool folder = it->symlink_status(ec).type() == fs::file_type::directory;
+        if (folder == folders) names.push_back(it->path().filename());
+    }
+    return names;
+}
+
+bool SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// A work folder holds no folder of its own making: every folder in it came from the old book and goes
+// back there before the work folder goes.
+bool DropWorkFolder(const std::string& work, const std::string& book) {
+    for (const std::string& name : EntriesOf(work, true)) {
+        ::mkdir(book.c_str(), 0777);
+        if (!RenameNoReplace(PathIn(work, name), PathIn(book, name))) return false;
+    }
+    std::error_code ec;
+    fs::remove_all(work, ec);
+    return !ec;
+}
+
+bool Unremovable(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    const bool stuck =
+        ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+    ::close(fd);
+    return stuck;
+}
+
+// The old book's folder, or else the first of its files, that its purge could not remove (immutable or
+// append-only); "" when there is none.
+std::string UnremovableEntry(const std::string& book) {
+    if (Unremovable(book)) return book;
+    for (const std::string& name : EntriesOf(book, false))
+        if (Unremovable(PathIn(book, name))) return PathIn(book, name);
+    return {};
+}
+
+// The pages go into a work folder beside the book without a sync each; the folder is synced once and
+// swapped with the old book, so the user keeps a working book until the new one is whole.
+class BookSwap {
+public:
+    explicit BookSwap(const std::string& book)
+        : book_(book), work_(WorkFolderOf(book)), parent_(fs::path(book).parent_path()) {
+        made_ = ::mkdir(work_.c_str(), 0777) == 0;
+        if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    ~BookSwap() {
+        if (dir_ >= 0) ::close(dir_);
+        if (made_) DropWorkFolder(work_, book_);
+    }
+    BookSwap(const BookSwap&) = delete;
+    BookSwap& operator=(const BookSwap&) = delete;
+
+    bool Made() const { return dir_ >= 0; }
+    std::string Path(const std::string& name) const { return PathIn(work_, name); }
+
+    bool Write(const std::string& name, const std::string& bytes) {
+        const int fd = ::openat(dir_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) return false;
+        bool ok = true;
+        for (size_t done = 0; ok && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += static_cast<size_t>(n);
+        }
+        if (ok) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // on its way to the disk meanwhile
+        return ::close(fd) == 0 && ok;
+    }
+
+    // Waits for the new book (pages, icon, the folder) to reach the disk. One sync of the file system costs
+    // less than a sync of each file (a few hundredths of a second against a few tenths for the full disk's
+    // book), as the pages are on their way already.
+    bool Sync() { return ::syncfs(dir_) == 0; }
+
+    // The old book's folders into the new one, then the two folders swap places; the old one, files only
+    // by then, goes. False (nothing of the old book changed) naming the entry in the way.
+    bool SwapIn(std::string& failed) {
+        struct stat st {};
+        if (IsRealFolder(book_)) {
+            failed = UnremovableEntry(book_);
+            if (!failed.empty()) return false;
+            for (const std::string& name : EntriesOf(book_, true)) {
+                failed = PathIn(book_, name);
+                if (!RenameNoReplace(failed, Path(name))) return false;
+                Step();
+            }
+            if (::stat(book_.c_str(), &st) == 0) ::fchmod(dir_, st.st_mode & 07777);  // the user's access
+        }
+        failed = book_;
+        if (!IsRealFolder(book_)) {
+            if (!RenameNoReplace(work_, book_)) return false;
+        } else if (!g_hooks.exchange ||
+                   ::renameat2(AT_FDCWD, work_.c_str(), AT_FDCWD, book_.c_str(), RENAME_EXCHANGE) != 0) {
+            if (g_hooks.exchange && errno != EINVAL && errno != ENOSYS) return false;
+            // Without an atomic exchange: the old book aside, the new one in; a run cut short in between
+            // is finished by the next one.
+            const std::string aside = AsideFolderOf(book_);
+            if (!RenameNoReplace(book_, aside)) return false;
+            Step();
+            if (!RenameNoReplace(work_, book_)) {
+                RenameNoReplace(aside, book_);
+                return false;
+            }
+            Step();
+            work_ = aside;
+        }
+        Step();
+        SyncFolder(parent_);
+        Step();
+        return true;
+    }
+
+private:
+    std::string book_, work_, parent_;
+    int dir_ = -1;
+    bool made_ = false;
+};
+
 }  // namespace
 
 std::string ObrelFolder() { return PathIn(AppDir, "obrel"); }
@@ -266,16 +420,39 @@ std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
     return pages;
 }
 
+void TidyOfflineObrelBook() {
+    const std::string book = ObrelFolder();
+    const std::string work = WorkFolderOf(book), aside = AsideFolderOf(book);
+    const bool swapCut = IsRealFolder(aside), workLeft = IsRealFolder(work);
+    if (!swapCut && !workLeft) return;
+    // The old book is set aside only once the new one is whole: a swap cut short is finished.
+    if (swapCut && !PathExists(book)) RenameNoReplace(workLeft ? work : aside, book);
+    if (swapCut) DropWorkFolder(aside, book);
+    if (IsRealFolder(work)) DropWorkFolder(work, book);
+    SyncFolder(AppDir);
+}
+
+ObrelRunHooks& TheObrelRunHooks() { return g_hooks; }
+
 bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     if (progress) progress(0);
-    const std::string folder = ObrelFolder();
-    ::mkdir(folder.c_str(), 0777);
-    if (!DeleteFolderFiles(folder, "*")) return Unwritable(folder);
-    Http().Download(CloudSongBookService().webAddress + "/icon.ico", folder + "/icon.ico");
+    const std::string book = ObrelFolder();
+    if (PathExists(book) && !IsRealFolder(book)) return Unwritable(book);
+    TidyOfflineObrelBook();
+    BookSwap swap(book);
+    if (!swap.Made()) return Unwritable(book);
+    Step();
+    // A folder of that name in the old book stays, so no icon can be put there.
+    if (!IsRealFolder(PathIn(book, "icon.ico")))
+        Http().Download(CloudSongBookService().webAddress + "/icon.ico", swap.Path("icon.ico"));
     for (const ObrelPage& page : ObrelBookPages(ObrelBookRows(), progress)) {
-        const std::string path = folder + "/" + page.fileName;
-        if (!ReplaceFileContents(path, page.bytes)) return Unwritable(path);
+        if (!swap.Write(page.fileName, page.bytes)) return Unwritable(PathIn(book, page.fileName));
+        Step();
     }
+    if (!swap.Sync()) return Unwritable(book);
+    Step();
+    std::string failed;
+    if (!swap.SwapIn(failed)) return Unwritable(failed);
     if (progress) progress(100);
     return true;
 }

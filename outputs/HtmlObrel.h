@@ -26,9 +26,23 @@ struct ObrelPage {
 std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
                                       const std::function<void(int percent)>& progress = {});
 
-// Empties the folder, fetches the icon (a failure is ignored) and writes every page. False, after an
-// error box naming the file, when the folder or a page cannot be written.
+// Writes the new book (the icon fetched when it can be, every page) beside the folder and puts it in place
+// of the old one once whole; the old book's files go, its folders stay in the new one. False, after an
+// error box naming the file, with the old book as it was, when anything cannot be written.
 bool WriteOfflineObrelBook(const std::function<void(int percent)>& progress = {});
+
+// Finishes or undoes a run that was cut short (a kill, a power cut), so that the folder holds the whole
+// old or the whole new book and nothing of the run is left beside it. Every run starts with it; so does
+// the program.
+void TidyOfflineObrelBook();
+
+// For tests that cut a run short: step is called at each step of a run (each page written, each move of
+// the swap); without exchange the swap takes the two renames used where folders cannot be exchanged.
+struct ObrelRunHooks {
+    std::function<void()> step;
+    bool exchange = true;
+};
+ObrelRunHooks& TheObrelRunHooks();
 
 std::string ObrelFolder();
 

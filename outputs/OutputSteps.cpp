@@ -9,6 +9,7 @@
 #include "platform/LibreOffice.h"
 #include "resources/ShippedData.h"
 #include "outputs/CloudSongBook.h"
+#include "outputs/HtmlObrel.h"
 #include "outputs/VkmIndex.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
@@ -46,6 +47,7 @@ void PrepareSpreadsheetEngine() {
 
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
+    steps.tidyOfflineBook = TidyOfflineObrelBook;
     steps.prepareSpreadsheetEngine = PrepareSpreadsheetEngine;
     steps.writeQvi05Database = [] { WriteQvi05Database(); };
     steps.offerCloudUpload = OfferCloudUploadOnClose;

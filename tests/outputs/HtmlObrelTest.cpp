@@ -1,14 +1,21 @@
 // The offline HTML song book: the pages' bytes, their split by language and word count, the links, and
 // the files left in the "obrel" folder.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <map>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/TextFile.h"
 #include "outputs/HtmlObrel.h"
+#include "library/Startup.h"
+#include "outputs/OutputSteps.h"
 #include "platform/ServerHosts.h"
 #include "support/FakeUserInterface.h"
+#include "support/FileLimits.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempFolder.h"
 #include "support/TempSongLibrary.h"
@@ -216,6 +223,178 @@ TEST(HtmlObrel, NewAndFavouriteCopiesFollowTheLanguagesAndTheFolderIsRewritten) 
     EXPECT_FALSE(WriteOfflineObrelBook());
     ASSERT_EQ(ui.Texts("error").size(), 1u);
     EXPECT_NE(ui.Texts("error")[0].find("obrel"), std::string::npos);
+}
+
+// Relative path -> bytes of every file below the folder; folders end in "/".
+using Tree = std::map<std::string, std::string>;
+
+Tree TreeOf(const std::string& folder) {
+    Tree tree;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder);
+        if (entry.is_directory())
+            tree[name + "/"] = "";
+        else
+            tree[name] = test::ReadBytes(entry.path());
+    }
+    return tree;
+}
+
+// The names that are in one tree only or differ in their bytes.
+std::vector<std::string> Differences(const Tree& a, const Tree& b) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : a)
+        if (!b.contains(name) || b.at(name) != bytes) names.push_back(name);
+    for (const auto& [name, bytes] : b)
+        if (!a.contains(name)) names.push_back(name);
+    return names;
+}
+
+// A run over an earlier book of 60 Mandarin songs, into whose folder the user put a folder of photos and a
+// file of notes. The catalogue then has 120 songs in two languages with new and favourite marks.
+class HtmlObrelRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetCloudSongBookService({"", "", "", "http://127.0.0.1:9"});  // no icon
+        Fill(60);
+        ASSERT_TRUE(WriteOfflineObrelBook());
+        fs::create_directories(library.Path("obrel/photos/2024"));
+        test::WriteBytes(library.Path("obrel/photos/2024/a.jpg"), "jpeg");
+        test::WriteBytes(library.Path("obrel/notes.txt"), "mine");
+        oldBook = TreeOf(book);
+        Fill(120);
+        for (const ObrelPage& page : ObrelBookPages(ObrelBookRows())) newBook[page.fileName] = page.bytes;
+        newBook.insert({{"photos/", ""}, {"photos/2024/", ""}, {"photos/2024/a.jpg", "jpeg"}});
+        ASSERT_NE(oldBook.count("Mandarin_2.html"), 0u);
+        ASSERT_NE(newBook["Mandarin_2.html"], oldBook["Mandarin_2.html"]);
+    }
+    void TearDown() override {
+        SetCloudSongBookService(saved);
+        TheObrelRunHooks() = {};
+    }
+
+    void Fill(int count) {
+        std::vector<SongRow> rows;
+        for (int i = 0; i < count; ++i) {
+            rows.push_back(test::TempSongLibrary::Song(std::to_string(10101 + i), "歌" + std::to_string(i),
+                                                       "甲", i < 70 ? "1" : "2"));
+            rows.back()[colWordCount] = std::to_string(1 + i % 4);
+            rows.back()[colNewMark] = i % 10 == 0 ? "*" : "";
+            rows.back()[colFavourite] = i % 15 == 0 ? "*" : "";
+        }
+        library.Fill(rows);
+    }
+
+    // Names beside the book's folder that belong to it: the folder alone once a run is over.
+    std::vector<std::string> BookEntries() const {
+        std::vector<std::string> names;
+        for (const std::string& name : library.FolderEntries("."))
+            if (name.starts_with("obrel")) names.push_back(name);
+        return names;
+    }
+
+    // A failed run: false, one error naming the file, the old book as it was and nothing left beside it.
+    void ExpectFailure(const std::function<bool()>& run, const std::string& named, const Tree& before) {
+        ui.shown.clear();
+        EXPECT_FALSE(run());
+        EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案:" + named});
+        EXPECT_EQ(Differences(TreeOf(book), before), std::vector<std::string>{});
+        EXPECT_EQ(BookEntries(), std::vector<std::string>{"obrel"});
+    }
+
+    const CloudService saved = CloudSongBookService();
+    test::TempSongLibrary library;
+    test::FakeUserInterface ui;
+    const std::string book = library.Path("obrel");
+    Tree oldBook, newBook;
+};
+
+TEST_F(HtmlObrelRun, AFailedOrAbandonedRunLeavesTheOldBookAsItWas) {
+    {
+        test::FileSizeLimit limit(1000);  // the first page is cut short, as on a full disk
+        ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/Mandarin_1.html", oldBook);
+    }
+
+    // A run given up at its second progress step (a signal asked the program to end).
+    int steps = 0;
+    EXPECT_THROW(WriteOfflineObrelBook([&steps](int) {
+                     if (++steps == 2) throw RunAbandoned{};
+                 }),
+                 RunAbandoned);
+    EXPECT_EQ(Differences(TreeOf(book), oldBook), std::vector<std::string>{});
+    EXPECT_EQ(BookEntries(), std::vector<std::string>{"obrel"});
+
+    // A folder of the old book in the way of a page: the user's folders, moved already, come back too.
+    fs::create_directories(book + "/Taiwanese_1.html/inner");
+    test::WriteBytes(book + "/Taiwanese_1.html/inner/x", "x");
+    const Tree blocked = TreeOf(book);
+    ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/Taiwanese_1.html", blocked);
+    fs::remove_all(book + "/Taiwanese_1.html");
+
+    ui.shown.clear();
+    fs::permissions(book, fs::perms(0750));
+    ASSERT_TRUE(WriteOfflineObrelBook());
+    // The old files gone, the user's folder and the folder's access kept.
+    EXPECT_EQ(Differences(TreeOf(book), newBook), std::vector<std::string>{});
+    EXPECT_EQ(fs::status(book).permissions(), fs::perms(0750));
+    EXPECT_EQ(BookEntries(), std::vector<std::string>{"obrel"});
+    EXPECT_TRUE(ui.Texts("error").empty());
+
+    // The redirect page of the book, or its folder, cannot be removed.
+    const Tree written = TreeOf(book);
+    {
+        test::Immutable lockedFile(book + "/obrel.html");
+        if (!lockedFile.ok()) GTEST_SKIP() << "no immutable files here";
+        ExpectFailure([] { return WriteOfflineObrelBook(); }, book + "/obrel.html", written);
+    }
+    test::Immutable lockedBook(book);
+    ASSERT_TRUE(lockedBook.ok());
+    ExpectFailure([] { return WriteOfflineObrelBook(); }, book, written);
+}
+
+// The run is killed at each of its steps in turn; the next start or the next run then leaves the whole
+// old or the whole new book and nothing beside it. Both with the atomic exchange of the folders and with
+// the two renames used where there is none.
+TEST_F(HtmlObrelRun, AKilledRunIsFinishedOrUndoneAtTheNextStartOrRun) {
+    const std::string snapshot = library.Path("snapshot");
+    fs::copy(book, snapshot, fs::copy_options::recursive);
+    InstallOutputSteps();
+    for (const bool exchange : {true, false}) {
+        TheObrelRunHooks().exchange = exchange;
+        int cut = 0, old = 0, whole = 0;
+        for (int step = 1;; ++step) {
+            for (const std::string& name : BookEntries()) fs::remove_all(library.Path(name));
+            fs::copy(snapshot, book, fs::copy_options::recursive);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                int reached = 0;
+                TheObrelRunHooks().step = [&reached, step] {
+                    if (++reached == step) ::raise(SIGKILL);
+                };
+                WriteOfflineObrelBook();
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            if (WIFEXITED(status)) break;  // the run has fewer steps
+            ASSERT_TRUE(WIFSIGNALED(status));
+            ++cut;
+            if (step % 2 == 1) {
+                StartupOutputSteps().tidyOfflineBook();
+                const Tree tree = TreeOf(book);
+                EXPECT_TRUE(tree == oldBook || tree == newBook) << "step " << step;
+                old += tree == oldBook;
+                whole += tree == newBook;
+            } else {
+                EXPECT_TRUE(WriteOfflineObrelBook()) << "step " << step;
+                EXPECT_EQ(Differences(TreeOf(book), newBook), std::vector<std::string>{}) << "step " << step;
+            }
+            EXPECT_EQ(BookEntries(), std::vector<std::string>{"obrel"}) << "step " << step;
+        }
+        EXPECT_GT(cut, 7);  // every page, the sync and each move of the swap
+        EXPECT_GT(old, 0);
+        EXPECT_GT(whole, 0);
+    }
 }
 
 }  // namespace
