@@ -221,6 +221,7 @@ bool RunStartup(StartupWindow& window) {
     }
     PrepareProgramFolders();
     EnsureLibraryDataDir();
+    if (LibraryDataDirOk) RunStep(StartupOutputSteps().recoverIndexFolder);
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
 
     LoadSettings();

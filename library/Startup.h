@@ -34,6 +34,7 @@ public:
 // Steps of the sequence that the outputs provide (they sit above this folder); the program installs them
 // before the main window is created (InstallOutputSteps of outputs/). A step left empty does nothing.
 struct OutputSteps {
+    std::function<void()> recoverIndexFolder;            // what an interrupted index run left in 000
     std::function<void()> prepareSpreadsheetEngine;      // sets ExcelAvailable
     std::function<void()> writeMenuTopSetIfMissing;      // "000/MenuTopSet.ztx" with the value 3
     std::function<void()> resetPlayModeFilesOnFirstRun;  // the play-mode files of 000

@@ -4,11 +4,14 @@
 
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
+#include "catalogue/UserInterface.h"
 #include "library/Startup.h"
 #include "outputs/SongBook.h"
 #include "platform/LibreOffice.h"
 #include "resources/ShippedData.h"
 #include "outputs/CloudSongBook.h"
+#include "outputs/IndexCommon.h"
+#include "outputs/IndexStaging.h"
 #include "outputs/VkmIndex.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
@@ -45,6 +48,13 @@ void PrepareSpreadsheetEngine() {
 
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
+    steps.recoverIndexFolder = [] {
+        try {
+            RecoverIndexFolder(PathIn(LibraryRoot, "000"));
+        } catch (const IndexRunError& error) {
+            UI().ShowErrorBox(error.what());
+        }
+    };
     steps.prepareSpreadsheetEngine = PrepareSpreadsheetEngine;
     steps.writeQvi05Database = [] { WriteQvi05Database(); };
     steps.offerCloudUpload = OfferCloudUploadOnClose;
