@@ -227,6 +227,7 @@ bool RunStartup(StartupWindow& window) {
     RunStep(StartupOutputSteps().tidyOfflineBook);
     EnsureLibraryDataDir();
     ClearStagingFolder();  // copies a killed run left unfinished
+    if (LibraryDataDirOk) RunStep(StartupOutputSteps().recoverIndexFolder);
     if (LibraryDataDirOk) WriteQvi05Template(PathIn(LibraryRoot, "000/qvi05.data"));
 
     LoadSettings();

@@ -35,6 +35,7 @@ public:
 // before the main window is created (InstallOutputSteps of outputs/). A step left empty does nothing.
 struct OutputSteps {
     std::function<void()> tidyOfflineBook;               // a run of the offline book cut short
+    std::function<void()> recoverIndexFolder;            // what an interrupted index run left in 000
     std::function<void()> prepareSpreadsheetEngine;      // sets ExcelAvailable
     std::function<void()> writeMenuTopSetIfMissing;      // "000/MenuTopSet.ztx" with the value 3
     std::function<void()> resetPlayModeFilesOnFirstRun;  // the play-mode files of 000

@@ -1,7 +1,7 @@
 #pragma once
 // What the jukebox index sets (ZT and VKM) share: the reference from an index record to a line of the song
 // data file, the path field, the derived one-character codes, the reading keys, the switch of the 1 s
-// pauses, the temporary duet rows and the staging folder through which a new set replaces the old one.
+// pauses and the temporary duet rows.
 // Catalogue texts are Big5; paths are UTF-8.
 #include <cstdint>
 #include <stdexcept>
@@ -85,34 +85,6 @@ public:
     TemporaryDuetRows& operator=(const TemporaryDuetRows&) = delete;
 };
 bool IsTemporaryRow(int row);
-
-// A folder beside the index files in which a run writes its whole new set; Commit moves the files into
-// place, so a run that fails leaves the previous set whole. The folder goes whatever happens.
-class IndexStaging {
-public:
-    explicit IndexStaging(const std::string& indexFolder);  // IndexRunError when it cannot be made
-    ~IndexStaging();
-    IndexStaging(const IndexStaging&) = delete;
-    IndexStaging& operator=(const IndexStaging&) = delete;
-
-    // Path in the staging folder of a file named relative to the index folder ("SPEED/Index/00.ztx").
-    std::string Path(const std::string& relativeName) const;
-    // Writes the bytes there; IndexRunError naming the final file when that fails.
-    void Write(const std::string& relativeName, const std::string& bytes);
-    // A file that something else made at Path(relativeName) is committed too; a written one is dropped.
-    void Adopt(const std::string& relativeName);
-    void Forget(const std::string& relativeName);
-    // IndexRunError naming the first final file that a written one cannot replace (a folder is in its
-    // way); called before anything of the old set is removed.
-    void CheckTargets() const;
-    // Every written file over its old self in the index folder, in the order written.
-    void Commit();
-
-private:
-    std::string indexFolder_;
-    std::string folder_;
-    std::vector<std::string> written_;
-};
 
 // Message texts of the runs (Big5).
 std::string CannotWriteText(const std::string& path);

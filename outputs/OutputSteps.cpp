@@ -4,12 +4,15 @@
 
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
+#include "catalogue/UserInterface.h"
 #include "library/Startup.h"
 #include "outputs/SongBook.h"
 #include "platform/LibreOffice.h"
 #include "resources/ShippedData.h"
 #include "outputs/CloudSongBook.h"
 #include "outputs/HtmlObrel.h"
+#include "outputs/IndexCommon.h"
+#include "outputs/IndexStaging.h"
 #include "outputs/VkmIndex.h"
 #include "outputs/ZtControlFiles.h"
 #include "outputs/ZtIndex.h"
@@ -48,6 +51,13 @@ void PrepareSpreadsheetEngine() {
 void InstallOutputSteps() {
     OutputSteps& steps = StartupOutputSteps();
     steps.tidyOfflineBook = TidyOfflineObrelBook;
+    steps.recoverIndexFolder = [] {
+        try {
+            RecoverIndexFolder(PathIn(LibraryRoot, "000"));
+        } catch (const IndexRunError& error) {
+            UI().ShowErrorBox(error.what());
+        }
+    };
     steps.prepareSpreadsheetEngine = PrepareSpreadsheetEngine;
     steps.writeQvi05Database = [] { WriteQvi05Database(); };
     steps.offerCloudUpload = OfferCloudUploadOnClose;

@@ -1,7 +1,6 @@
 #include "outputs/VkmIndex.h"
 
 #include <dirent.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -19,6 +18,7 @@
 #include "catalogue/TextFile.h"
 #include "outputs/IndexCommon.h"
 #include "outputs/IndexMedia.h"
+#include "outputs/IndexStaging.h"
 
 namespace qv {
 namespace {
@@ -321,7 +321,7 @@ void StoreSet(const std::string& folder, VkmSet& set) {
     for (size_t f = 0; f < kIndexFiles.size(); ++f) staging.Write(kIndexFiles[f], records[f]);
     staging.Write(kDataFile, data);
     if (LibraryDataDirOk) staging.Write("menu.vkm", VkmMenuBytes());
-    staging.CheckTargets();
+    staging.Drop(kUnscrambledFile);
     staging.Commit();
 }
 
@@ -397,7 +397,6 @@ RunEnd RunVkmIndex(const std::string& folder) {
 
     // Every checked field before anything is touched: a bad one leaves the previous set as it was.
     if (std::string bad = FirstBadField(order); !bad.empty()) return {{}, bad};
-    ::unlink(PathIn(folder, kUnscrambledFile).c_str());
     IndexPause();
 
     VkmSet set;

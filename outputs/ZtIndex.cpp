@@ -14,11 +14,13 @@
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/TextFile.h"
 #include "catalogue/UserInterface.h"
 #include "library/DiskFiles.h"
 #include "library/SongFiles.h"
 #include "outputs/IndexCommon.h"
 #include "outputs/IndexMedia.h"
+#include "outputs/IndexStaging.h"
 #include "outputs/ZtControlFiles.h"
 
 namespace qv {
@@ -327,19 +329,17 @@ void ZtIndexRun::WriteSet() {
     staging_.Forget(RawDataFile);
 }
 
+// The menu and the play list belong to the set; old per-key files and stale spellings go with the old set.
 void ZtIndexRun::Commit() {
-    staging_.CheckTargets();
-    for (const SpeedKind* kind : SpeedKinds) {
-        const std::string folder = PathIn(indexFolder_, SpeedFolderName(*kind));
-        for (const std::string& key : KeysOf(kind->keys)) {
-            std::error_code ec;
-            fs::remove(PathIn(folder, key + ".ztx"), ec);
-        }
-    }
-    for (const char* stale : StaleDataFiles) {
-        std::error_code ec;
-        fs::remove(PathIn(indexFolder_, stale), ec);
-    }
+    if (LibraryDataDirOk) staging_.Write("menu.ztx", JoinLinesCrLf(ZtMenuLines()));
+    if (const std::string playList = ZtPlayListText(); !playList.empty())
+        staging_.Write(PlayListFileName, playList);
+    else
+        staging_.Drop(PlayListFileName);
+    for (const SpeedKind* kind : SpeedKinds)
+        for (const std::string& key : KeysOf(kind->keys))
+            staging_.Drop(SpeedFolderName(*kind) + "/" + key + ".ztx");
+    for (const char* stale : StaleDataFiles) staging_.Drop(stale);
     staging_.Commit();
 }
 
@@ -359,9 +359,6 @@ bool WriteZtIndex() {
         run.Collect();
         run.WriteSet();
         run.Commit();
-        if (!WriteZtMenu(indexFolder)) throw IndexRunError(CannotWriteText(PathIn(indexFolder, "menu.ztx")));
-        if (!WriteZtPlayList(indexFolder))
-            throw IndexRunError(CannotWriteText(PathIn(indexFolder, PlayListFileName)));
     } catch (const std::exception& error) {
         UI().HideWaitMessage();
         UI().ShowErrorBox(error.what());

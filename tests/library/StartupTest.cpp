@@ -196,6 +196,21 @@ TEST(StartupTest, KeepsAnExistingQvi05Database) {
     EXPECT_EQ(test::ReadBytes(folder.File("000/qvi05.data")), "filled by the index output");
 }
 
+// What an interrupted index run left is dealt with before anything is written into 000.
+TEST(StartupTest, RecoversTheIndexFolderBeforeWritingIntoIt) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    std::vector<bool> databaseThere;
+    OutputSteps& steps = StartupOutputSteps();
+    const OutputSteps saved = steps;
+    steps.recoverIndexFolder = [&] { databaseThere.push_back(fs::exists(folder.File("000/qvi05.data"))); };
+    RecordingWindow window(ui);
+    ASSERT_TRUE(RunStartup(window));
+    steps = saved;
+    EXPECT_EQ(databaseThere, std::vector<bool>{false});
+    EXPECT_TRUE(fs::exists(folder.File("000/qvi05.data")));
+}
+
 TEST(StartupTest, ANewProgramFolderGetsTheShippedSingerTableAndAnOwnOneIsKept) {
     {
         ProgramFolder folder;

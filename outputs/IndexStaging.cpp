@@ -1,0 +1,242 @@
+#include "outputs/IndexStaging.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "catalogue/ProgramState.h"
+#include "catalogue/TextFile.h"
+#include "outputs/IndexCommon.h"
+
+namespace qv {
+
+bool (*IndexCommitStepHook)(const std::string& path) = nullptr;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The commit, and what each instant of it leaves on disk for the recovery:
+//   1. the manifest ("+" a new file, "-" an old file that the new set drops) is written into the staging
+//      folder and made durable with every staged file;
+//   2. the aside folder is made: from now on its presence means "a commit is under way";
+//   3. every old file that the new set replaces or drops is moved into the aside folder;
+//   4. every new file is moved from the staging folder into its place;
+//   5. the marker "commit.done" is written into the staging folder: the new set stands;
+//   6. the aside folder is removed, then the staging folder.
+// Recovery: aside folder and marker: roll forward (remove what is left). Aside folder without marker:
+// roll back by the manifest: a new file no longer in the staging folder was moved in, so it goes back
+// there; every file in the aside folder goes back to its place. No aside folder: nothing of the old set
+// was touched, the staging folder just goes. Every step is a single rename or removal, so a kill between
+// two of them leaves one of these states, and the recovery itself can be cut short and run again.
+constexpr char StagingName[] = "IndexNew.tmp";
+constexpr char AsideName[] = "IndexOld.tmp";
+constexpr char ManifestName[] = "commit.list";
+constexpr char DoneName[] = "commit.done";
+
+bool Step(const std::string& path) { return !IndexCommitStepHook || IndexCommitStepHook(path); }
+
+// lstat's answer: 'f' something that is not a folder, 'd' a folder, 0 nothing (or unreadable).
+char KindOf(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return 0;
+    return S_ISDIR(st.st_mode) ? 'd' : 'f';
+}
+
+bool MoveFile(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    fs::create_directories(fs::path(to).parent_path(), ec);
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// The folder's names on the disk; with wholeFileSystem every byte and name written to its file system.
+bool SyncFolder(const std::string& folder, bool wholeFileSystem = false) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = (wholeFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+// The file and its name on the disk, or no file.
+bool WriteDurably(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool good = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    good = ::fsync(fd) == 0 && good;
+    good = ::close(fd) == 0 && good;
+    good = good && SyncFolder(fs::path(path).parent_path().string());
+    if (!good) ::unlink(path.c_str());
+    return good;
+}
+
+struct Manifest {
+    std::vector<std::string> added;    // new files, in the order they move in
+    std::vector<std::string> dropped;  // old files present that the new set does not have
+    // Every name an old file may have.
+    std::vector<std::string> All() const {
+        std::vector<std::string> all = added;
+        all.insert(all.end(), dropped.begin(), dropped.end());
+        return all;
+    }
+};
+
+std::string ManifestText(const Manifest& manifest) {
+    std::string text;
+    for (const std::string& name : manifest.added) text += "+" + name + "\n";
+    for (const std::string& name : manifest.dropped) text += "-" + name + "\n";
+    return text;
+}
+
+bool ReadManifest(const std::string& path, Manifest& manifest) {
+    std::string text;
+    if (!ReadFileBytes(path, text)) return false;
+    size_t from = 0;
+    for (size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+        const std::string name = text.substr(from + 1, end - from - 1);
+        if (end == from || name.empty()) continue;
+        (text[from] == '+' ? manifest.added : manifest.dropped).push_back(name);
+    }
+    return true;
+}
+
+// The file's bytes start on their way to the disk now, so that the commit waits less for them.
+void StartWriteback(int fd) { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
+void RemoveFolder(const std::string& path) {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+}
+
+}  // namespace
+
+void RecoverIndexFolder(const std::string& indexFolder) {
+    const std::string staging = PathIn(indexFolder, StagingName);
+    const std::string aside = PathIn(indexFolder, AsideName);
+    if (KindOf(aside) == 'd' && KindOf(PathIn(staging, DoneName)) == 0) {
+        Manifest manifest;
+        if (!ReadManifest(PathIn(staging, ManifestName), manifest))
+            throw IndexRunError(CannotWriteText(PathIn(staging, ManifestName)));
+        for (const std::string& name : manifest.added) {
+            const std::string target = PathIn(indexFolder, name);
+            if (KindOf(PathIn(staging, name)) == 0 && KindOf(target) == 'f' &&
+                !MoveFile(target, PathIn(staging, name)))
+                throw IndexRunError(CannotWriteText(target));
+        }
+        for (const std::string& name : manifest.All()) {
+            const std::string target = PathIn(indexFolder, name);
+            if (KindOf(PathIn(aside, name)) != 0 && !MoveFile(PathIn(aside, name), target))
+                throw IndexRunError(CannotWriteText(target));
+        }
+    }
+    // The staging folder holds the marker: it goes last.
+    RemoveFolder(aside);
+    if (KindOf(aside) == 0) RemoveFolder(staging);
+}
+
+IndexStaging::IndexStaging(const std::string& indexFolder)
+    : indexFolder_(indexFolder), folder_(PathIn(indexFolder, StagingName)) {
+    RecoverIndexFolder(indexFolder);
+    std::error_code ec;
+    if (!fs::create_directory(folder_, ec) || ec) throw IndexRunError(CannotWriteText(folder_));
+}
+
+IndexStaging::~IndexStaging() {
+    try {
+        RecoverIndexFolder(indexFolder_);
+    } catch (...) {
+        // What is left is recovered at the next run or start.
+    }
+}
+
+std::string IndexStaging::Path(const std::string& relativeName) const {
+    return PathIn(folder_, relativeName);
+}
+
+void IndexStaging::Write(const std::string& relativeName, const std::string& bytes) {
+    const std::string path = Path(relativeName);
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool good = file != nullptr;
+    if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file && std::fflush(file) != 0) good = false;
+    if (good) StartWriteback(::fileno(file));
+    if (file && std::fclose(file) != 0) good = false;
+    if (!good) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
+    written_.push_back(relativeName);
+}
+
+void IndexStaging::Adopt(const std::string& relativeName) {
+    if (const int fd = ::open(Path(relativeName).c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+        StartWriteback(fd);
+        ::close(fd);
+    }
+    written_.push_back(relativeName);
+}
+
+void IndexStaging::Forget(const std::string& relativeName) {
+    std::erase(written_, relativeName);
+    std::error_code ec;
+    fs::remove(Path(relativeName), ec);
+}
+
+void IndexStaging::Drop(const std::string& relativeName) { dropped_.push_back(relativeName); }
+
+void IndexStaging::Commit() {
+    Manifest manifest;
+    manifest.added = written_;
+    // A folder in a file's place is not ours to move.
+    for (const std::string& name : written_)
+        if (KindOf(Path(name)) != 'f' || KindOf(PathIn(indexFolder_, name)) == 'd')
+            throw IndexRunError(CannotWriteText(PathIn(indexFolder_, name)));
+    for (const std::string& name : dropped_)
+        if (KindOf(PathIn(indexFolder_, name)) == 'f' &&
+            std::ranges::find(written_, name) == written_.end() &&
+            std::ranges::find(manifest.dropped, name) == manifest.dropped.end())
+            manifest.dropped.push_back(name);
+
+    const std::string manifestPath = Path(ManifestName);
+    const std::string aside = PathIn(indexFolder_, AsideName);
+    if (!Step(manifestPath) || !SyncFolder(folder_, true) ||
+        !WriteDurably(manifestPath, ManifestText(manifest)))
+        throw IndexRunError(CannotWriteText(manifestPath));
+    std::error_code ec;
+    if (!Step(aside) || !fs::create_directory(aside, ec) || ec || !SyncFolder(indexFolder_))
+        throw IndexRunError(CannotWriteText(aside));
+
+    // Undone on disk by the recovery, which reads only what is there; then reported.
+    auto fail = [this](const std::string& target) {
+        try {
+            RecoverIndexFolder(indexFolder_);
+        } catch (const IndexRunError&) {
+            // The next run or start tries again; the user learns which file stopped this one.
+        }
+        throw IndexRunError(CannotWriteText(target));
+    };
+    for (const std::string& name : manifest.All()) {
+        const std::string target = PathIn(indexFolder_, name);
+        if (KindOf(target) == 'f' && (!Step(target) || !MoveFile(target, PathIn(aside, name)))) fail(target);
+    }
+    for (const std::string& name : manifest.added) {
+        const std::string target = PathIn(indexFolder_, name);
+        if (!Step(target) || !MoveFile(Path(name), target)) fail(target);
+    }
+    const std::string done = Path(DoneName);
+    if (!SyncFolder(indexFolder_, true) || !Step(done) || !WriteDurably(done, "")) fail(done);
+
+    // The new set stands. What is left goes now, or at the next recovery if a removal fails.
+    written_.clear();
+    dropped_.clear();
+    for (const std::string& name : manifest.All()) {
+        const std::string old = PathIn(aside, name);
+        if (KindOf(old) != 0 && Step(old)) ::unlink(old.c_str());
+    }
+    if (Step(aside)) RemoveFolder(aside);
+    if (KindOf(aside) == 0 && Step(folder_)) RemoveFolder(folder_);
+}
+
+}  // namespace qv

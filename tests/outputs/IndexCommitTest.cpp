@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/ProgramState.h"
+#include "catalogue/SongTable.h"
+#include "library/Startup.h"
+#include "outputs/IndexCommon.h"
+#include "outputs/IndexStaging.h"
+#include "outputs/OutputSteps.h"
+#include "outputs/VkmIndex.h"
+#include "outputs/ZtIndex.h"
+#include "settings/Settings.h"
+#include "support/FakeUserInterface.h"
+#include "support/TempFolder.h"
+#include "support/TempSongLibrary.h"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;  // relative path -> bytes; a folder ends in "/"
+
+// Every folder and file below the folder, with its bytes.
+Tree TreeOf(const std::string& folder) {
+    Tree tree;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).generic_string();
+        tree[entry.is_directory() ? name + "/" : name] =
+            entry.is_directory() ? "" : test::ReadBytes(entry.path());
+    }
+    return tree;
+}
+
+void RestoreTree(const std::string& folder, const Tree& tree) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const auto& [name, bytes] : tree)
+        if (name.back() == '/')
+            fs::create_directories(PathIn(folder, name));
+        else
+            test::WriteBytes(PathIn(folder, name), bytes);
+}
+
+std::string Differences(const Tree& actual, const Tree& expected) {
+    std::string out;
+    for (const auto& [name, bytes] : actual)
+        if (!expected.contains(name) || expected.at(name) != bytes) out += " " + name;
+    for (const auto& [name, bytes] : expected)
+        if (!actual.contains(name)) out += " -" + name;
+    return out;
+}
+
+// Sets the file's immutable flag while it lives; Supported() is false where the file system or the user
+// cannot.
+class Immutable {
+public:
+    explicit Immutable(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK)) {
+        set_ = Flag(true);
+    }
+    ~Immutable() {
+        if (set_) Flag(false);
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool Supported() const { return set_; }
+
+private:
+    bool Flag(bool on) {
+        int flags = 0;
+        if (fd_ < 0 || ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) != 0) return false;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        return ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    int fd_;
+    bool set_ = false;
+};
+
+// The step at which the hook stops the commit, counted from 1; the path of the last step seen.
+int stopAtStep = 0;
+bool killAtStop = false;
+std::string stoppedAt;
+bool StopAtStep(const std::string& path) {
+    if (--stopAtStep != 0) return true;
+    if (killAtStop) std::raise(SIGKILL);
+    stoppedAt = path;
+    return false;
+}
+
+struct IndexKind {
+    const char* name;
+    std::function<void()> run;
+    const char* doneText;
+};
+const IndexKind kZt{"ZT", [] { WriteZtIndex(); }, "ZT索引檔產生完成"};
+const IndexKind kVkm{"VKM", WriteVkmIndex, "VKM索引檔產生完成"};
+
+class IndexCommitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        BuildLineCipherTables();
+        fs::create_directory(Folder());
+        LibraryDataDirOk = true;
+        IndexPausesEnabled = false;
+        IndexDriveOverride = fs::path(Folder()).parent_path().string();
+        setup::PingYing = 1;
+        setup::ZtPinYinIncludeChi = setup::ZtPinYinIncludeEng = setup::ZtPinYinIncludeJpn = true;
+        InstallOutputSteps();
+    }
+    void TearDown() override {
+        IndexCommitStepHook = nullptr;
+        IndexPausesEnabled = true;
+        IndexDriveOverride.clear();
+        StartupOutputSteps() = {};
+    }
+    std::string Folder() const { return library.Path("000"); }
+
+    static SongRow Song(const char* no, const char* name, const char* singer, const char* language) {
+        SongRow row = test::TempSongLibrary::Song(no, name, singer, language, "1");
+        row[colWordCount] = row[colStrokes] = "1";
+        return row;
+    }
+    // Two songs, one of them in two collections and the own-choice list.
+    void FillOld() {
+        SongRow a = Song("00101", "Blue", "Amy", "4");
+        a[colPopular] = a[colFavourite] = a[colSelfPlay] = "*";
+        library.Fill({a, Song("00102", "Red", "Bob", "1")});
+        library.AddMedia("00101.mpg");
+        library.AddMedia("00102.mpg");
+    }
+    // The first song renamed and unmarked, a song of another folder added: files replaced, added and dropped.
+    void FillNew() {
+        library.Fill({Song("00101", "Green", "Amy", "4"), Song("00102", "Red", "Bob", "1"),
+                      Song("01001", "Gold", "Cid", "2")});
+        library.AddMedia("01001.mpg");
+    }
+
+    // The old set (with a stale spelling beside it) in place; the new set's tree remembered.
+    void PrepareSets(const IndexKind& kind) {
+        fs::remove_all(Folder());
+        fs::create_directory(Folder());
+        FillOld();
+        kind.run();
+        test::WriteBytes(PathIn(Folder(), "okData.ztx"), "stale");
+        test::WriteBytes(PathIn(Folder(), "okdata_ori.vkm"), "stale");
+        oldSet = TreeOf(Folder());
+        FillNew();
+        kind.run();
+        newSet = TreeOf(Folder());
+        ASSERT_NE(oldSet, newSet);
+        ASSERT_FALSE(oldSet.contains("IndexNew.tmp/"));
+        ASSERT_FALSE(newSet.contains("IndexNew.tmp/") || newSet.contains("IndexOld.tmp/"));
+        RestoreTree(Folder(), oldSet);
+    }
+
+    // Old or new: true for new.
+    bool ExpectOldOrNew(const std::string& context) {
+        const Tree now = TreeOf(Folder());
+        EXPECT_TRUE(now == oldSet || now == newSet)
+            << context << ": differs from the old set in" << Differences(now, oldSet)
+            << " and from the new set in" << Differences(now, newSet);
+        return now == newSet;
+    }
+
+    // The old set in place, the commit stopped at step 1, 2, ... by `attempt`, which answers whether the
+    // new set stands afterwards, or nothing once the commit went past its last step. Old until some step,
+    // new from there on.
+    void AtEveryStep(const IndexKind& kind, const std::function<std::optional<bool>(int step)>& attempt) {
+        PrepareSets(kind);
+        bool sawNew = false;
+        int step = 1;
+        for (;; ++step) {
+            ASSERT_LT(step, 5000);
+            RestoreTree(Folder(), oldSet);
+            ui.shown.clear();
+            const std::optional<bool> isNew = attempt(step);
+            if (!isNew) break;
+            EXPECT_TRUE(*isNew || !sawNew) << kind.name << " old again at step " << step;
+            sawNew = sawNew || *isNew;
+        }
+        EXPECT_TRUE(sawNew) << kind.name;
+        EXPECT_GT(step, 20) << kind.name;  // the steps were counted: many files moved
+        EXPECT_EQ(TreeOf(Folder()), newSet) << kind.name;
+    }
+
+    test::TempSongLibrary library;
+    test::FakeUserInterface ui;
+    Tree oldSet, newSet;
+};
+
+// A child process runs the index command and is killed at step N of the commit; the start-up's recovery
+// then finds the old set or the new one, whole. Past the last step the child ends on its own.
+TEST_F(IndexCommitTest, AKillAtAnyStepOfTheCommitLeavesTheOldOrTheNewSet) {
+    for (const IndexKind* kind : {&kZt, &kVkm})
+        AtEveryStep(*kind, [&](int step) -> std::optional<bool> {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                stopAtStep = step;
+                killAtStop = true;
+                IndexCommitStepHook = StopAtStep;
+                kind->run();
+                ::_exit(0);
+            }
+            int status = 0;
+            EXPECT_EQ(::waitpid(child, &status, 0), child);
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::nullopt;
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+            StartupOutputSteps().recoverIndexFolder();
+            EXPECT_TRUE(ui.Texts("error").empty());
+            return ExpectOldOrNew(std::string(kind->name) + " killed at step " + std::to_string(step));
+        });
+}
+
+// A change that fails at step N: before the new set stands, the run reports the file and the old set is
+// whole, with no folder of ours left; after, the run succeeds and what it could not remove goes at the
+// next start.
+TEST_F(IndexCommitTest, AFailureAtAnyStepOfTheCommitIsUndoneAndNamesItsFile) {
+    killAtStop = false;
+    for (const IndexKind* kind : {&kZt, &kVkm})
+        AtEveryStep(*kind, [&](int step) -> std::optional<bool> {
+            stopAtStep = step;
+            stoppedAt.clear();
+            IndexCommitStepHook = StopAtStep;
+            kind->run();
+            IndexCommitStepHook = nullptr;
+            const std::string context = std::string(kind->name) + " step " + std::to_string(step);
+            if (stoppedAt.empty()) return std::nullopt;
+            if (ui.Texts("info") == std::vector<std::string>{kind->doneText}) {
+                StartupOutputSteps().recoverIndexFolder();
+                EXPECT_EQ(TreeOf(Folder()), newSet) << context;
+                return true;
+            }
+            EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案: " + stoppedAt}) << context;
+            EXPECT_EQ(Differences(TreeOf(Folder()), oldSet), "") << context;
+            return false;
+        });
+}
+
+// Files the file system will not let go: the run names the first one, and not one byte of the old set
+// changes, whether the refusal comes while the old files move aside or while the new ones move in.
+TEST_F(IndexCommitTest, ImmutableFilesStopTheCommitWithTheOldSetWhole) {
+    PrepareSets(kZt);
+    {
+        Immutable probe(PathIn(Folder(), "okdata.ztx"));
+        if (!probe.Supported()) GTEST_SKIP() << "no immutable files here";
+    }
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"SPEED/Like", "SPEED/Like/6.ztx"},  // a per-key folder: its first replaced file
+        {"okdata.ztx", "okdata.ztx"},
+    };
+    for (const auto& [locked, named] : cases) {
+        ui.shown.clear();
+        {
+            Immutable lock(PathIn(Folder(), locked));
+            WriteZtIndex();
+        }
+        EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案: " + PathIn(Folder(), named)});
+        EXPECT_EQ(Differences(TreeOf(Folder()), oldSet), "") << locked;
+    }
+
+    // An empty library's set has no per-key collection file: the locked folder refuses the first new one,
+    // after the other new files are in.
+    library.Fill({});
+    RestoreTree(Folder(), {});
+    WriteZtIndex();
+    const Tree emptySet = TreeOf(Folder());
+    ASSERT_TRUE(emptySet.contains("SPEED/Like/"));
+    FillNew();
+    ui.shown.clear();
+    {
+        Immutable lock(PathIn(Folder(), "SPEED/Like"));
+        WriteZtIndex();
+    }
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"無法寫入檔案: " + PathIn(Folder(), "SPEED/Like/6.ztx")});
+    EXPECT_EQ(Differences(TreeOf(Folder()), emptySet), "");
+
+    PrepareSets(kVkm);
+    ui.shown.clear();
+    {
+        Immutable lock(PathIn(Folder(), "index.vkm"));
+        WriteVkmIndex();
+    }
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案: " + PathIn(Folder(), "index.vkm")});
+    EXPECT_EQ(Differences(TreeOf(Folder()), oldSet), "");
+}
+
+}  // namespace
+}  // namespace qv
