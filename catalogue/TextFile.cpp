@@ -23,11 +23,15 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     size_t used = 0;
     bool ok = true;
     for (;;) {
-        if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
-        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+        // The read that finds the end goes to a small buffer: growing a full result to make room for it
+        // would copy the whole file.
+        char tail[4096];
+        const bool full = used == bytes.size();
+        ssize_t n = full ? ::read(fd, tail, sizeof tail) : ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) ok = false;
         if (n <= 0) break;
+        if (full) bytes.append(tail, static_cast<size_t>(n));
         used += static_cast<size_t>(n);
     }
     ::close(fd);
