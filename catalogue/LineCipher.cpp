@@ -124,10 +124,11 @@ void DecodeLineList(std::vector<std::string>& lines) {
 
 bool ScrambleSongList2() {
     const std::string path = PathIn(LibraryRoot, "song.qv2");
+    // Known from the start of the first line: an enciphered list, the usual case, is not read whole.
     std::string bytes;
-    if (!ReadFileBytes(path, bytes) || bytes.empty()) return true;  // nothing to convert
-    // Known from the first line alone: an enciphered list, the usual case, is not split at all.
-    if (!StartsLikePlainLine(std::string_view(bytes).substr(0, bytes.find_first_of("\r\n")))) return true;
+    if (!ReadFileBytes(path, bytes, 5) || !StartsLikePlainLine(bytes.substr(0, bytes.find_first_of("\r\n"))))
+        return true;  // nothing to convert, or already enciphered
+    if (!ReadFileBytes(path, bytes) || bytes.empty()) return true;
     std::vector<std::string> lines = SplitTextLines(bytes);
     EncodeLineList(lines);
     const std::string enciphered = JoinLinesCrLf(lines);

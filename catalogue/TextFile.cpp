@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,21 +14,22 @@
 
 namespace qv {
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most) {
     bytes.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     // Read straight into the result; the size is a hint only, the loop reads on until the end.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(std::min(static_cast<size_t>(st.st_size), most));
     size_t used = 0;
     bool ok = true;
-    for (;;) {
+    while (used < most) {
         // The read that finds the end goes to a small buffer: growing a full result to make room for it
         // would copy the whole file.
         char tail[4096];
         const bool full = used == bytes.size();
-        ssize_t n = full ? ::read(fd, tail, sizeof tail) : ::read(fd, bytes.data() + used, bytes.size() - used);
+        ssize_t n = full ? ::read(fd, tail, std::min(sizeof tail, most - used))
+                         : ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) ok = false;
         if (n <= 0) break;

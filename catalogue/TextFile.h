@@ -6,8 +6,9 @@
 
 namespace qv {
 
-// False when the file cannot be opened or read (a folder, a missing file).
-bool ReadFileBytes(const std::string& path, std::string& bytes);
+// False when the file cannot be opened or read (a folder, a missing file). At most `most` bytes from its
+// start when given.
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most = std::string::npos);
 
 // CR LF, LF or CR end a line; a final line break makes no empty last line.
 std::vector<std::string> SplitTextLines(const std::string& bytes);
