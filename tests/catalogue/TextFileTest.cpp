@@ -19,6 +19,9 @@ TEST(TextFile, AnyLineBreakEndsALineAndAFinalOneAddsNoLine) {
 TEST(TextFile, MissingFilesAndFoldersAreReported) {
     std::string bytes;
     EXPECT_FALSE(ReadFileBytes("/nonexistent/qv/file", bytes));
+    EXPECT_FALSE(ReadFileBytes("/tmp", bytes));
+    EXPECT_FALSE(MappedFile().Open("/nonexistent/qv/file"));
+    EXPECT_FALSE(MappedFile().Open("/tmp"));
     EXPECT_FALSE(ReplaceFileContents("/nonexistent/qv/file", "x"));
 }
 
@@ -34,6 +37,11 @@ TEST(TextFile, ReadsWholeFilesOfEverySizeAndTheStartOfOne) {
         EXPECT_EQ(bytes, text) << size;
         ASSERT_TRUE(ReadFileBytes(path, bytes, 5)) << size;
         EXPECT_EQ(bytes, text.substr(0, 5)) << size;
+        MappedFile mapped;
+        ASSERT_TRUE(mapped.Open(path)) << size;
+        // Replaced while mapped, the way the program writes its files: the mapping keeps the old bytes.
+        ASSERT_TRUE(ReplaceFileContents(path, "new"));
+        EXPECT_EQ(mapped.Bytes(), text) << size;
     }
     // A file whose size says nothing: everything it gives is read, or its start.
     ASSERT_TRUE(ReadFileBytes("/proc/self/maps", bytes));
@@ -43,4 +51,8 @@ TEST(TextFile, ReadsWholeFilesOfEverySizeAndTheStartOfOne) {
     ASSERT_TRUE(ReadFileBytes("/proc/self/maps", head, 4100));
     EXPECT_EQ(head.size(), 4100u);
     EXPECT_EQ(head.substr(0, 12), bytes.substr(0, 12));
+    MappedFile maps;
+    ASSERT_TRUE(maps.Open("/proc/self/maps"));
+    EXPECT_GT(maps.Bytes().size(), 4096u);
+    EXPECT_EQ(maps.Bytes().substr(0, 12), bytes.substr(0, 12));
 }
