@@ -136,6 +136,20 @@ private slots:
         QVERIFY(form.isVisible());
     }
 
+    // The preview's video area is the one native child window: the rest of the window is drawn by Qt.
+    void onlyTheVideoAreaIsANativeWindow() {
+        qv::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QWidget* video = form.MediaPreview->VideoSurface();
+        QVERIFY(video->internalWinId());
+        QStringList native;
+        for (QWidget* child : form.findChildren<QWidget*>())
+            if (child != video && !child->isWindow() && child->internalWinId())
+                native << child->metaObject()->className() + QString(" ") + child->objectName();
+        QCOMPARE(native, QStringList());
+    }
+
     // The box lists the singer entries in their order, the first one chosen, and a refill replaces them.
     void theSingerBoxListsTheSingersOfTheSongs() {
         qv::test::WriteBytes(folder_->File("song.qv2"),
