@@ -1,6 +1,7 @@
 #include "app/AddSongPanel.h"
 
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +24,17 @@
 
 namespace qv {
 namespace {
+
+// The lists show names and icons only. The default type text of each entry looks its MIME type up and
+// reads that type's description from the MIME database, on the GUI thread, for every file of a folder
+// listed: the type column is never shown, so a plain text does.
+class NameAndIconProvider final : public QAbstractFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isDir()) return QStringLiteral("Folder");
+        return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix() + QStringLiteral(" File");
+    }
+};
 
 QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(FromBig5(B5(text)), parent); }
 
@@ -51,7 +63,9 @@ void CheckIndex(QButtonGroup* group, int n) {
 }  // namespace
 
 AddSongPanel::AddSongPanel(QWidget* parent) : QWidget(parent) {
+    static NameAndIconProvider icons;  // shared by every panel, so it outlives their models
     folders_ = new QFileSystemModel(this);
+    folders_->setIconProvider(&icons);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     folders_->setRootPath("/");
     folderTree = new QTreeView(this);
@@ -60,6 +74,7 @@ AddSongPanel::AddSongPanel(QWidget* parent) : QWidget(parent) {
     folderTree->setHeaderHidden(true);
 
     files_ = new QFileSystemModel(this);
+    files_->setIconProvider(&icons);
     files_->setFilter(QDir::Files | QDir::NoDotAndDotDot);
     fileList = new QListView(this);
     fileList->setModel(files_);

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -187,6 +188,9 @@ void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {
     // Thousands of singers: measuring every item for the box's width would cost more than loading the songs.
     SingerComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     SingerComboBox->setMinimumContentsLength(16);
+    // A plain list of texts: an item object per singer would take longer to make than the rest of the
+    // window.
+    SingerComboBox->setModel(new QStringListModel(SingerComboBox));
     formats->addWidget(SongNameFormatLabel1);
     formats->addWidget(SongNameFormatLabel2, 1);
     formats->addWidget(SingerComboBox);
@@ -475,8 +479,7 @@ void TMainForm::SetSingerItems(const std::vector<std::string>& big5Items) {
     QStringList items;
     items.reserve(static_cast<qsizetype>(big5Items.size()));
     for (const std::string& item : big5Items) items << FromBig5(item);
-    SingerComboBox->clear();
-    SingerComboBox->addItems(items);
+    static_cast<QStringListModel*>(SingerComboBox->model())->setStringList(items);
     SingerComboBox->setCurrentIndex(SingerComboBox->count() > 0 ? 0 : -1);
 }
 

@@ -16,6 +16,11 @@ MediaPreviewPanel::MediaPreviewPanel(QWidget* parent, const std::vector<std::str
     : QWidget(parent) {
     video_ = new QWidget(this);
     video_->setObjectName("MediaPlayer");
+    // libVLC draws into this widget's own X window. It stays the only native one: made native by default,
+    // its ancestors and their children would each become an X window too, each created with a round trip
+    // and exposed and painted on its own.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    video_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     video_->setAttribute(Qt::WA_NativeWindow);
     video_->setAutoFillBackground(true);
     video_->setPalette(QPalette(Qt::black));

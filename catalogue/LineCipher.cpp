@@ -51,8 +51,10 @@ uint16_t NextKey(uint16_t key, uint8_t c) {
     return static_cast<uint16_t>((static_cast<uint32_t>(key) + c) * 52845u + 22719u);
 }
 
+bool StartsLikePlainLine(std::string_view line) { return IsInteger(std::string(line.substr(0, 5))); }
+
 bool StartsLikePlainList(const std::vector<std::string>& lines) {
-    return !lines.empty() && IsInteger(lines.front().substr(0, 5));
+    return !lines.empty() && StartsLikePlainLine(lines.front());
 }
 
 int HexDigit(char c) {
@@ -122,10 +124,12 @@ void DecodeLineList(std::vector<std::string>& lines) {
 
 bool ScrambleSongList2() {
     const std::string path = PathIn(LibraryRoot, "song.qv2");
+    // Known from the start of the first line: an enciphered list, the usual case, is not read whole.
     std::string bytes;
-    if (!ReadFileBytes(path, bytes) || bytes.empty()) return true;  // nothing to convert
+    if (!ReadFileBytes(path, bytes, 5) || !StartsLikePlainLine(bytes.substr(0, bytes.find_first_of("\r\n"))))
+        return true;  // nothing to convert, or already enciphered
+    if (!ReadFileBytes(path, bytes) || bytes.empty()) return true;
     std::vector<std::string> lines = SplitTextLines(bytes);
-    if (!StartsLikePlainList(lines)) return true;  // already enciphered
     EncodeLineList(lines);
     const std::string enciphered = JoinLinesCrLf(lines);
     return ReplaceFileContents(path, enciphered) && ReplaceFileContents(path + ".backup", enciphered);

@@ -346,11 +346,12 @@ std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
 bool LoadSongList2() {
     const std::string path = SongListPath();
     if (!FileExists(path)) return true;
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes)) {
+    MappedFile file;
+    if (!file.Open(path)) {
         ShowOpenError(path);
         return false;
     }
+    const std::string_view bytes = file.Bytes();
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     EnsureLineCipherTables();
@@ -523,15 +524,15 @@ bool LoadAllSong(const std::string& path) {
                 std::memset(storage + first * sizeof(SongRow), 0, (last - first) * sizeof(SongRow));
             });
         });
-    std::string bytes;
-    const bool read = ReadFileBytes(path, bytes);
+    MappedFile file;
+    const bool read = file.Open(path);
     toucher.join();
     if (!read) return false;
     // Loading only mirrors the file: nothing may be appended to it meanwhile.
     const bool wasLoading = LoadingSongs;
     LoadingSongs = true;
 
-    const std::vector<std::string_view> lines = SplitLines(bytes);
+    const std::vector<std::string_view> lines = SplitLines(file.Bytes());
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     const size_t count = lines.size();
     EnsureLineCipherTables();
@@ -539,12 +540,17 @@ bool LoadAllSong(const std::string& path) {
     // Every line becomes a row, even an empty one: row i must stay line i for the writers. Each row is
     // what AddSongRow makes of the line, without the file append that loading skips anyway.
     ForEachSlice(count, [&](size_t first, size_t last) {
+        std::string deciphered;
         for (size_t i = first; i < last; ++i) {
-            char* text = bytes.data() + (lines[i].data() - bytes.data());
-            if (enciphered) DecipherInPlace(static_cast<int>(i), text, lines[i].size());
+            std::string_view line = lines[i];
+            if (enciphered) {
+                deciphered.assign(line);
+                DecipherInPlace(static_cast<int>(i), deciphered.data(), deciphered.size());
+                line = deciphered;
+            }
             SongRow& row = table[i];
             for (size_t f = 0; f < kStarts.size(); ++f)
-                AssignTrimmed(row[f], FieldView(lines[i], kStarts[f], kWidths[f]));
+                AssignTrimmed(row[f], FieldView(line, kStarts[f], kWidths[f]));
             row[colSingerWordCount] = std::to_string(CountSongWords(row[colSinger]));
             row[colSingerStrokes] = std::to_string(Big5StrokeCountOfFirstChar(row[colSinger]));
         }

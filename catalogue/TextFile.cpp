@@ -3,9 +3,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,26 +15,50 @@
 
 namespace qv {
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most) {
     bytes.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     // Read straight into the result; the size is a hint only, the loop reads on until the end.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(std::min(static_cast<size_t>(st.st_size), most));
     size_t used = 0;
     bool ok = true;
-    for (;;) {
-        if (used == bytes.size()) bytes.resize(bytes.size() + 65536);
-        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+    while (used < most) {
+        // The read that finds the end goes to a small buffer: growing a full result to make room for it
+        // would copy the whole file.
+        char tail[4096];
+        const bool full = used == bytes.size();
+        ssize_t n = full ? ::read(fd, tail, std::min(sizeof tail, most - used))
+                         : ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) ok = false;
         if (n <= 0) break;
+        if (full) bytes.append(tail, static_cast<size_t>(n));
         used += static_cast<size_t>(n);
     }
     ::close(fd);
     bytes.resize(ok ? used : 0);
     return ok;
+}
+
+MappedFile::~MappedFile() {
+    if (mapped_) ::munmap(mapped_, size_);
+}
+
+bool MappedFile::Open(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        void* at = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (at != MAP_FAILED) {
+            mapped_ = static_cast<char*>(at);
+            size_ = static_cast<size_t>(st.st_size);
+        }
+    }
+    ::close(fd);
+    return mapped_ || ReadFileBytes(path, read_);
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

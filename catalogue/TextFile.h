@@ -6,8 +6,29 @@
 
 namespace qv {
 
-// False when the file cannot be opened or read (a folder, a missing file).
-bool ReadFileBytes(const std::string& path, std::string& bytes);
+// False when the file cannot be opened or read (a folder, a missing file). At most `most` bytes from its
+// start when given.
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most = std::string::npos);
+
+// A whole file's bytes for a reader that only looks at them: a regular file is mapped (no copy, no fresh
+// pages), anything else is read. The program replaces its files by renaming new ones into place, so a
+// mapped file keeps its bytes while it is looked at.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // False when the file cannot be opened or read (a folder, a missing file).
+    bool Open(const std::string& path);
+    std::string_view Bytes() const { return mapped_ ? std::string_view(mapped_, size_) : read_; }
+
+private:
+    char* mapped_ = nullptr;
+    size_t size_ = 0;
+    std::string read_;
+};
 
 // CR LF, LF or CR end a line; a final line break makes no empty last line.
 std::vector<std::string> SplitTextLines(const std::string& bytes);

@@ -80,12 +80,18 @@ void WriteIndexFiles(int idxFileOutputFormat) {
     if (idxFileOutputFormat >= 4) RunStep(steps.writeQvi05Database);
 }
 
-// Start-up never leaves its flags behind, however it ends.
+// Start-up never leaves its flags or its wait window behind, however it ends. The window is hidden once
+// only: each hiding pauses.
 struct StartupFlagsGuard {
+    bool waitUp = false;
+    void HideWait() {
+        if (waitUp) UI().HideWaitMessage();
+        waitUp = false;
+    }
     ~StartupFlagsGuard() {
         StartingUp = false;
         LoadingSongs = false;
-        UI().HideWaitMessage();
+        HideWait();
     }
 };
 
@@ -237,12 +243,13 @@ bool RunStartup(StartupWindow& window) {
     // The server check can take seconds (an unanswered echo, a server that never replies): the user sees
     // that the program is starting from here on.
     UI().ShowWaitMessage(B5("程式開啟中, 請稍候..."));
+    guard.waitUp = true;
     StartServerCheck();
     window.ResetPlayButtons();
     GhostingDisabled = false;
 
     if (IsOnCdRom(AppDir)) {
-        UI().HideWaitMessage();
+        guard.HideWait();
         UI().ShowErrorBox(B5("不可在光碟上直接執行本程式,請依照快速安裝說明的步驟進行."));
         ProgramUsable = false;
         return false;
@@ -282,7 +289,7 @@ bool RunStartup(StartupWindow& window) {
     UI().SetLineMessage("");
     if (LibraryDataDirOk) RunStep(StartupOutputSteps().writeMenuTopSetIfMissing);
     StartingUp = false;
-    UI().HideWaitMessage();
+    guard.HideWait();
     if (LibraryDataDirOk) RunStep(StartupOutputSteps().resetPlayModeFilesOnFirstRun);
     return true;
 }

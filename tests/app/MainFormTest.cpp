@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,6 +21,7 @@
 #include "app/QtUserInterface.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "library/AddSong.h"
@@ -148,6 +150,44 @@ private slots:
         QVERIFY(form.VisiblePlayButtons().empty());
         QVERIFY(std::filesystem::is_directory(folder_->File("000")));
         QVERIFY(form.isVisible());
+    }
+
+    // The preview's video area is the one native child window: the rest of the window is drawn by Qt.
+    void onlyTheVideoAreaIsANativeWindow() {
+        qv::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QWidget* video = form.MediaPreview->VideoSurface();
+        QVERIFY(video->internalWinId());
+        QStringList native;
+        for (QWidget* child : form.findChildren<QWidget*>())
+            if (child != video && !child->isWindow() && child->internalWinId())
+                native << child->metaObject()->className() + QString(" ") + child->objectName();
+        QCOMPARE(native, QStringList());
+    }
+
+    // The box lists the singer entries in their order, the first one chosen, and a refill replaces them.
+    void theSingerBoxListsTheSingersOfTheSongs() {
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             qv::test::PlainSongList({{"00101", "Song", "鄧麗君"},
+                                                      {"00102", "Other", "Beatles", "4", "2"},
+                                                      {"00103", "Third", "鄧麗君"}}));
+        qv::TMainForm form;
+        QComboBox* box = form.SingerComboBox;
+        QCOMPARE(box->count(), 2);
+        QVERIFY(box->itemText(0).startsWith("鄧麗君("));
+        QVERIFY(box->itemText(1).startsWith("Beatles("));
+        for (int i = 0; i < box->count(); ++i)
+            QCOMPARE(box->itemText(i), qv::FromBig5(qv::SingerDisplayList[static_cast<size_t>(i)]));
+        QCOMPARE(box->currentIndex(), 0);
+        QCOMPARE(box->currentText(), box->itemText(0));
+
+        form.SetSingerItems({qv::Utf8ToBig5("張學友(男歌星)")});
+        QCOMPARE(box->count(), 1);
+        QCOMPARE(box->currentText(), QString("張學友(男歌星)"));
+        form.SetSingerItems({});
+        QCOMPARE(box->count(), 0);
+        QCOMPARE(box->currentIndex(), -1);
     }
 
     void aFailingSongListIsReportedAndTheWindowClosesOnActivation() {

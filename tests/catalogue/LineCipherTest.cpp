@@ -229,4 +229,17 @@ TEST_F(SongListFiles, SongListConversionWithNothingToDoOrNowhereToWrite) {
         EXPECT_EQ(entry.path().filename().string().find(".qv2.backup."), std::string::npos)
             << "temporary left";
     }
+
+    // Only the first line counts, however short: "12" is a number, "1" followed by "2x" on the next line
+    // is too, and "12x" is not.
+    fs::remove(In("song.qv2.backup"));
+    for (const auto& [text, plain] : std::vector<std::pair<std::string, bool>>{
+             {"12\r\nab\r\n", true}, {"1\n2x\r\n", true}, {"12x\r\n", false}}) {
+        ASSERT_TRUE(ReplaceFileContents(In("song.qv2"), text));
+        EXPECT_TRUE(ScrambleSongList2());
+        std::vector<std::string> lines = SplitTextLines(text);
+        EncodeLineList(lines);
+        EXPECT_EQ(Slurp(In("song.qv2")), plain ? JoinLinesCrLf(lines) : text) << text;
+        fs::remove(In("song.qv2.backup"));
+    }
 }

@@ -119,6 +119,7 @@ TEST(StartupTest, RunsItsStepsInOrderAndLeavesTheProgramFolderReady) {
     EXPECT_TRUE(ProgramUsable);
     EXPECT_FALSE(StartingUp);
     EXPECT_FALSE(ui.waitVisible);
+    EXPECT_EQ(ui.waitHides, 1);  // each hiding pauses the start
     EXPECT_TRUE(LibraryDataDirOk);
     EXPECT_EQ(AppDir, fs::current_path().string());
     EXPECT_EQ(LibraryRoot, AppDir);
@@ -280,6 +281,7 @@ TEST(StartupTest, ASongListThatFailsItsCheckEndsStartUp) {
     EXPECT_EQ(window.steps.back(), "filters");  // menus and everything after them never ran
     EXPECT_FALSE(StartingUp);
     EXPECT_FALSE(ui.waitVisible);
+    EXPECT_EQ(ui.waitHides, 1);
     EXPECT_EQ(AllSongCount, 0);
 }
 

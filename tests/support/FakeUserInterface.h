@@ -24,6 +24,7 @@ public:
     std::deque<bool> answers;
     std::deque<std::pair<std::string, std::string>> ranges;  // Big5 texts; empty queue = cancelled
     bool waitVisible = false;
+    int waitHides = 0;
     int lastProgress = 0, lastProgressMax = 0;
 
     void ShowErrorBox(const std::string& t) override { Add("error", t); }
@@ -42,7 +43,10 @@ public:
         Add("wait", t);
         waitVisible = true;
     }
-    void HideWaitMessage() override { waitVisible = false; }
+    void HideWaitMessage() override {
+        waitVisible = false;
+        ++waitHides;
+    }
     void SetLineMessage(const std::string& t) override { Add("line", t); }
     void SetProgress(int p, int m) override {
         lastProgress = p;
