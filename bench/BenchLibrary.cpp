@@ -48,14 +48,9 @@ bool StartProgramIn(const std::string& folder) {
 }
 
 void PrepareFullDiskWithMedia(const std::string& folder) {
-    WriteFullLibrary(folder);
-    for (const FieldList& song : FullLibrarySongs()) {
-        const std::string songFolder = PathIn(folder, song[colSongNo].substr(0, 3));
-        std::filesystem::create_directories(songFolder);
-        std::ofstream(
-            PathIn(songFolder, MediaItemName(song[colSongNo], song[colVolume], song[colChannel], ".mpg")));
-    }
-    if (!StartProgramIn(folder)) std::abort();
+    if (!sample::WriteSampleLibrary(folder, kFullDiskSongs, sample::SampleMedia::Empty) ||
+        !StartProgramIn(folder))
+        std::abort();
 }
 
 void CopyTree(const std::string& from, const std::string& to) {
