@@ -31,18 +31,22 @@ uint32_t Le(const std::string& bytes, size_t at, int count) {
     return value;
 }
 
+// Writes a sample into root and loads it as start-up does (the list check, then the table).
+void WriteAndLoad(const std::string& root, int count, sample::SampleMedia media) {
+    ASSERT_TRUE(sample::WriteSampleLibrary(root, count, media));
+    AppDir = LibraryRoot = root;
+    ASSERT_TRUE(LoadSongList2());
+    ASSERT_TRUE(LoadAllSong(root + "/song.qv2"));
+    ASSERT_EQ(AllSongCount, count);
+}
+
 // The program loads the sample as it loads any library, and every song's media item is where the program
 // looks for it: a whole WAV file.
 TEST(SampleLibraryTest, TheProgramFindsEverySongAndItsMediaFile) {
     test::TempFolder folder;
     test::FakeUserInterface ui;
     const std::string root = folder.Path() + "/demo";
-    ASSERT_TRUE(sample::WriteSampleLibrary(root, 250, sample::SampleMedia::Tones));
-
-    AppDir = LibraryRoot = root;
-    ASSERT_TRUE(LoadSongList2());  // the start-up check of the song list
-    ASSERT_TRUE(LoadAllSong(root + "/song.qv2"));
-    ASSERT_EQ(AllSongCount, 250);
+    ASSERT_NO_FATAL_FAILURE(WriteAndLoad(root, 250, sample::SampleMedia::Tones));
     EXPECT_EQ(AllSong[0][colSongNo], "00101");
     EXPECT_EQ(AllSong[80][colSongNo], "00201");
     EXPECT_EQ(AllSong[249][colSongNo], "00410");
@@ -85,11 +89,7 @@ TEST(SampleLibraryTest, TheSampleCarriesTheProgramsOwnCodesAndDuetsThatSplit) {
     test::TempFolder folder;
     test::FakeUserInterface ui;
     const std::string root = folder.Path() + "/full";
-    ASSERT_TRUE(sample::WriteSampleLibrary(root, 400, sample::SampleMedia::Empty));
-    AppDir = LibraryRoot = root;
-    ASSERT_TRUE(LoadSongList2());
-    ASSERT_TRUE(LoadAllSong(root + "/song.qv2"));
-    ASSERT_EQ(AllSongCount, 400);
+    ASSERT_NO_FATAL_FAILURE(WriteAndLoad(root, 400, sample::SampleMedia::Empty));
     EXPECT_TRUE(ui.Texts("error").empty());
 
     LoadSingerBinText(ShippedSingerBin());
