@@ -360,7 +360,7 @@ bool WriteZtIndex() {
     RunEnd end;
     try {
         TemporaryDuetRows rows;
-        SortItems(ShownRows, CompareZtSingerOrder);
+        SortByZtSingerOrder(ShownRows);
         ZtIndexRun run(indexFolder);
         IndexPause();
         run.Collect();
