@@ -2,21 +2,20 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
-
-#include "catalogue/ProgramState.h"
-#include "catalogue/SingerTable.h"
-#include "tools/SampleLibrary.h"
 #include <fstream>
 
-#include "catalogue/CharTw.h"
-#include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SingerTable.h"
-#include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
 #include "library/SongFiles.h"
-#include "resources/ShippedData.h"
+#include "library/Startup.h"
+#include "outputs/OutputSteps.h"
+#include "platform/ServerHosts.h"
+#include "tools/SampleLibrary.h"
 
 namespace qv::bench {
 
@@ -26,21 +25,59 @@ std::string WriteFullLibrary(const std::string& folder) {
     return sample::WriteSongList(folder, kFullDiskSongs);
 }
 
+namespace {
+
+// A window that shows nothing: start-up's steps on the window do not change what the outputs write.
+class NoWindow final : public StartupWindow {
+public:
+    void UpdateNameFormatLabels() override {}
+    void ResetPlayButtons() override {}
+    void LayoutSongGrid() override {}
+    void ResetFilterControls() override {}
+    void ApplyEdition() override {}
+};
+
+}  // namespace
+
+bool StartProgramIn(const std::string& folder) {
+    std::filesystem::current_path(folder);
+    SetMakerServers({"127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1"});  // refused at once: no wait
+    InstallOutputSteps();
+    NoWindow window;
+    return RunStartup(window);
+}
+
 void PrepareFullDiskWithMedia(const std::string& folder) {
-    AppDir = LibraryRoot = folder;
-    LibraryDataDirOk = true;
-    std::filesystem::create_directory(PathIn(LibraryRoot, "000"));
-    ReplaceFileContents(PathIn(AppDir, "singer.bin"), ShippedSingerBin());
-    LoadSingerBin();
-    WriteFullLibrary(folder);
-    LoadAllSong(SongListPath());
-    for (int r = 0; r < AllSongCount; ++r) {
-        const SongRow& row = AllSong[r];
-        const std::string songFolder = SongFolderOf(row[colSongNo]);
-        std::filesystem::create_directories(songFolder);
-        std::ofstream(
-            PathIn(songFolder, MediaItemName(row[colSongNo], row[colVolume], row[colChannel], ".mpg")));
+    if (!sample::WriteSampleLibrary(folder, kFullDiskSongs, sample::SampleMedia::Empty) ||
+        !StartProgramIn(folder))
+        std::abort();
+}
+
+void CopyTree(const std::string& from, const std::string& to) {
+    namespace fs = std::filesystem;
+    fs::remove_all(to);
+    for (const auto& entry : fs::recursive_directory_iterator(from)) {
+        const fs::path target = fs::path(to) / fs::relative(entry.path(), from);
+        if (entry.is_directory())
+            fs::create_directories(target);
+        else {
+            fs::create_directories(target.parent_path());
+            fs::copy_file(entry.path(), target);
+        }
     }
+}
+
+double CopyTreeMillis(const std::string& from, const std::string& to, int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        CopyTree(from, to);
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    std::filesystem::remove_all(to);
+    return times[times.size() / 2];
 }
 
 TempFolder::TempFolder() {

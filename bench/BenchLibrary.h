@@ -20,9 +20,19 @@ std::string WriteFullLibrary(const std::string& folder);
 // The song table of the first `count` songs, loaded as the song list loader loads it (nothing written).
 void LoadSongTable(const std::vector<FieldList>& songs, size_t count = SIZE_MAX);
 
-// The full disk as a program folder that is also the library root: "song.qv2" loaded into the song table,
-// the shipped singer table loaded, folder 000 made and an empty media file in place for every song.
+// The full disk as a program folder that is also the library root, with an empty media file in place for
+// every song, opened by the program's own start-up (settings, reading tables, singer table, song list and
+// the output steps the program installs): the tables the outputs read are the ones a user's run reads.
 void PrepareFullDiskWithMedia(const std::string& folder);
+
+// Runs the program's start-up in the folder, which becomes the current directory; false when it refused.
+bool StartProgramIn(const std::string& folder);
+
+// Copies every file under `from` to the same place under `to` (made fresh): the floor of writing those
+// bytes as files.
+void CopyTree(const std::string& from, const std::string& to);
+// The median over `runs` copies of CopyTree, in milliseconds.
+double CopyTreeMillis(const std::string& from, const std::string& to, int runs = 5);
 
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class TempFolder {

@@ -154,15 +154,18 @@ SingerDisplayBatch::~SingerDisplayBatch() {
 }
 
 void LoadSingerBin() {
+    std::string text;
+    if (!ReadFileBytes(PathIn(AppDir, "singer.bin"), text)) text.clear();
+    LoadSingerBinText(text);
+}
+
+void LoadSingerBinText(const std::string& text) {
     SingerNames.clear();
     SingerLanguageCodes.clear();
     SingerClassCodes.clear();
     ZhuyinCharList.clear();
     ZhuyinKeyList.clear();
     ++ZhuyinTableGeneration;
-
-    std::string text;
-    if (!ReadFileBytes(PathIn(AppDir, "singer.bin"), text)) return;
 
     bool inCharacters = false;
     for (const std::string_view line : SplitLines(text)) {

@@ -21,7 +21,8 @@ extern unsigned ZhuyinTableGeneration;
 extern std::vector<std::string> SingerDisplayList;
 extern std::vector<std::string> SingerDisplayLanguages;
 
-void LoadSingerBin();  // AppDir + "/singer.bin"
+void LoadSingerBin();                             // AppDir + "/singer.bin"
+void LoadSingerBinText(const std::string& text);  // the tables of a "singer.bin" text instead
 void BuildSingerDisplayList();
 void AddSingerDisplayEntry(const std::string& singer, int classCode, int languageCode);
 // The same as AddSingerDisplayEntry for the singer, class and language of each row in turn.

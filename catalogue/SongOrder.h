@@ -18,6 +18,8 @@ int CompareSongBookOrder(int a, int b);
 int CompareSingerOrder(int a, int b);
 int CompareLanguageSingerOrder(int a, int b);
 int CompareZtSingerOrder(int a, int b);
+// Sorts song-table rows as SortItems with CompareZtSingerOrder does, for many rows at once.
+void SortByZtSingerOrder(std::vector<int>& rows);
 int CompareLowerName(int a, int b);
 int CompareNameGroupsFirst(int a, int b);
 int CompareNameWordsStrokes(int a, int b);

@@ -2,6 +2,7 @@
 // The in-memory song table: every song of the library, row i = line i of "song.qv2".
 #include <array>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qv {
@@ -58,6 +59,22 @@ int FindSongByName(const std::string& name);  // row or -1; letter case ignored
 // part); -1 when none.
 int FindDuplicateSong(const std::string& name, const std::string& singer, const std::string& skipSongNo,
                       const std::string& languageCode);
+// FindSongByName and FindDuplicateSong for a run of many look-ups, from an index of the names: the same
+// rows. It takes in the rows appended since the last look-up by itself and starts over when rows were
+// taken away; a row that changes its name or language in place while it lives is not seen.
+class SongNameIndex {
+public:
+    SongNameIndex();  // over AllSong as it is now
+    int FindByName(const std::string& name);
+    int FindDuplicate(const std::string& name, const std::string& singer, const std::string& skipSongNo,
+                      const std::string& languageCode);
+
+private:
+    void Sync();
+    const std::vector<int>* RowsNamed(const std::string& name);
+    std::unordered_map<std::string, std::vector<int>> rowsByName_;  // lower-cased name: rows, ascending
+    int indexed_ = 0;
+};
 // Shows the songs whose names are within edit distance 2 of the name; true when it showed any.
 bool FuzzyFindSimilar(const std::string& name);
 // Levenshtein distance over the first 255 bytes of each text.

@@ -155,23 +155,78 @@ int FindSongByName(const std::string& name) {
     return -1;
 }
 
+namespace {
+
+// The duplicate test of one row against a song (name, singer, language), the row's name already equal
+// to the song's but for letter case. The given singer's parts are split once, at the first need.
+class DuplicateTest {
+public:
+    DuplicateTest(const std::string& singer, const std::string& skipSongNo, const std::string& languageCode)
+        : singer_(singer), skipSongNo_(skipSongNo), languageCode_(languageCode) {}
+    bool Matches(const SongRow& row) {
+        if (!skipSongNo_.empty() && row[colSongNo] == skipSongNo_) return false;
+        if (row[colLanguage] != languageCode_) return false;
+        if (EqualsIgnoreCase(row[colSinger], singer_)) return true;
+        if (!partsMade_) {
+            givenParts_ = SplitSingerWords(LowerCaseBig5(singer_));
+            partsMade_ = true;
+        }
+        return SharesDuetPart(LowerCaseBig5(row[colSinger]), givenParts_);
+    }
+
+private:
+    const std::string& singer_;
+    const std::string& skipSongNo_;
+    const std::string& languageCode_;
+    std::vector<std::string> givenParts_;
+    bool partsMade_ = false;
+};
+
+}  // namespace
+
 int FindDuplicateSong(const std::string& name, const std::string& singer, const std::string& skipSongNo,
                       const std::string& languageCode) {
-    const std::string lowSinger = LowerCaseBig5(singer);
-    std::vector<std::string> givenParts;
-    bool partsMade = false;
+    DuplicateTest test(singer, skipSongNo, languageCode);
     for (int r = 0; r < AllSongCount; ++r) {
         const SongRow& row = AllSong[r];
-        if (!skipSongNo.empty() && row[colSongNo] == skipSongNo) continue;
-        if (row[colLanguage] != languageCode) continue;
-        if (!EqualsIgnoreCase(row[colSongName], name)) continue;
-        if (EqualsIgnoreCase(row[colSinger], singer)) return r;
-        if (!partsMade) {
-            givenParts = SplitSingerWords(lowSinger);
-            partsMade = true;
-        }
-        if (SharesDuetPart(LowerCaseBig5(row[colSinger]), givenParts)) return r;
+        if (row[colLanguage] == languageCode && EqualsIgnoreCase(row[colSongName], name) && test.Matches(row))
+            return r;
     }
+    return -1;
+}
+
+SongNameIndex::SongNameIndex() { Sync(); }
+
+void SongNameIndex::Sync() {
+    if (AllSongCount < indexed_) {
+        rowsByName_.clear();
+        indexed_ = 0;
+    }
+    std::string key;
+    for (; indexed_ < AllSongCount; ++indexed_) {
+        LowerInto(AllSong[indexed_][colSongName], key);
+        rowsByName_[key].push_back(indexed_);
+    }
+}
+
+const std::vector<int>* SongNameIndex::RowsNamed(const std::string& name) {
+    Sync();
+    const auto found = rowsByName_.find(LowerCaseBig5(name));
+    return found == rowsByName_.end() ? nullptr : &found->second;
+}
+
+int SongNameIndex::FindByName(const std::string& name) {
+    const std::vector<int>* rows = RowsNamed(name);
+    return rows ? rows->front() : -1;
+}
+
+int SongNameIndex::FindDuplicate(const std::string& name, const std::string& singer,
+                                 const std::string& skipSongNo, const std::string& languageCode) {
+    const std::vector<int>* rows = RowsNamed(name);
+    if (!rows) return -1;
+    DuplicateTest test(singer, skipSongNo, languageCode);
+    for (const int r : *rows)
+        if (test.Matches(AllSong[r])) return r;
     return -1;
 }
 

@@ -200,16 +200,18 @@ TextMark FindNameSeparator(const std::string& text) { return FirstMarkInTableOrd
 
 TextMark FindSingerJoiner(const std::string& text) { return FirstMarkInTableOrder(text, kSingerJoiners); }
 
-SingerMatch FindSingerInText(const std::string& text) {
+namespace {
+
+// The search over the display entries and the singer table names that `may` lets through (by index), in
+// list order: later finds that start earlier win, as in the lists' own order.
+template <typename MayDisplay, typename MayName>
+SingerMatch SearchSingers(const std::string& text, MayDisplay mayDisplay, MayName mayName) {
     SingerSearch search{text, std::string::npos, 0, {}};
     if (text.empty()) return {};
-    TextStarts starts(text);
     const auto& classNames = SingerClassNames();
-
-    for (std::size_t i = 0; i < SingerDisplayList.size(); ++i) {
+    mayDisplay([&](std::size_t i) {
         const std::string& entry = SingerDisplayList[i];
-        if (!starts.MayStart(entry, true)) continue;
-        if (!search.Consider(StripParenSuffix(entry))) continue;
+        if (!search.Consider(StripParenSuffix(entry))) return;
         for (int k = 0; k < 8; ++k) {
             if (FindAligned(entry, "(" + classNames[k] + ")") != std::string::npos) {
                 search.result.singerClass = k + 1;
@@ -217,18 +219,86 @@ SingerMatch FindSingerInText(const std::string& text) {
             }
         }
         search.result.language = CodeAt(SingerDisplayLanguages, i, 9);
-    }
-    for (std::size_t i = 0; i < SingerNames.size(); ++i) {
-        const std::string& name = SingerNames[i];
-        if (!starts.MayStart(name, false)) continue;
-        if (!search.Consider(name)) continue;
+    });
+    mayName([&](std::size_t i) {
+        if (!search.Consider(SingerNames[i])) return;
         search.result.singerClass = CodeAt(SingerClassCodes, i, 8);
         search.result.language = CodeAt(SingerLanguageCodes, i, 9);
-    }
+    });
     if (search.bestStart == std::string::npos) return {};
     search.result.text = text.substr(search.bestStart, search.bestEnd - search.bestStart);
     search.result.position = static_cast<int>(search.bestStart) + 1;
     return search.result;
+}
+
+// Whether a name is filed by its first byte alone (see SingerFinder).
+bool FiledByFirstByte(const std::string& name, bool displayEntry) {
+    return name.size() < 2 || (displayEntry && name[1] == '(');
+}
+
+uint16_t PairAt(const std::string& text, std::size_t i) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(text[i]) * 256u +
+                                 static_cast<unsigned char>(text[i + 1]));
+}
+
+}  // namespace
+
+SingerMatch FindSingerInText(const std::string& text) {
+    const TextStarts starts(text);
+    return SearchSingers(
+        text,
+        [&](const auto& consider) {
+            for (std::size_t i = 0; i < SingerDisplayList.size(); ++i)
+                if (starts.MayStart(SingerDisplayList[i], true)) consider(i);
+        },
+        [&](const auto& consider) {
+            for (std::size_t i = 0; i < SingerNames.size(); ++i)
+                if (starts.MayStart(SingerNames[i], false)) consider(i);
+        });
+}
+
+SingerFinder::SingerFinder() {
+    const std::vector<std::string>* lists[2] = {&SingerDisplayList, &SingerNames};
+    for (int l = 0; l < 2; ++l) {
+        const std::vector<std::string>& list = *lists[l];
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::string& name = list[i];
+            if (name.empty()) continue;
+            if (FiledByFirstByte(name, l == 0))
+                byByte_[l][static_cast<unsigned char>(name[0])].push_back(static_cast<uint32_t>(i));
+            else
+                byPair_[l][PairAt(name, 0)].push_back(static_cast<uint32_t>(i));
+        }
+    }
+}
+
+SingerMatch SingerFinder::Find(const std::string& text) const {
+    // The names that may start at a character of the text, in list order: what the linear search
+    // compares, without the rest.
+    std::vector<uint32_t> candidates[2];
+    std::bitset<256> bytes;
+    for (std::size_t i = 0; i < text.size(); i += Big5CharLength(text, i)) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        for (int l = 0; l < 2; ++l) {
+            if (!bytes.test(b))
+                candidates[l].insert(candidates[l].end(), byByte_[l][b].begin(), byByte_[l][b].end());
+            if (i + 1 >= text.size()) continue;
+            const auto pair = byPair_[l].find(PairAt(text, i));
+            if (pair != byPair_[l].end())
+                candidates[l].insert(candidates[l].end(), pair->second.begin(), pair->second.end());
+        }
+        bytes.set(b);
+    }
+    for (auto& c : candidates) {
+        std::sort(c.begin(), c.end());
+        c.erase(std::unique(c.begin(), c.end()), c.end());
+    }
+    auto over = [](const std::vector<uint32_t>& indices) {
+        return [&indices](const auto& consider) {
+            for (const uint32_t i : indices) consider(i);
+        };
+    };
+    return SearchSingers(text, over(candidates[0]), over(candidates[1]));
 }
 
 DuetSingers SplitDuetSingers(const std::string& text) { return SplitDuetSingers(text, FindSingerInText); }

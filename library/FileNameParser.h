@@ -2,7 +2,9 @@
 // Turns a media file's path into the values of a new song (name, singer, singer class, language), and the
 // singer recognition and duet splitting shared with the index writers. All texts Big5 unless noted.
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,19 @@ int SexWordClass(const std::string& text);
 int LanguageWordCode(const std::string& text);
 
 SingerMatch FindSingerInText(const std::string& text);
+// FindSingerInText's answers for many texts while the singer lists stay as they are: the known singers
+// are grouped by their first two bytes, so a text is compared only with those that may start in it.
+class SingerFinder {
+public:
+    SingerFinder();  // over the singer display list and the singer table as they are now
+    SingerMatch Find(const std::string& text) const;
+
+private:
+    // [0] display entries, [1] singer table names: by the first byte for one-byte names (and display
+    // entries whose name is one byte), else by the first two bytes.
+    std::vector<uint32_t> byByte_[2][256];
+    std::unordered_map<uint16_t, std::vector<uint32_t>> byPair_[2];
+};
 DuetSingers SplitDuetSingers(const std::string& text);
 // The same with another singer search (one that remembers its answers, for walks over many duets).
 DuetSingers SplitDuetSingers(const std::string& text,

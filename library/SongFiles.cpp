@@ -160,17 +160,43 @@ SongFileHooks& TheSongFileHooks() { return g_hooks; }
 
 std::string SongFolderOf(const std::string& songNo) { return PathIn(LibraryRoot, songNo.substr(0, 3)); }
 
-std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder) {
-    std::map<std::string, std::string> items;
+namespace {
+
+// Every entry that may be a song's item, the smallest name per five-character number, with the listing's
+// type of that entry.
+std::map<std::string, std::pair<std::string, unsigned char>> ListSongItems(const std::string& folder) {
+    std::map<std::string, std::pair<std::string, unsigned char>> items;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return items;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
         if (name.size() < SongNoLength || name == "." || name == "..") continue;
-        auto [it, added] = items.emplace(name.substr(0, SongNoLength), name);
-        if (!added && name < it->second) it->second = name;
+        auto [it, added] = items.try_emplace(name.substr(0, SongNoLength), name, e->d_type);
+        if (!added && name < it->second.first) it->second = {name, e->d_type};
     }
     ::closedir(dir);
+    return items;
+}
+
+}  // namespace
+
+std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder) {
+    std::map<std::string, std::string> items;
+    for (auto& [prefix, item] : ListSongItems(folder))
+        items.emplace_hint(items.end(), prefix, std::move(item.first));
+    return items;
+}
+
+std::map<std::string, SongItem> SongItemKindsOfFolder(const std::string& folder) {
+    std::map<std::string, SongItem> items;
+    for (auto& [prefix, item] : ListSongItems(folder)) {
+        bool isFolder = item.second == DT_DIR;
+        if (item.second == DT_LNK || item.second == DT_UNKNOWN) {
+            struct stat st {};
+            isFolder = ::stat(PathIn(folder, item.first).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        items.emplace_hint(items.end(), prefix, SongItem{std::move(item.first), isFolder});
+    }
     return items;
 }
 

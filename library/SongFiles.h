@@ -31,6 +31,13 @@ std::string FindFileByPrefix(const std::string& folder, const std::string& songN
 // Every media item of a folder by its five-character number, as FindFileByPrefix finds it: for walks
 // over many songs that read each folder once.
 std::map<std::string, std::string> SongItemsOfFolder(const std::string& folder);
+// The same items with whether each is a folder (a link counts as what it leads to), told by the folder
+// listing itself where it can: one status call per item is most of a walk over a whole disk.
+struct SongItem {
+    std::string name;
+    bool isFolder = false;
+};
+std::map<std::string, SongItem> SongItemKindsOfFolder(const std::string& folder);
 
 // The naming rule: number, then volume and channel characters when either is set, then the extension
 // (dot included; empty for a picture folder).

@@ -153,6 +153,11 @@ std::string KeypadRecord(const std::string& bopomofoRecord) { return BopomofoToK
 
 TemporaryDuetRows::TemporaryDuetRows() {
     AllSong.resize(static_cast<size_t>(AllSongCount));
+    // Room for both singers of every duet at once: growing a whole library's rows row by row costs more
+    // than the rest of the split.
+    size_t duets = 0;
+    for (int r = 0; r < AllSongCount; ++r) duets += AllSong[r][colSingerClass] == "6";
+    AllSong.reserve(AllSong.size() + 2 * duets);
     ShownRows.clear();
     ShownRows.reserve(AllSong.size());
     // First row (temporary rows included, in row order) of each singer, letter case ignored.
@@ -172,11 +177,12 @@ TemporaryDuetRows::TemporaryDuetRows() {
         ShownRows.push_back(static_cast<int>(AllSong.size()));
         AllSong.push_back(std::move(row));
     };
-    // The singer search walks every known singer: each name is looked up once.
+    // Each name is looked up once, among the singers that may start in it.
+    const SingerFinder finder;
     std::unordered_map<std::string, SingerMatch> found;
-    auto findSinger = [&found](const std::string& name) {
+    auto findSinger = [&](const std::string& name) {
         auto it = found.find(name);
-        if (it == found.end()) it = found.emplace(name, FindSingerInText(name)).first;
+        if (it == found.end()) it = found.emplace(name, finder.Find(name)).first;
         return it->second;
     };
     for (int r = 0; r < AllSongCount; ++r) {

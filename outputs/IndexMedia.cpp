@@ -1,7 +1,5 @@
 #include "outputs/IndexMedia.h"
 
-#include <sys/stat.h>
-
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "library/SongFiles.h"
@@ -18,12 +16,8 @@ MediaItem MediaItems::Of(const std::string& songNo) {
 const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {
     auto [it, fresh] = folders_.try_emplace(songNo.substr(0, 3));
     if (!fresh) return it->second;
-    const std::string folder = SongFolderOf(songNo);
-    for (auto& [prefix, name] : SongItemsOfFolder(folder)) it->second.emplace(prefix, MediaItem{name, false});
-    for (auto& [prefix, item] : it->second) {
-        struct stat st {};
-        item.isFolder = ::stat(PathIn(folder, item.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    }
+    for (auto& [prefix, item] : SongItemKindsOfFolder(SongFolderOf(songNo)))
+        it->second.emplace(prefix, std::move(item));
     return it->second;
 }
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "library/SongFiles.h"
+
 namespace qv {
 
-// The media item of a song: file, or folder of a picture-folder song; the name as FindFileByPrefix gives it.
-struct MediaItem {
-    std::string name;  // empty when the song has none
-    bool isFolder = false;
-};
+// The media item of a song: file, or folder of a picture-folder song; the name as FindFileByPrefix gives it
+// (empty when the song has none).
+using MediaItem = SongItem;
 
 class MediaItems {
 public:

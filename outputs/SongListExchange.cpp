@@ -8,6 +8,7 @@
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
@@ -70,9 +71,9 @@ std::vector<size_t> FileOrder(size_t count) {
 
 }  // namespace
 
-bool IsImportDuplicate(const FieldList& fields) {
-    if (setup::IsSameSongNameBeSameSong) return FindSongByName(fields[colSongName]) >= 0;
-    return FindDuplicateSong(fields[colSongName], fields[colSinger], "", fields[colLanguage]) >= 0;
+bool IsImportDuplicate(const FieldList& fields, SongNameIndex& index) {
+    if (setup::IsSameSongNameBeSameSong) return index.FindByName(fields[colSongName]) >= 0;
+    return index.FindDuplicate(fields[colSongName], fields[colSinger], "", fields[colLanguage]) >= 0;
 }
 
 bool ImportSongs(size_t lineCount, const std::function<bool(size_t, ImportSong&)>& prepare) {
@@ -80,17 +81,24 @@ bool ImportSongs(size_t lineCount, const std::function<bool(size_t, ImportSong&)
     TheDiskToolsHost().ResetSongFilters();
     UI().SetProgress(0, static_cast<int>(lineCount));
     bool stopped = false;
-    for (size_t i = 0; i < lineCount && !stopped; ++i) {
-        UI().SetProgress(static_cast<int>(i + 1), static_cast<int>(lineCount));
-        ImportSong song;
-        if (!prepare(i, song) || IsImportDuplicate(song.fields)) continue;
-        DiskFull = false;
-        const std::string name = song.fields[colSongName];
-        if (AddSongFile(song.fields, song.media, IsFolder(song.media))) continue;
-        stopped = true;
-        UI().ShowErrorBox(
-            B5(DiskFull ? "歌庫磁碟剩餘的保留空間不足, 匯入停止於第" : "歌曲複製或寫入失敗, 匯入停止於第") +
-            std::to_string(i + 1) + B5("行: ") + name);
+    {
+        // A walk over a whole library per line, or a move to the top of the singer list per song, would cost
+        // more than the song's copy: the names are looked up in an index and the singer entries placed at the
+        // end of the loop (nothing in it reads the singer list).
+        SongNameIndex index;
+        SingerDisplayBatch singers;
+        for (size_t i = 0; i < lineCount && !stopped; ++i) {
+            UI().SetProgress(static_cast<int>(i + 1), static_cast<int>(lineCount));
+            ImportSong song;
+            if (!prepare(i, song) || IsImportDuplicate(song.fields, index)) continue;
+            DiskFull = false;
+            const std::string name = song.fields[colSongName];
+            if (AddSongFile(song.fields, song.media, IsFolder(song.media))) continue;
+            stopped = true;
+            UI().ShowErrorBox(B5(DiskFull ? "歌庫磁碟剩餘的保留空間不足, 匯入停止於第"
+                                          : "歌曲複製或寫入失敗, 匯入停止於第") +
+                              std::to_string(i + 1) + B5("行: ") + name);
+        }
     }
     if (!stopped) UI().ShowInfoMessage(B5("歌曲匯入完成"));
     UI().SetProgress(0, static_cast<int>(lineCount));

@@ -24,8 +24,9 @@ struct ImportSong {
 // A song that cannot be added stops the import with a message naming it and why; no completion message
 // then. True when the import ran to its end.
 bool ImportSongs(size_t lineCount, const std::function<bool(size_t line, ImportSong& song)>& prepare);
-// The duplicate rule of the imports (the setting decides whether the name alone is enough).
-bool IsImportDuplicate(const FieldList& fields);
+// The duplicate rule of the imports (the setting decides whether the name alone is enough), looked up in
+// the run's index of the song table.
+bool IsImportDuplicate(const FieldList& fields, SongNameIndex& index);
 
 // ---- the system's own lists ----
 

@@ -353,7 +353,7 @@ bool WriteZtIndex() {
     HideWaitAtEnd hideWait;
     try {
         TemporaryDuetRows rows;
-        SortItems(ShownRows, CompareZtSingerOrder);
+        SortByZtSingerOrder(ShownRows);
         ZtIndexRun run(indexFolder);
         IndexPause();
         run.Collect();

@@ -10,6 +10,12 @@
 #include "catalogue/LineCipher.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
+#include "catalogue/Big5Codec.h"
+#include "catalogue/ReadingCodes.h"
+#include "catalogue/SingerTable.h"
+#include "library/AddSong.h"
+#include "resources/ShippedData.h"
+#include "settings/Settings.h"
 #include "library/SongFiles.h"
 
 namespace qv::sample {
@@ -27,54 +33,107 @@ private:
     std::mt19937 engine_;
 };
 
-// A character of the frequent block A440-C67E, with a valid trail byte.
-std::string Hanzi(Random& r) {
-    const int lead = r.Between(0xA4, 0xC5);
-    int trail = r.Below(157);
-    trail = trail < 63 ? 0x40 + trail : 0xA1 + (trail - 63);
-    return {static_cast<char>(lead), static_cast<char>(trail)};
-}
-
-std::string Hanzis(Random& r, int count) {
-    std::string out;
-    for (int i = 0; i < count; ++i) out += Hanzi(r);
-    return out;
-}
-
-const char* const kWords[] = {"Love",  "Story", "My",    "Heart", "Will", "Go",    "On",   "Yesterday",
-                              "Hello", "Rain",  "Night", "Dream", "Baby", "Angel", "Blue", "Forever",
-                              "Time",  "Sweet", "Home",  "Star",  "Fire", "Moon",  "Kiss", "Tonight"};
+// Everyday words of song titles (UTF-8 here, Big5 in the library).
+const char* const kTitleWords[] = {
+    "愛",   "你",   "我",   "他",   "心",     "夢",   "雨",   "風",   "月亮", "星星", "天空", "大海", "春天",
+    "夏天", "秋天", "冬天", "思念", "回憶",   "永遠", "今夜", "明天", "昨天", "離開", "等待", "相信", "幸福",
+    "眼淚", "微笑", "朋友", "情人", "故鄉",   "家",   "花",   "時光", "青春", "溫柔", "寂寞", "快樂", "傷心",
+    "再見", "一生", "一起", "最後", "第一次", "告白", "約定", "承諾", "唯一", "勇氣", "自由", "飛翔", "流浪",
+    "城市", "街頭", "路口", "車站", "海邊",   "山上", "小雨", "晴天", "彩虹", "燈火", "夜空", "黃昏", "黎明",
+    "季節", "遠方", "旅行", "歸來", "思鄉",   "故事", "秘密", "心事", "心願", "願望", "祝福", "歌聲", "舞曲",
+    "情歌", "戀曲", "童話", "美麗", "可愛",   "溫暖", "孤單", "難忘", "不要", "不再", "還是", "如果", "只要",
+    "為了", "沒有", "就是", "的",   "我們",   "你們", "愛情", "夜晚", "早晨", "玫瑰", "蝴蝶", "白雲", "藍天",
+    "紅塵", "人生", "世界", "天涯", "海角",   "光陰", "歲月", "相逢", "離別", "重逢", "月光", "陽光", "雪花",
+    "落葉", "清風", "細雨", "長夜", "舊夢",   "新娘", "媽媽", "爸爸", "寶貝", "姑娘", "少年",
+};
+const char* const kLatinWords[] = {"Love",  "Story", "My",    "Heart", "Will", "Go",    "On",   "Yesterday",
+                                   "Hello", "Rain",  "Night", "Dream", "Baby", "Angel", "Blue", "Forever",
+                                   "Time",  "Sweet", "Home",  "Star",  "Fire", "Moon",  "Kiss", "Tonight"};
+// Common surnames and given-name characters: plausible names, not anyone's in particular.
+const char* const kSurnames[] = {"陳", "林", "黃", "張", "李", "王", "吳", "劉", "蔡", "楊",
+                                 "許", "鄭", "謝", "郭", "洪", "曾", "邱", "廖", "賴", "周",
+                                 "徐", "蘇", "葉", "莊", "呂", "江", "何", "蕭", "羅", "高"};
+const char* const kGivenChars[] = {"志", "明", "家", "豪", "俊", "傑", "建", "宏", "文", "雅", "婷", "怡",
+                                   "君", "淑", "芬", "美", "玲", "佳", "穎", "欣", "宜", "惠", "嘉", "慧",
+                                   "偉", "哲", "宇", "翔", "冠", "廷", "心", "如", "安", "小", "芳", "華",
+                                   "承", "恩", "子", "涵", "依", "晴", "信", "誠", "育"};
 const char* const kGiven[] = {"Mary", "Jay", "Amy", "Tom", "Eric", "Coco", "Ken", "Lisa", "Sam", "Ivy"};
 const char* const kFamily[] = {"Lin", "Chen", "Wang", "Lee", "Chang", "Wu", "Tsai", "Huang"};
+
+template <size_t N>
+std::string Pick(Random& r, const char* const (&words)[N]) {
+    return Utf8ToBig5(words[r.Below(static_cast<int>(N))]);
+}
+
+std::string TitleWords(Random& r, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += Pick(r, kTitleWords);
+    return out;
+}
 
 std::string LatinWords(Random& r, int count) {
     std::string out;
     for (int i = 0; i < count; ++i) {
         if (i) out += ' ';
-        out += kWords[r.Below(std::size(kWords))];
+        out += kLatinWords[r.Below(std::size(kLatinWords))];
     }
     return out;
 }
 
 std::string SongName(Random& r) {
     const int kind = r.Below(100);
-    if (kind < 70) return Hanzis(r, r.Between(2, 9));
+    if (kind < 70) return TitleWords(r, r.Between(2, 4));
     if (kind < 88) return LatinWords(r, r.Between(1, 5));
-    if (kind < 95) return Hanzis(r, r.Between(2, 5)) + " " + LatinWords(r, 1);
-    return Hanzis(r, r.Between(2, 6)) + "(Live)";
+    if (kind < 95) return TitleWords(r, r.Between(1, 3)) + " " + LatinWords(r, 1);
+    return TitleWords(r, r.Between(1, 3)) + "(Live)";
 }
 
 std::vector<std::string> SingerPool(Random& r) {
     std::vector<std::string> pool;
     for (int i = 0; i < 3000; ++i) {
-        if (r.Percent(85))
-            pool.push_back(Hanzis(r, r.Percent(80) ? 3 : r.Between(2, 4)));
-        else
+        if (r.Percent(85)) {
+            std::string name = Pick(r, kSurnames) + Pick(r, kGivenChars);
+            if (r.Percent(85)) name += Pick(r, kGivenChars);
+            pool.push_back(std::move(name));
+        } else {
             pool.push_back(std::string(kGiven[r.Below(std::size(kGiven))]) + " " +
                            kFamily[r.Below(std::size(kFamily))]);
+        }
     }
     return pool;
 }
+
+// The reading codes as the add panel makes them from a name, with the shipped character and kana tables
+// and the default settings; the program's own tables are back in place when it goes.
+class ShippedReadingTables {
+public:
+    ShippedReadingTables()
+        : names_(SingerNames),
+          languages_(SingerLanguageCodes),
+          classes_(SingerClassCodes),
+          chars_(ZhuyinCharList),
+          keys_(ZhuyinKeyList),
+          pingYing_(setup::PingYing) {
+        LoadSingerBinText(ShippedSingerBin());
+        BuildJapaneseTables(ShippedJapaneseTable());
+        setup::PingYing = 0;
+    }
+    ~ShippedReadingTables() {
+        SingerNames = std::move(names_);
+        SingerLanguageCodes = std::move(languages_);
+        SingerClassCodes = std::move(classes_);
+        ZhuyinCharList = std::move(chars_);
+        ZhuyinKeyList = std::move(keys_);
+        ++ZhuyinTableGeneration;
+        setup::PingYing = pingYing_;
+    }
+    ShippedReadingTables(const ShippedReadingTables&) = delete;
+    ShippedReadingTables& operator=(const ShippedReadingTables&) = delete;
+
+private:
+    std::vector<std::string> names_, languages_, classes_, chars_, keys_;
+    int pingYing_;
+};
 
 std::string Mark(Random& r, int percent) { return r.Percent(percent) ? "*" : ""; }
 
@@ -86,18 +145,16 @@ std::vector<FieldList> SampleSongs(int count) {
     Random r(20240611);
     const std::vector<std::string> singers = SingerPool(r);
     std::vector<FieldList> songs;
+    const ShippedReadingTables tables;
     count = std::clamp(count, 0, FullDiskSongs);
     songs.reserve(count);
     for (int i = 0; i < count; ++i) {
         FieldList f(SongFieldCount);
         f[colSongNo] = ZeroPad3(1 + i / 80) + ZeroPad3(1 + i % 80).substr(1);
         f[colSongName] = SongName(r);
-        const int words = CountSongWords(f[colSongName]);
-        f[colWordCount] = std::to_string(words > 10 ? 11 : words);
-        for (int w = 0; w < std::min(words, 10); ++w) f[colPinyin] += static_cast<char>('A' + r.Below(26));
         const bool duet = r.Percent(8);
         if (duet) {
-            // Two Chinese names: "甲&乙" stays within the singer field.
+            // Two Chinese names with the blank that the file-name rules put between a duet's singers.
             auto chinese = [&] {
                 for (;;) {
                     const std::string& s = singers[r.Below(singers.size())];
@@ -107,19 +164,26 @@ std::vector<FieldList> SampleSongs(int count) {
             const std::string a = chinese();
             std::string b = chinese();
             while (b == a) b = chinese();
-            f[colSinger] = a + "&" + b;
+            f[colSinger] = a + " " + b;
         } else {
             f[colSinger] = singers[r.Below(singers.size())];
         }
         f[colSingerPriority] = r.Percent(10) ? std::to_string(r.Between(1, 9)) : "";
-        f[colSingerClass] = duet ? "6" : std::to_string(r.Percent(80) ? r.Between(1, 3) : r.Between(4, 8));
+        // 6 is the duets' class: a single singer gets any other.
+        int singerClass = r.Percent(80) ? r.Between(1, 3) : r.Between(4, 7);
+        if (singerClass >= 6) ++singerClass;
+        f[colSingerClass] = duet ? "6" : std::to_string(singerClass);
         const int lang = r.Below(100);
         f[colLanguage] = std::to_string(lang < 50   ? 1
                                         : lang < 70 ? 2
                                         : lang < 78 ? 3
                                         : lang < 88 ? 4
                                                     : r.Between(5, 9));
-        f[colStrokes] = std::to_string(Big5StrokeCountOfFirstChar(f[colSongName]));
+        // As the add panel fills them in from the name (its language buttons count from 0).
+        const NameCodes codes = CodesForName(f[colSongName], SafeStrToInt(f[colLanguage]) - 1);
+        f[colWordCount] = std::to_string(codes.wordIndex + 1);
+        f[colPinyin] = TrimAndCutName(codes.pinyin, SongFieldWidths[colPinyin]);
+        f[colStrokes] = codes.strokes;
         f[colNewMark] = r.Percent(5) ? "*" : r.Percent(3) ? "@" : "";
         f[colSpecialDel] = r.Percent(1) ? "X" : "";
         for (int c = colPopular; c <= colForeignPhoto; ++c) f[c] = Mark(r, 5);
@@ -171,20 +235,23 @@ std::string TinyWav(int pitch) {
     return wav;
 }
 
-bool WriteSampleLibrary(const std::string& folder, int count, bool withMedia) {
+bool WriteSampleLibrary(const std::string& folder, int count, SampleMedia media) {
     namespace fs = std::filesystem;
     std::error_code error;
     if (fs::exists(fs::path(folder) / "song.qv2", error) || error) return false;
     fs::create_directories(folder, error);
     if (error) return false;
-    if (withMedia) {
+    if (media != SampleMedia::None) {
         const std::vector<FieldList> songs = SampleSongs(count);
+        const bool tones = media == SampleMedia::Tones;
         for (size_t i = 0; i < songs.size(); ++i) {
             const FieldList& f = songs[i];
             const fs::path songFolder = fs::path(folder) / f[colSongNo].substr(0, 3);
             fs::create_directories(songFolder, error);
-            const std::string name = MediaItemName(f[colSongNo], f[colVolume], f[colChannel], ".wav");
-            if (error || !ReplaceFileContents((songFolder / name).string(), TinyWav(static_cast<int>(i))))
+            const std::string name =
+                MediaItemName(f[colSongNo], f[colVolume], f[colChannel], tones ? ".wav" : ".mpg");
+            if (error ||
+                !ReplaceFileContents((songFolder / name).string(), tones ? TinyWav(static_cast<int>(i)) : ""))
                 return false;
         }
     }

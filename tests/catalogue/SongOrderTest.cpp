@@ -161,3 +161,28 @@ TEST(SongOrder, DisplayCellConvertsCodesAndMarks) {
     EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colChannel)), "右");
     EXPECT_EQ(Big5ToUtf8(DisplayCell(0, colLanguage)), "其他");
 }
+
+namespace {
+
+// The keyed ZT singer sort leaves rows where the compare's sort leaves them: singers that differ only in
+// letter case, share a head or its strokes, differ in length; equal singers by words, strokes and name;
+// a head of a letter and a lead byte. Many rows in a scrambled order, so the sort's ties show.
+TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
+    const char* const singers[] = {"Amy", "amy", "AMY", "Amy Lin", "王大明", "王大", "王小明", "丁一", "A王",
+                                   "a王", "兀",  "A",   "",        "b",      "B",    "王一二", "Aaa",  "Ab"};
+    const char* const names[] = {"Moon", "moon", "月亮", "一", "二字", "", "Zoo"};
+    const char* const numbers[] = {"1", "2", "10", "", "x"};
+    std::vector<SongSpec> songs;
+    for (int i = 0; i < 600; ++i)
+        songs.push_back(
+            {names[i % 7], singers[(i * 11) % 18], "1", numbers[(i * 13) % 5], numbers[(i * 3) % 5]});
+    FillTable(songs);
+    std::vector<int> rows;
+    for (int i = 0; i < 600; ++i) rows.push_back((i * 277) % 600);
+    std::vector<int> expected = rows;
+    SortItems(expected, CompareZtSingerOrder);
+    SortByZtSingerOrder(rows);
+    EXPECT_EQ(rows, expected);
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <filesystem>
 #include <random>
 
@@ -194,6 +196,51 @@ TEST_F(SongTableTest, DuplicateNeedsSameNameLanguageAndASingerOrDuetPart) {
     EXPECT_EQ(FindDuplicateSong("Moon River", "andy  lee", "", "1"), 1);
     // The empty part between two blanks is no shared singer.
     EXPECT_EQ(FindDuplicateSong("Moon River", "Bob  Joe", "", "1"), -1);
+}
+
+// The index of a long run answers every look-up as the walks over the table do: letter case, duet parts,
+// languages, the song being edited, and rows appended or taken away while the index lives.
+TEST_F(SongTableTest, TheNameIndexFindsTheRowsTheWalksFind) {
+    const char* const names[] = {"Moon River", "moon river", "MOON RIVER", "兀", "A兀a", "a兀A", "乙"};
+    const char* const singers[] = {"張三　李四", "李四", "王五 張三", "Andy  Lee",
+                                   "andy lee",   "ANDY", "Bob  Joe"};
+    const char* const languages[] = {"1", "4"};
+    std::vector<SongRow> rows;
+    for (int i = 0; i < 40; ++i) {
+        char no[6];
+        std::snprintf(no, sizeof no, "%03d%02d", 1 + i / 80, 1 + i % 80);
+        rows.push_back(Song(no, names[i * 3 % 7], singers[i * 5 % 7], languages[i % 3 == 0]));
+    }
+    Fill(rows);
+    SongNameIndex index;
+    int duplicates = 0, byName = 0;
+    auto compareAll = [&] {
+        for (const char* name : names) {
+            ASSERT_EQ(index.FindByName(Big5(name)), FindSongByName(Big5(name))) << name;
+            byName += FindSongByName(Big5(name)) >= 0;
+            for (const char* singer : singers)
+                for (const char* language : languages)
+                    for (const char* skip : {"", "00101", "00104"}) {
+                        const int walk = FindDuplicateSong(Big5(name), Big5(singer), skip, language);
+                        ASSERT_EQ(index.FindDuplicate(Big5(name), Big5(singer), skip, language), walk)
+                            << name << " " << singer << " " << language << " " << skip;
+                        duplicates += walk >= 0;
+                    }
+        }
+    };
+    compareAll();
+    // Rows appended later are taken in; a name found earlier still gives its first row.
+    AllSong.push_back(Song("00141", "Sky", "ANDY", "1"));
+    AllSong.push_back(Song("00142", "moon RIVER", "andy", "4"));
+    AllSongCount += 2;
+    compareAll();
+    EXPECT_EQ(index.FindByName("SKY"), 40);
+    AllSong.resize(10);
+    AllSongCount = 10;
+    compareAll();
+    EXPECT_EQ(index.FindByName("SKY"), -1);
+    EXPECT_GT(duplicates, 100);  // refusals and acceptances both compared
+    EXPECT_GT(byName, 10);
 }
 
 int ReferenceDistance(const std::string& a, const std::string& b) {

@@ -109,6 +109,40 @@ TEST_F(FileNameParserTest, FindsTheSpanOfKnownSingersWithTheEarliestStartsClass)
     EXPECT_EQ(FindSingerInText("").position, 0);
 }
 
+// The indexed search over many texts gives the linear search's answer for each: span, position, class
+// and language, with nested and overlapping names, one-byte names, Latin names and names in both lists.
+TEST_F(FileNameParserTest, TheIndexedSingerSearchAnswersAsTheLinearOne) {
+    AddSinger("王大", "3", "2");
+    AddSinger("王大明", "2", "3");
+    AddSinger("小明", "1", "7");
+    AddSinger("A", "4", "4");
+    AddSinger("Amy Lin", "2", "4");
+    AddSinger("北方", "1", "1");  // 北 is A5 5F: its trail byte is an underscore
+    AddDisplay("王大(女歌手)", "6");
+    AddDisplay("B(男歌手)", "4");
+    AddDisplay("amy lin(女歌手)", "4");
+    AddDisplay("明(樂團)", "1");
+    AddDisplay("大明(男歌手)", "2");
+    const SingerFinder finder;
+
+    const char* const pieces[] = {"王大", "明", "小", "A", "B", "Amy Lin", "amy",
+                                  "北方", "_",  "與", "&", " ", "晴天",    "Lin"};
+    std::mt19937 random(7);
+    int found = 0;
+    for (int t = 0; t < 3000; ++t) {
+        std::string text;
+        for (int n = static_cast<int>(random() % 5); n >= 0; --n)
+            text += B(pieces[random() % std::size(pieces)]);
+        const SingerMatch linear = FindSingerInText(text), indexed = finder.Find(text);
+        ASSERT_EQ(indexed.text, linear.text) << U(text);
+        ASSERT_EQ(indexed.position, linear.position) << U(text);
+        ASSERT_EQ(indexed.singerClass, linear.singerClass) << U(text);
+        ASSERT_EQ(indexed.language, linear.language) << U(text);
+        found += linear.position > 0;
+    }
+    EXPECT_GT(found, 1500);  // most texts hold a singer: the comparison covers the matches
+}
+
 TEST_F(FileNameParserTest, KeepsSingerTableCodesInRange) {
     AddSinger("甲", "9", "0");
     AddSinger("乙", "x", "12");

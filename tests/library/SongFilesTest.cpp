@@ -45,6 +45,30 @@ TEST_F(SongFilesTest, FindsItemByNumberPrefixWhateverItIs) {
     EXPECT_EQ(FindFileByPrefix(root.File("002"), "00201"), "");
 }
 
+// The kinds come from the listing where it tells them; a link is what it leads to, a dangling one a file.
+TEST_F(SongFilesTest, ItemKindsTellFoldersFilesAndLinks) {
+    std::filesystem::create_directories(root.File("001/00102"));
+    std::filesystem::create_directories(root.File("001/00101B0"));
+    WriteBytes(root.File("001/00101A1.mpg"), "x");  // the smaller name of 00101: a file
+    WriteBytes(root.File("001/00103.mpg"), "x");
+    std::filesystem::create_directory_symlink(root.File("001/00102"), root.File("001/00104"));
+    std::filesystem::create_symlink(root.File("001/00103.mpg"), root.File("001/00105.mpg"));
+    std::filesystem::create_symlink(root.File("001/none"), root.File("001/00106"));
+    const auto items = SongItemKindsOfFolder(root.File("001"));
+    const auto names = SongItemsOfFolder(root.File("001"));
+    ASSERT_EQ(items.size(), 6u);
+    ASSERT_EQ(names.size(), 6u);
+    const std::pair<const char*, bool> expected[] = {{"00101A1.mpg", false}, {"00102", true},
+                                                     {"00103.mpg", false},   {"00104", true},
+                                                     {"00105.mpg", false},   {"00106", false}};
+    for (const auto& [name, isFolder] : expected) {
+        const std::string prefix = std::string(name).substr(0, 5);
+        EXPECT_EQ(items.at(prefix).name, name);
+        EXPECT_EQ(items.at(prefix).isFolder, isFolder) << name;
+        EXPECT_EQ(names.at(prefix), name);
+    }
+}
+
 TEST_F(SongFilesTest, RenameSongFileAttrFollowsTheRuleAndReplacesNothing) {
     AddSong("甲", ".mpg", "A", "1");
     RenameSongFileAttr("00101", "", "");

@@ -15,6 +15,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
 #include "library/DiskFiles.h"
@@ -237,6 +238,39 @@ TEST(SongListExchange, ReadingOrderDuplicatesMissingMediaAndAStoppedImport) {
     ASSERT_EQ(ui.Texts("error").size(), 1u);
     EXPECT_NE(ui.Texts("error")[0].find("其他歌"), std::string::npos);
     EXPECT_EQ(SplitTextLines(ReadBytes(SongListPath())).size(), 1u);
+}
+
+// Songs the run itself added count as the library's: a later line of the list that repeats one (letter
+// case aside, or by a shared duet singer) is refused; the same name in another language or by another
+// singer is taken. The singer list ends as adding the songs one by one leaves it: the latest first.
+TEST(SongListExchange, AnImportRefusesWhatItAddedItselfAndListsItsSingersLatestFirst) {
+    TempFolder list;
+    test::FakeUserInterface ui;
+    FakeHost host;
+    TempSongLibrary library;
+    library.Fill({Song("00101", "在庫", "甲", "1", "2")});
+    SingerDisplayList = {Utf8ToBig5("甲(女歌手)")};
+    SingerDisplayLanguages = {"1"};
+    const std::string path = WriteList(
+        list,
+        {Song("00301", "Moon River", "Andy Lee", "4", "1"), Song("00302", "moon RIVER", "ANDY LEE", "4", "1"),
+         Song("00303", "Moon River", "Andy Lee", "1", "1"), Song("00304", "Moon River", "Bob", "4", "1"),
+         Song("00305", "MOON river", "bob andy", "4", "1"), Song("00306", "在庫", "乙 甲", "1", "2"),
+         Song("00307", "新歌", "甲", "1", "2")},
+        true);
+    host.files = {path};
+    QV21Click();
+    std::vector<std::string> added;
+    for (int r = 1; r < AllSongCount; ++r)
+        added.push_back(Big5ToUtf8(AllSong[r][colSongName] + "/" + AllSong[r][colSinger] + "/" +
+                                   AllSong[r][colLanguage]));
+    EXPECT_EQ(added, (std::vector<std::string>{"Moon River/Andy Lee/4", "Moon River/Andy Lee/1",
+                                               "Moon River/Bob/4", "新歌/甲/1"}));
+    std::vector<std::string> singers;
+    for (const std::string& entry : SingerDisplayList) singers.push_back(Big5ToUtf8(entry));
+    EXPECT_EQ(singers,
+              (std::vector<std::string>{"甲(男歌手)", "Bob(男歌手)", "Andy Lee(男歌手)", "甲(女歌手)"}));
+    EXPECT_EQ(SingerDisplayLanguages, (std::vector<std::string>{"1", "4", "1", "1"}));
 }
 
 std::string CsvLine(const std::string& name, const std::string& singer, const std::string& sex,

@@ -2,14 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <set>
 
+#include "catalogue/Big5Codec.h"
+#include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/ReadingCodes.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
+#include "library/FileNameParser.h"
 #include "library/SongFiles.h"
+#include "resources/ShippedData.h"
 #include "support/FakeUserInterface.h"
 #include "support/TempFolder.h"
 
@@ -24,18 +31,22 @@ uint32_t Le(const std::string& bytes, size_t at, int count) {
     return value;
 }
 
+// Writes a sample into root and loads it as start-up does (the list check, then the table).
+void WriteAndLoad(const std::string& root, int count, sample::SampleMedia media) {
+    ASSERT_TRUE(sample::WriteSampleLibrary(root, count, media));
+    AppDir = LibraryRoot = root;
+    ASSERT_TRUE(LoadSongList2());
+    ASSERT_TRUE(LoadAllSong(root + "/song.qv2"));
+    ASSERT_EQ(AllSongCount, count);
+}
+
 // The program loads the sample as it loads any library, and every song's media item is where the program
 // looks for it: a whole WAV file.
 TEST(SampleLibraryTest, TheProgramFindsEverySongAndItsMediaFile) {
     test::TempFolder folder;
     test::FakeUserInterface ui;
     const std::string root = folder.Path() + "/demo";
-    ASSERT_TRUE(sample::WriteSampleLibrary(root, 250, true));
-
-    AppDir = LibraryRoot = root;
-    ASSERT_TRUE(LoadSongList2());  // the start-up check of the song list
-    ASSERT_TRUE(LoadAllSong(root + "/song.qv2"));
-    ASSERT_EQ(AllSongCount, 250);
+    ASSERT_NO_FATAL_FAILURE(WriteAndLoad(root, 250, sample::SampleMedia::Tones));
     EXPECT_EQ(AllSong[0][colSongNo], "00101");
     EXPECT_EQ(AllSong[80][colSongNo], "00201");
     EXPECT_EQ(AllSong[249][colSongNo], "00410");
@@ -71,10 +82,57 @@ TEST(SampleLibraryTest, TheProgramFindsEverySongAndItsMediaFile) {
     EXPECT_EQ(entries, 5u);  // 001-004 and song.qv2
 }
 
+// The records pass the program's list check and carry what the program itself makes of their names:
+// word count, strokes and the reading code of the shipped tables; a duet's singers come apart at the
+// file-name rules' separator; every song of the empty-media variant has its item.
+TEST(SampleLibraryTest, TheSampleCarriesTheProgramsOwnCodesAndDuetsThatSplit) {
+    test::TempFolder folder;
+    test::FakeUserInterface ui;
+    const std::string root = folder.Path() + "/full";
+    ASSERT_NO_FATAL_FAILURE(WriteAndLoad(root, 400, sample::SampleMedia::Empty));
+    EXPECT_TRUE(ui.Texts("error").empty());
+
+    LoadSingerBinText(ShippedSingerBin());
+    BuildJapaneseTables(ShippedJapaneseTable());
+    int duets = 0, japanese = 0;
+    std::set<std::string> names, singers;
+    for (int i = 0; i < AllSongCount; ++i) {
+        const SongRow& song = AllSong[static_cast<size_t>(i)];
+        const std::string& name = song[colSongName];
+        ASSERT_EQ(name.find('?'), std::string::npos) << i;  // every character is a Big5 one
+        const bool isJapanese = song[colLanguage] == "6";
+        japanese += isJapanese;
+        const std::string code = isJapanese ? MakeJapanesePinyin(name, 0) : MakePinyin(name, 0);
+        if (ContainsDbcs(name)) {
+            EXPECT_FALSE(song[colPinyin].empty()) << Big5ToUtf8(name);
+        }
+        EXPECT_EQ(song[colPinyin], TrimAndCutName(code, SongFieldWidths[colPinyin])) << Big5ToUtf8(name);
+        EXPECT_EQ(song[colWordCount], std::to_string(std::min(CountSongWords(name), 11)));
+        EXPECT_EQ(song[colStrokes], std::to_string(Big5StrokeCountOfFirstChar(name)));
+        names.insert(name);
+        singers.insert(song[colSinger]);
+        if (song[colSingerClass] == "6") {
+            ++duets;
+            const DuetSingers duet = SplitDuetSingers(song[colSinger]);
+            EXPECT_EQ(duet.first + " " + duet.second, song[colSinger]);
+            EXPECT_GE(duet.first.size(), 4u);
+            EXPECT_GE(duet.second.size(), 4u);
+            EXPECT_NE(duet.first, duet.second);
+        }
+        const std::string item = SongFolderOf(song[colSongNo]) + "/" +
+                                 MediaItemName(song[colSongNo], song[colVolume], song[colChannel], ".mpg");
+        EXPECT_TRUE(fs::is_regular_file(item)) << item;
+    }
+    EXPECT_GT(duets, 10);
+    EXPECT_GT(japanese, 5);
+    EXPECT_GT(names.size(), 350u);
+    EXPECT_GT(singers.size(), 300u);
+}
+
 TEST(SampleLibraryTest, AnExistingLibraryIsNeverReplacedAndTheSampleIsThePrefixOfTheFullDisk) {
     test::TempFolder folder;
     test::WriteBytes(folder.File("song.qv2"), "the user's own");
-    EXPECT_FALSE(sample::WriteSampleLibrary(folder.Path(), 10, true));
+    EXPECT_FALSE(sample::WriteSampleLibrary(folder.Path(), 10, sample::SampleMedia::Tones));
     EXPECT_EQ(test::ReadBytes(folder.File("song.qv2")), "the user's own");
     EXPECT_EQ(folder.EntryCount(), 1u);
 
