@@ -96,6 +96,7 @@ void BuildFolderFormLibrary() {
     std::string root;
     if (!AskFolderAndConfirm("請選擇目錄", "是否確定開始產生歌庫?", root)) return;
     UI().ShowWaitMessage(B5("資料夾形式歌庫產生中, 請稍候..."));
+    std::unordered_set<std::string> tidied;  // target folders freed of a killed run's partial copies
     const int missing = WalkSongs([&](const SongRow& song) {
         const std::string songFolder = SongFolderOf(song[colSongNo]);
         const std::string item = FindFileByPrefix(songFolder, song[colSongNo]);
@@ -104,6 +105,7 @@ void BuildFolderFormLibrary() {
             FolderFormFolder(root, song[colLanguage], song[colSingerClass], song[colSinger]);
         std::error_code ec;
         std::filesystem::create_directories(target, ec);  // a failure shows in the move
+        if (tidied.insert(target).second) RemoveLeftoverCopies(target);
         const std::string from = PathIn(songFolder, item);
         const std::string to = PathIn(target, FileNameFromBig5(song[colSongName]) + ItemExtension(item));
         if (MoveItem(from, target, to)) return 0;

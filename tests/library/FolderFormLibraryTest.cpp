@@ -31,9 +31,19 @@ TEST_F(FolderFormTest, FolderFormAndBackGivesTheSameLibrary) {
     const Snapshot before = TakeSnapshot(root_);
     const std::string form = MakeTemp();
 
+    // Partial copies a killed run left in a folder it writes into (moves across file systems copy).
+    const std::string singerFolder = form + "/英語/外語歌手/Tom";
+    std::filesystem::create_directories(singerFolder + "/.qvcopy-Ab3xYz");
+    WriteFile(singerFolder + "/.qvcopy-Q9rT2k", "half a copy");
+    WriteFile(singerFolder + "/.qvcopy-notours", "the user's");
+
     host.folders = {form + "/"};
     ui.answers = {true};
     BuildFolderFormLibrary();
+    EXPECT_FALSE(PathExists(singerFolder + "/.qvcopy-Ab3xYz"));
+    EXPECT_FALSE(PathExists(singerFolder + "/.qvcopy-Q9rT2k"));
+    EXPECT_EQ(ReadFile(singerFolder + "/.qvcopy-notours"), "the user's");
+    std::filesystem::remove(singerFolder + "/.qvcopy-notours");
     EXPECT_EQ(ui.Texts("askblue"), std::vector<std::string>{"是否確定開始產生歌庫?"});
     EXPECT_EQ(ui.Texts("wait"), std::vector<std::string>{"資料夾形式歌庫產生中, 請稍候..."});
     EXPECT_EQ(ui.Texts("blue"), std::vector<std::string>{"產生完成, 但有1首歌曲找不到來源影音檔"});
