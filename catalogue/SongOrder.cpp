@@ -1,6 +1,7 @@
 #include "catalogue/SongOrder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "catalogue/Big5Codec.h"
@@ -249,10 +250,42 @@ void SortItems(std::vector<int>& items, const std::function<int(int, int)>& comp
     std::sort(items.begin(), items.end(), [&](int a, int b) { return compare(a, b) < 0; });
 }
 
+namespace {
+
+// CompareLineByCodeAndPrefix of lines of 12 bytes or more compares the bytes 3-12 and then 1-2 of each:
+// as two big-endian numbers made once per line, the same answers without a byte compare at each step.
+struct CodeAndPrefixKey {
+    uint64_t high = 0;  // bytes 3-10
+    uint32_t low = 0;   // bytes 11, 12, 1, 2
+};
+
+bool CodeAndPrefixKeys(const std::vector<std::string>& lines, std::vector<CodeAndPrefixKey>& keys) {
+    keys.resize(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.size() < 12) return false;
+        auto byte = [&](size_t pos) { return static_cast<unsigned char>(line[pos - 1]); };
+        for (size_t pos = 3; pos <= 10; ++pos) keys[i].high = keys[i].high << 8 | byte(pos);
+        for (size_t pos : {11, 12, 1, 2}) keys[i].low = keys[i].low << 8 | byte(pos);
+    }
+    return true;
+}
+
+}  // namespace
+
 void SortLines(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int)) {
     std::vector<int> order(lines.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-    SortItems(order, [&](int a, int b) { return compare(lines, a, b); });
+    std::vector<CodeAndPrefixKey> keys;
+    if (compare == CompareLineByCodeAndPrefix && CodeAndPrefixKeys(lines, keys)) {
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const CodeAndPrefixKey& x = keys[static_cast<size_t>(a)];
+            const CodeAndPrefixKey& y = keys[static_cast<size_t>(b)];
+            return x.high != y.high ? x.high < y.high : x.low < y.low;
+        });
+    } else {
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return compare(lines, a, b) < 0; });
+    }
     std::vector<std::string> sorted;
     sorted.reserve(lines.size());
     for (int i : order) sorted.push_back(std::move(lines[i]));

@@ -392,7 +392,7 @@ struct RunEnd {
 // The run while the working rows stand; they are gone again when it returns.
 RunEnd RunVkmIndex(const std::string& folder) {
     TemporaryDuetRows working;
-    SortItems(ShownRows, CompareZtSingerOrder);
+    SortByZtSingerOrder(ShownRows);
     const std::vector<int> order = ShownRows;
 
     // Every checked field before anything is touched: a bad one leaves the previous set as it was.

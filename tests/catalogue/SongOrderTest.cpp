@@ -186,3 +186,29 @@ TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reading lists' sort reads keys made once per line: it must leave full-width lines where the compare
+// leaves them. Few byte values (Big5 lead and trail bytes among them) at every position of the code and
+// the strokes field, so that lines tie on one field and differ on the other; the entry tells ties apart.
+TEST(SongOrder, TheKeyedCodeAndPrefixSortOrdersAsTheCompare) {
+    const char alphabet[] = {' ', '1', '9', 'a', 'B', '\xA4', '\x40', '\xF9', '\x7E'};
+    uint32_t seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) {
+        std::string line;
+        for (int pos = 0; pos < 12; ++pos) line += alphabet[next() % (pos >= 4 && pos < 10 ? 2 : 9)];
+        lines.push_back(line + std::to_string(100000 + i));
+    }
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
+    SortItems(order, [&](int a, int b) { return CompareLineByCodeAndPrefix(lines, a, b); });
+    std::vector<std::string> expected;
+    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
+    SortLines(lines, CompareLineByCodeAndPrefix);
+    EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
