@@ -25,25 +25,11 @@ std::string WriteFullLibrary(const std::string& folder) {
     return sample::WriteSongList(folder, kFullDiskSongs);
 }
 
-namespace {
-
-// A window that shows nothing: start-up's steps on the window do not change what the outputs write.
-class NoWindow final : public StartupWindow {
-public:
-    void UpdateNameFormatLabels() override {}
-    void ResetPlayButtons() override {}
-    void LayoutSongGrid() override {}
-    void ResetFilterControls() override {}
-    void ApplyEdition() override {}
-};
-
-}  // namespace
-
 bool StartProgramIn(const std::string& folder) {
     std::filesystem::current_path(folder);
     SetMakerServers({"127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1"});  // refused at once: no wait
     InstallOutputSteps();
-    NoWindow window;
+    NoStartupWindow window;
     return RunStartup(window);
 }
 

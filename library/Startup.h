@@ -31,6 +31,17 @@ public:
     virtual bool AskIndexOutput() { return false; }
 };
 
+// Start-up with no window to show (benchmarks, child processes of tests): its steps on the window change
+// nothing that the outputs write.
+class NoStartupWindow final : public StartupWindow {
+public:
+    void UpdateNameFormatLabels() override {}
+    void ResetPlayButtons() override {}
+    void LayoutSongGrid() override {}
+    void ResetFilterControls() override {}
+    void ApplyEdition() override {}
+};
+
 // Steps of the sequence that the outputs provide (they sit above this folder); the program installs them
 // before the main window is created (InstallOutputSteps of outputs/). A step left empty does nothing.
 struct OutputSteps {

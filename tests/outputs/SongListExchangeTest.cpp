@@ -413,15 +413,6 @@ TEST(SongListExchange, JetktvListFromAFolderAndTheSongListConversion) {
 
 // ---- a copy killed half-way (power cut, kill -9) ----
 
-class StartupStub final : public StartupWindow {
-public:
-    void UpdateNameFormatLabels() override {}
-    void ResetPlayButtons() override {}
-    void LayoutSongGrid() override {}
-    void ResetFilterControls() override {}
-    void ApplyEdition() override {}
-};
-
 // Kills this process at the given progress step of the large copies.
 class KillAtStep final : public CopyProgressWindow {
 public:
@@ -478,7 +469,7 @@ struct KillFixture {
     TempFolder list, out;
     test::FakeUserInterface ui;
     FakeHost host;
-    StartupStub window;
+    NoStartupWindow window;
     std::string listFile;
 
     KillFixture() {
