@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "app/QtTranslations.h"
 #include "app/QtUserInterface.h"
+#include "library/Startup.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ int main(int argc, char** argv) {
             ui->CloseForEnd();
     });
 
+    // Not before the application: the loading threads' page faults would slow its loading of libraries.
+    qv::StartSongListPreload();
     qv::TMainForm form;
     mainForm = &form;
     if (qv::EndRequested()) EndProcess(0);

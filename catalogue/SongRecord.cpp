@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <thread>
 
@@ -510,35 +511,31 @@ void MigrateOlderSongLists() {
     if (FileExists(songQv2) && !FileExists(backup)) CopyWholeFile(songQv2, backup, false);
 }
 
-bool LoadAllSong(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    // The rows are built in a table of their own, which replaces AllSong only once the file was read.
-    // A full disk is 66 MB of rows: the first touch of fresh pages is spread over the cores, while the
-    // file is read, before the rows are built in place.
-    std::vector<SongRow> table;
-    table.reserve(static_cast<size_t>(info.st_size) / SongRecordBytes + 1);
+namespace {
+
+// The table's fresh pages (66 MB on a full disk) are first touched on all cores while `read` runs.
+template <typename Read>
+bool ReserveRowsWhile(std::vector<SongRow>& table, size_t rows, Read read) {
+    table.reserve(rows);
     std::thread toucher(
         [capacity = table.capacity(), storage = reinterpret_cast<unsigned char*>(table.data())] {
             ForEachSlice(capacity, [&](size_t first, size_t last) {
                 std::memset(storage + first * sizeof(SongRow), 0, (last - first) * sizeof(SongRow));
             });
         });
-    MappedFile file;
-    const bool read = file.Open(path);
+    const bool ok = read();
     toucher.join();
-    if (!read) return false;
-    // Loading only mirrors the file: nothing may be appended to it meanwhile.
-    const bool wasLoading = LoadingSongs;
-    LoadingSongs = true;
+    return ok;
+}
 
-    const std::vector<std::string_view> lines = SplitLines(file.Bytes());
+// Every line becomes a row, even an empty one: row i must stay line i for the writers. Each row is what
+// AddSongRow makes of the line, without the file append that loading skips anyway.
+void BuildSongRows(std::string_view bytes, std::vector<SongRow>& table) {
+    const std::vector<std::string_view> lines = SplitLines(bytes);
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     const size_t count = lines.size();
     EnsureLineCipherTables();
     table.resize(count);
-    // Every line becomes a row, even an empty one: row i must stay line i for the writers. Each row is
-    // what AddSongRow makes of the line, without the file append that loading skips anyway.
     ForEachSlice(count, [&](size_t first, size_t last) {
         std::string deciphered;
         for (size_t i = first; i < last; ++i) {
@@ -555,6 +552,94 @@ bool LoadAllSong(const std::string& path) {
             row[colSingerStrokes] = std::to_string(Big5StrokeCountOfFirstChar(row[colSinger]));
         }
     });
+}
+
+size_t RowsOfSize(off_t bytes) { return static_cast<size_t>(bytes) / SongRecordBytes + 1; }
+
+// Rows made ahead of LoadAllSong, with the bytes they were made of. A snapshot, not a mapping: the file
+// may be rewritten meanwhile, and is then read again.
+struct SongListPreload {
+    std::string path;
+    std::string bytes;
+    bool read = false;
+    std::vector<SongRow> rows;
+    std::thread worker;
+    ~SongListPreload() {
+        if (worker.joinable()) worker.join();
+    }
+};
+
+std::unique_ptr<SongListPreload>& PendingPreload() {
+    static std::unique_ptr<SongListPreload> pending;
+    return pending;
+}
+
+// True when the file at path holds exactly these bytes now.
+bool FileHoldsExactly(const std::string& path, std::string_view bytes) {
+    FileHandle file(path, O_RDONLY);
+    if (!file.IsOpen() || file.Size() != static_cast<off_t>(bytes.size())) return false;
+    std::string chunk(size_t{1} << 20, '\0');
+    size_t at = 0;
+    for (;;) {
+        const ssize_t got = ::pread(file.fd(), chunk.data(), chunk.size(), static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return at == bytes.size();
+        const size_t n = static_cast<size_t>(got);
+        if (at + n > bytes.size() || std::memcmp(chunk.data(), bytes.data() + at, n) != 0) return false;
+        at += n;
+    }
+}
+
+// The preloaded rows of path when the file still holds what they were made of. The preload is used up
+// either way.
+bool TakePreloadedRows(const std::string& path, std::vector<SongRow>& table) {
+    std::unique_ptr<SongListPreload> preload = std::move(PendingPreload());
+    if (!preload) return false;
+    if (preload->worker.joinable()) preload->worker.join();
+    if (preload->path != path || !preload->read || !FileHoldsExactly(path, preload->bytes)) return false;
+    table = std::move(preload->rows);
+    return true;
+}
+
+}  // namespace
+
+void PreloadSongList(const std::string& path) {
+    DropSongListPreload();
+    auto preload = std::make_unique<SongListPreload>();
+    preload->path = path;
+    SongListPreload* p = preload.get();
+    preload->worker = std::thread([p] {
+        struct stat info {};
+        if (::stat(p->path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+        p->read = ReserveRowsWhile(p->rows, RowsOfSize(info.st_size),
+                                   [p] { return ReadFileBytes(p->path, p->bytes); });
+        if (p->read) BuildSongRows(p->bytes, p->rows);
+    });
+    PendingPreload() = std::move(preload);
+}
+
+void DropSongListPreload() { PendingPreload().reset(); }
+
+void WaitForSongListPreload() {
+    if (SongListPreload* preload = PendingPreload().get(); preload && preload->worker.joinable())
+        preload->worker.join();
+}
+
+bool LoadAllSong(const std::string& path) {
+    // The rows are built in a table of their own, which replaces AllSong only once the file was read.
+    std::vector<SongRow> table;
+    if (!TakePreloadedRows(path, table)) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) return false;
+        MappedFile file;
+        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size), [&] { return file.Open(path); })) return false;
+        BuildSongRows(file.Bytes(), table);
+    }
+    // Loading only mirrors the file: nothing may be appended to it meanwhile.
+    const bool wasLoading = LoadingSongs;
+    LoadingSongs = true;
+    const size_t count = table.size();
     AllSong.swap(table);
     AllSongCount = static_cast<int>(count);
     ShownRows.resize(count);

@@ -32,6 +32,13 @@ bool LoadSongList2();
 bool UpgradeSongFileLayout();
 void MigrateOlderSongLists();
 bool LoadAllSong(const std::string& path);
+// Reads the song list at path and makes its rows in the background, so that the next LoadAllSong of the
+// same path only takes them, provided the file then still holds exactly the bytes they were made of.
+void PreloadSongList(const std::string& path);
+// Forgets a preload no LoadAllSong took, once its reading has ended.
+void DropSongListPreload();
+// Waits until a pending preload has read the file and made its rows, which stay pending.
+void WaitForSongListPreload();
 
 bool WriteSongRecord(int row);
 // After a failed rewrite of a row's record: puts the record of before back as far as the file takes it,

@@ -89,6 +89,7 @@ struct StartupFlagsGuard {
         waitUp = false;
     }
     ~StartupFlagsGuard() {
+        DropSongListPreload();  // start-up ended before the load
         StartingUp = false;
         LoadingSongs = false;
         HideWait();
@@ -214,8 +215,10 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
     }
 }
 
+void StartSongListPreload() { PreloadSongList(PathIn(CurrentDirectory(), "song.qv2")); }
+
 bool RunStartup(StartupWindow& window) {
-    BuildLineCipherTables();
+    EnsureLineCipherTables();  // a preload may be deciphering with them
     ForgetLastChoices();
     ProgramUsable = true;
     StartingUp = true;

@@ -57,6 +57,10 @@ struct OutputSteps {
 };
 OutputSteps& StartupOutputSteps();
 
+// Reads the program folder's song list in the background while the window is being made; start-up's
+// load takes the rows when the file still holds the bytes they were made of.
+void StartSongListPreload();
+
 // The whole start-up of the main window's creation (the current directory is the program folder).
 // False when start-up ended early: ProgramUsable is false then and the window closes on activation.
 bool RunStartup(StartupWindow& window);

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "catalogue/Big5Codec.h"
@@ -393,6 +395,67 @@ TEST_F(SongFile, WholeLibraryIsCheckedAndLoadedLineByLine) {
         for (int f = 0; f < SongFieldCount; ++f) ASSERT_EQ(AllSong[i][f], fields[f]) << i << ":" << f;
         ASSERT_EQ(ShownRows[i], i);
     }
+}
+
+// Rows made ahead are taken only while the file holds exactly the bytes they were made of: any change
+// since is read from the file, as a load without the preload would read it.
+TEST_F(SongFile, APreloadIsTakenOnlyWhileTheFileHoldsItsBytes) {
+    constexpr int kCount = 9000;  // made on several cores
+    std::vector<std::string> lines = Records(kCount);
+    lines[4321] = JoinSongRecord(Song(NumberOf(4321), kZhong + "A", "\xA4\x41\xA4\x61"));
+    Write(Enciphered(lines));
+    ASSERT_TRUE(LoadAllSong(Path()));
+    const std::vector<SongRow> direct = AllSong;
+    struct stat written {};
+    ASSERT_EQ(::stat(Path().c_str(), &written), 0);
+
+    // Preloads `preloaded`, lets it finish, applies the change, then loads song.qv2.
+    auto loadAfter = [&](const std::function<void()>& change, const std::string& preloaded = "song.qv2") {
+        AllSong.clear();
+        AllSongCount = 0;
+        ShownRows.clear();
+        PreloadSongList(Path(preloaded));
+        WaitForSongListPreload();
+        change();
+        return LoadAllSong(Path());
+    };
+
+    ASSERT_TRUE(loadAfter([] {}));
+    EXPECT_EQ(AllSong, direct);
+    EXPECT_EQ(AllSongCount, kCount);
+    ASSERT_EQ(ShownRows.size(), static_cast<size_t>(kCount));
+    EXPECT_EQ(ShownRows[kCount - 1], kCount - 1);
+    EXPECT_FALSE(LoadingSongs);
+
+    // One record rewritten in place: same file, same length, its times put back.
+    lines[7000] = JoinSongRecord(Song(NumberOf(7000), "Changed"));
+    ASSERT_TRUE(loadAfter([&] {
+        Write(Enciphered(lines));
+        const timespec times[2] = {written.st_atim, written.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Path().c_str(), times, 0), 0);
+    }));
+    ASSERT_EQ(AllSongCount, kCount);
+    EXPECT_EQ(AllSong[7000][colSongName], "Changed");
+    EXPECT_EQ(AllSong[4321], direct[4321]);
+
+    // Replaced whole, as start-up's check replaces a list it repairs, and one song longer.
+    lines.push_back(JoinSongRecord(Song(NumberOf(kCount), "Last")));
+    ASSERT_TRUE(loadAfter([&] { ASSERT_TRUE(ReplaceFileContents(Path(), Enciphered(lines))); }));
+    ASSERT_EQ(AllSongCount, kCount + 1);
+    EXPECT_EQ(AllSong[kCount][colSongName], "Last");
+    EXPECT_EQ(AllSong[7000][colSongName], "Changed");
+
+    // Gone: nothing is loaded.
+    EXPECT_FALSE(loadAfter([&] { std::filesystem::remove(Path()); }));
+    EXPECT_EQ(AllSongCount, 0);
+
+    // A preload of another file, or of one that was missing then, is not taken.
+    Write(Enciphered(lines), "other.qv2");
+    EXPECT_FALSE(loadAfter([] {}, "other.qv2"));
+    EXPECT_EQ(AllSongCount, 0);
+    ASSERT_TRUE(loadAfter([&] { Write(Plain({lines[1], lines[2]})); }));
+    ASSERT_EQ(AllSongCount, 2);
+    EXPECT_EQ(AllSong[0][colSongNo], NumberOf(1));
 }
 
 TEST_F(SongFile, RecordWriterRewritesExactlyOneRecord) {

@@ -268,6 +268,26 @@ TEST(StartupTest, LoadsAndEnciphersAPlainSongList) {
     EXPECT_FALSE(LoadingSongs);
 }
 
+// The rows read ahead of start-up never hide what start-up's own check did to the file.
+TEST(StartupTest, APreloadedSongListIsLoadedAsTheCheckLeftIt) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    FieldList repaired = test::SongFields({"00102", "Yesterday", "Beatles", "4"});
+    repaired[colVolume] = "x";  // no volume: the check empties it
+    WriteBytes(folder.File("song.qv2"), test::PlainSongList({{"00101", "甜蜜蜜", "鄧麗君"}}) +
+                                            JoinSongRecord(repaired) + "\r\n");
+    StartSongListPreload();
+    WaitForSongListPreload();  // it has read the list before the check
+    RecordingWindow window(ui);
+
+    ASSERT_TRUE(RunStartup(window));
+
+    ASSERT_EQ(AllSongCount, 2);
+    EXPECT_EQ(AllSong[1][colVolume], "");
+    EXPECT_EQ(Big5ToUtf8(AllSong[1][colSongName]), "Yesterday");
+    EXPECT_EQ(Big5ToUtf8(AllSong[0][colSinger]), "鄧麗君");
+}
+
 TEST(StartupTest, ASongListThatFailsItsCheckEndsStartUp) {
     ProgramFolder folder;
     FakeUserInterface ui;
