@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -25,15 +27,28 @@
 namespace qv {
 namespace {
 
-// The lists show names and icons only. The default type text of each entry looks its MIME type up and
-// reads that type's description from the MIME database, on the GUI thread, for every file of a folder
-// listed: the type column is never shown, so a plain text does.
+// The lists show names and a folder picture only. The default type text of each entry looks its MIME type
+// up and reads that type's description from the MIME database, on the GUI thread, for every file of a
+// folder listed: the type column is never shown, so a plain text does. The default icon of each entry is
+// looked up in the icon theme by its type, which costs more than listing the folder: every folder gets
+// the style's one picture, files none.
 class NameAndIconProvider final : public QAbstractFileIconProvider {
 public:
+    // On the GUI thread, before any model asks (the models also ask from their listing threads).
+    void Prepare() {
+        // Never freed: the provider outlives the application.
+        if (!folder_) folder_ = new QIcon(QApplication::style()->standardIcon(QStyle::SP_DirIcon));
+    }
+    QIcon icon(IconType type) const override { return type == Folder || type == Drive ? Folder_() : QIcon(); }
+    QIcon icon(const QFileInfo& info) const override { return info.isDir() ? Folder_() : QIcon(); }
     QString type(const QFileInfo& info) const override {
         if (info.isDir()) return QStringLiteral("Folder");
         return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix() + QStringLiteral(" File");
     }
+
+private:
+    QIcon Folder_() const { return folder_ ? *folder_ : QIcon(); }
+    const QIcon* folder_ = nullptr;
 };
 
 QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(FromBig5(B5(text)), parent); }
@@ -64,6 +79,7 @@ void CheckIndex(QButtonGroup* group, int n) {
 
 AddSongPanel::AddSongPanel(QWidget* parent) : QWidget(parent) {
     static NameAndIconProvider icons;  // shared by every panel, so it outlives their models
+    icons.Prepare();
     folders_ = new QFileSystemModel(this);
     folders_->setIconProvider(&icons);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
