@@ -14,6 +14,7 @@
 #include "app/MainForm.h"
 #include "bench/BenchLibrary.h"
 #include "catalogue/SongTable.h"
+#include "library/Startup.h"
 #include "platform/ServerHosts.h"
 
 namespace {
@@ -48,6 +49,7 @@ void Repaint(qv::TMainForm& form) { form.StringGrid->viewport()->repaint(); }
 void BM_StartUpToShownWindow(benchmark::State& state) {
     ProgramFolder();
     for (auto _ : state) {
+        qv::StartSongListPreload();  // as the program does before making its window
         qv::TMainForm form;
         form.resize(1024, 700);
         form.show();
