@@ -1,6 +1,8 @@
 #include "catalogue/Parallel.h"
 
 #include <algorithm>
+#include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -17,12 +19,31 @@ void ForEachSlice(size_t count, const std::function<void(size_t, size_t)>& body)
         body(0, count);
         return;
     }
-    std::vector<std::thread> workers;
     const size_t step = (count + slices - 1) / slices;
-    for (size_t first = step; first < count; first += step)
-        workers.emplace_back(body, first, std::min(count, first + step));
-    body(0, std::min(count, step));
-    for (std::thread& worker : workers) worker.join();
+    std::vector<std::exception_ptr> errors(slices);
+    auto run = [&](size_t first) {
+        try {
+            body(first, std::min(count, first + step));
+        } catch (...) {
+            errors[first / step] = std::current_exception();
+        }
+    };
+    // A slice no thread can be made for (the process is out of threads or memory) runs here instead.
+    std::vector<std::jthread> workers;
+    size_t here = count;
+    for (size_t first = step; first < count; first += step) {
+        try {
+            workers.emplace_back(run, first);
+        } catch (const std::system_error&) {
+            here = first;
+            break;
+        }
+    }
+    run(0);
+    for (size_t first = here; first < count; first += step) run(first);
+    workers.clear();  // joins
+    for (const std::exception_ptr& error : errors)
+        if (error) std::rethrow_exception(error);
 }
 
 }  // namespace qv

@@ -9,7 +9,8 @@ namespace qv {
 size_t SliceCount(size_t count);
 
 // Runs body(first, last) over [0, count) in SliceCount(count) slices of equal size, one thread each,
-// and returns when all are done. body must not talk to the user.
+// and returns when all are done. body must not talk to the user. What a slice throws is thrown here once
+// every slice has ended (the lowest slice's first).
 void ForEachSlice(size_t count, const std::function<void(size_t, size_t)>& body);
 
 }  // namespace qv

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "catalogue/Big5Codec.h"
@@ -514,18 +515,24 @@ void MigrateOlderSongLists() {
 namespace {
 
 // The table's fresh pages (66 MB on a full disk) are first touched on all cores while `read` runs.
+// Touching is only a head start: without a thread for it the rows' building touches the pages itself.
 template <typename Read>
 bool ReserveRowsWhile(std::vector<SongRow>& table, size_t rows, Read read) {
     table.reserve(rows);
-    std::thread toucher(
-        [capacity = table.capacity(), storage = reinterpret_cast<unsigned char*>(table.data())] {
-            ForEachSlice(capacity, [&](size_t first, size_t last) {
-                std::memset(storage + first * sizeof(SongRow), 0, (last - first) * sizeof(SongRow));
+    std::jthread toucher;
+    try {
+        toucher = std::jthread(
+            [capacity = table.capacity(), storage = reinterpret_cast<unsigned char*>(table.data())] {
+                try {
+                    ForEachSlice(capacity, [&](size_t first, size_t last) {
+                        std::memset(storage + first * sizeof(SongRow), 0, (last - first) * sizeof(SongRow));
+                    });
+                } catch (const std::exception&) {
+                }
             });
-        });
-    const bool ok = read();
-    toucher.join();
-    return ok;
+    } catch (const std::system_error&) {
+    }
+    return read();  // the toucher is joined on the way out, also when read throws
 }
 
 // Every line becomes a row, even an empty one: row i must stay line i for the writers. Each row is what
@@ -609,13 +616,24 @@ void PreloadSongList(const std::string& path) {
     auto preload = std::make_unique<SongListPreload>();
     preload->path = path;
     SongListPreload* p = preload.get();
-    preload->worker = std::thread([p] {
-        struct stat info {};
-        if (::stat(p->path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
-        p->read = ReserveRowsWhile(p->rows, RowsOfSize(info.st_size),
-                                   [p] { return ReadFileBytes(p->path, p->bytes); });
-        if (p->read) BuildSongRows(p->bytes, p->rows);
-    });
+    // A preload that cannot be made (no memory, no thread) is only not there: the load reads the file itself.
+    try {
+        preload->worker = std::thread([p] {
+            try {
+                struct stat info {};
+                if (::stat(p->path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+                p->read = ReserveRowsWhile(p->rows, RowsOfSize(info.st_size),
+                                           [p] { return ReadFileBytes(p->path, p->bytes); });
+                if (p->read) BuildSongRows(p->bytes, p->rows);
+            } catch (const std::exception&) {
+                p->read = false;
+                std::vector<SongRow>().swap(p->rows);
+                std::string().swap(p->bytes);
+            }
+        });
+    } catch (const std::system_error&) {
+        return;
+    }
     PendingPreload() = std::move(preload);
 }
 

@@ -2,8 +2,11 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
@@ -456,6 +460,52 @@ TEST_F(SongFile, APreloadIsTakenOnlyWhileTheFileHoldsItsBytes) {
     ASSERT_TRUE(loadAfter([&] { Write(Plain({lines[1], lines[2]})); }));
     ASSERT_EQ(AllSongCount, 2);
     EXPECT_EQ(AllSong[0][colSongNo], NumberOf(1));
+}
+
+// Out of memory or threads, the loaders do without: the slices run on the calling thread, a preload that
+// cannot be made is not there, and the load reads the file itself once memory is back. Nothing ends the
+// process. Run in a child whose address space is cut down.
+TEST_F(SongFile, LoadingWithoutMemoryForThreadsEndsNothing) {
+    constexpr int kCount = 9000;
+    std::vector<std::string> lines = Records(kCount);
+    lines[8999] = JoinSongRecord(Song(NumberOf(8999), "Last"));
+    Write(Enciphered(lines));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto vmBytes = [] {
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmSize:", 0) == 0) return static_cast<rlim_t>(std::stoull(line.substr(7))) * 1024;
+            return rlim_t{0};
+        };
+        rlimit old{};
+        ::getrlimit(RLIMIT_AS, &old);
+        int code = 0;
+        // Room for no thread's stack, then for one thread but not for its work.
+        for (rlim_t room : {rlim_t{1} << 20, rlim_t{12} << 20, rlim_t{24} << 20}) {
+            rlimit cut = old;
+            cut.rlim_cur = vmBytes() + room;
+            ::setrlimit(RLIMIT_AS, &cut);
+            std::vector<int> seen(100000);
+            try {
+                ForEachSlice(seen.size(), [&](size_t first, size_t last) {
+                    for (size_t i = first; i < last; ++i) ++seen[i];
+                });
+            } catch (const std::exception&) {
+            }
+            if (room == (rlim_t{1} << 20) && std::count(seen.begin(), seen.end(), 1) != 100000) code = 1;
+            PreloadSongList(Path());
+            WaitForSongListPreload();
+            ::setrlimit(RLIMIT_AS, &old);
+            if (!LoadAllSong(Path()) || AllSongCount != kCount || AllSong[8999][colSongName] != "Last") code = 2;
+        }
+        std::_Exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(SongFile, RecordWriterRewritesExactlyOneRecord) {
