@@ -613,11 +613,11 @@ bool TakePreloadedRows(const std::string& path, std::vector<SongRow>& table) {
 
 void PreloadSongList(const std::string& path) {
     DropSongListPreload();
-    auto preload = std::make_unique<SongListPreload>();
-    preload->path = path;
-    SongListPreload* p = preload.get();
     // A preload that cannot be made (no memory, no thread) is only not there: the load reads the file itself.
     try {
+        auto preload = std::make_unique<SongListPreload>();
+        preload->path = path;
+        SongListPreload* p = preload.get();
         preload->worker = std::thread([p] {
             try {
                 struct stat info {};
@@ -631,10 +631,9 @@ void PreloadSongList(const std::string& path) {
                 std::string().swap(p->bytes);
             }
         });
-    } catch (const std::system_error&) {
-        return;
+        PendingPreload() = std::move(preload);
+    } catch (const std::exception&) {
     }
-    PendingPreload() = std::move(preload);
 }
 
 void DropSongListPreload() { PendingPreload().reset(); }
