@@ -112,6 +112,13 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
+    // The first paint's work (polish, layout, every shown text's glyphs) is done in the pause that ends
+    // start-up anyway, so that the window paints at once when it shows.
+    ui_->DuringNextPause([this] {
+        if (!ProgramUsable || StartingUp || EndRequested()) return;
+        ensurePolished();
+        (void)grab();
+    });
     try {
         RunStartup(*this);
     } catch (const RunAbandoned&) {
@@ -119,6 +126,7 @@ void TMainForm::FormCreate() {
         skipClosingOffers_ = true;
         ui_->CloseForEnd();
     }
+    ui_->DuringNextPause(nullptr);
 }
 
 void TMainForm::BuildControls(const std::vector<std::string>& playerArgs) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "app/AppTitle.h"
 #include "app/FormSupport.h"
@@ -127,8 +129,13 @@ void QtUserInterface::ShowWaitMessage(const std::string& text) {
 void QtUserInterface::HideWaitMessage() {
     waitShown_ = false;
     CloseWaitForm();
-    QThread::msleep(20);
+    QElapsedTimer paused;
+    paused.start();
+    if (auto work = std::exchange(pauseWork_, nullptr)) work();
+    if (const qint64 left = 20 - paused.elapsed(); left > 0) QThread::msleep(static_cast<unsigned long>(left));
 }
+
+void QtUserInterface::DuringNextPause(std::function<void()> work) { pauseWork_ = std::move(work); }
 
 void QtUserInterface::CloseWaitForm() {
     if (!waitForm_) return;

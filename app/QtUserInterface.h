@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QPointer>
 
+#include <functional>
+
 #include "catalogue/UserInterface.h"
 
 class QLabel;
@@ -39,6 +41,9 @@ public:
     bool AskYesNo(const std::string& text) override;
     void ShowWaitMessage(const std::string& text) override;
     void HideWaitMessage() override;
+    // Work for the pause after the next closing of the wait window, run once at its start: the pause then
+    // lasts as long as the work, and at least its 20 ms. Empty: none.
+    void DuringNextPause(std::function<void()> work);
     void SetLineMessage(const std::string& text) override;
     void SetProgress(int position, int maximum) override;
     bool AskIndexRange(std::string& from, std::string& to) override;
@@ -57,6 +62,7 @@ private:
     QPointer<QProgressBar> progressBar_;
     QPointer<TInfoForm> waitForm_;
     bool waitShown_ = false;
+    std::function<void()> pauseWork_;
 };
 
 }  // namespace qv

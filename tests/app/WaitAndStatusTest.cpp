@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -78,6 +79,27 @@ private slots:
         ui.BringWaitToFront();
         QVERIFY(owner.findChildren<TInfoForm*>().isEmpty());
         ui.HideWaitMessage();  // twice is harmless
+    }
+
+    // Work given for the pause runs once, after the wait window has gone, and the pause keeps its 20 ms.
+    void workForThePauseRunsOnceInsideTheNextPause() {
+        int runs = 0;
+        bool waitGone = false;
+        ui.DuringNextPause([&] {
+            ++runs;
+            waitGone = !ui.WaitShown() && owner.findChildren<TInfoForm*>().isEmpty();
+        });
+        ui.ShowWaitMessage(B5("程式開啟中, 請稍候..."));
+        QCOMPARE(runs, 0);
+        QElapsedTimer paused;
+        paused.start();
+        ui.HideWaitMessage();
+        QVERIFY(paused.elapsed() >= 20);
+        QCOMPARE(runs, 1);
+        QVERIFY(waitGone);
+        ui.ShowWaitMessage(B5("檔案刪除中, 請稍候 ..."));
+        ui.HideWaitMessage();
+        QCOMPARE(runs, 1);
     }
 
     void statusLineAndProgressBar() {
