@@ -348,7 +348,7 @@ std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
 bool LoadSongList2() {
     const std::string path = SongListPath();
     if (!FileExists(path)) return true;
-    MappedFile file;
+    FileSnapshot file;
     if (!file.Open(path)) {
         ShowOpenError(path);
         return false;
@@ -649,7 +649,7 @@ bool LoadAllSong(const std::string& path) {
     if (!TakePreloadedRows(path, table)) {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) return false;
-        MappedFile file;
+        FileSnapshot file;
         if (!ReserveRowsWhile(table, RowsOfSize(info.st_size), [&] { return file.Open(path); })) return false;
         BuildSongRows(file.Bytes(), table);
     }

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,25 +39,6 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most) {
     ::close(fd);
     bytes.resize(ok ? used : 0);
     return ok;
-}
-
-MappedFile::~MappedFile() {
-    if (mapped_) ::munmap(mapped_, size_);
-}
-
-bool MappedFile::Open(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        void* at = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (at != MAP_FAILED) {
-            mapped_ = static_cast<char*>(at);
-            size_ = static_cast<size_t>(st.st_size);
-        }
-    }
-    ::close(fd);
-    return mapped_ || ReadFileBytes(path, read_);
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

@@ -10,24 +10,16 @@ namespace qv {
 // start when given.
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most = std::string::npos);
 
-// A whole file's bytes for a reader that only looks at them: a regular file is mapped (no copy, no fresh
-// pages), anything else is read. The program replaces its files by renaming new ones into place, so a
-// mapped file keeps its bytes while it is looked at.
-class MappedFile {
+// A whole file's bytes as they were when opened, for a reader that only looks at them. A copy, not a
+// mapping: another program cutting the file in place while it is looked at would end this one (SIGBUS).
+class FileSnapshot {
 public:
-    MappedFile() = default;
-    ~MappedFile();
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
     // False when the file cannot be opened or read (a folder, a missing file).
-    bool Open(const std::string& path);
-    std::string_view Bytes() const { return mapped_ ? std::string_view(mapped_, size_) : read_; }
+    bool Open(const std::string& path) { return ReadFileBytes(path, bytes_); }
+    std::string_view Bytes() const { return bytes_; }
 
 private:
-    char* mapped_ = nullptr;
-    size_t size_ = 0;
-    std::string read_;
+    std::string bytes_;
 };
 
 // CR LF, LF or CR end a line; a final line break makes no empty last line.

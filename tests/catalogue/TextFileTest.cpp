@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "catalogue/TextFile.h"
 #include "support/TempFolder.h"
@@ -20,8 +21,8 @@ TEST(TextFile, MissingFilesAndFoldersAreReported) {
     std::string bytes;
     EXPECT_FALSE(ReadFileBytes("/nonexistent/qv/file", bytes));
     EXPECT_FALSE(ReadFileBytes("/tmp", bytes));
-    EXPECT_FALSE(MappedFile().Open("/nonexistent/qv/file"));
-    EXPECT_FALSE(MappedFile().Open("/tmp"));
+    EXPECT_FALSE(FileSnapshot().Open("/nonexistent/qv/file"));
+    EXPECT_FALSE(FileSnapshot().Open("/tmp"));
     EXPECT_FALSE(ReplaceFileContents("/nonexistent/qv/file", "x"));
 }
 
@@ -37,11 +38,17 @@ TEST(TextFile, ReadsWholeFilesOfEverySizeAndTheStartOfOne) {
         EXPECT_EQ(bytes, text) << size;
         ASSERT_TRUE(ReadFileBytes(path, bytes, 5)) << size;
         EXPECT_EQ(bytes, text.substr(0, 5)) << size;
-        MappedFile mapped;
-        ASSERT_TRUE(mapped.Open(path)) << size;
-        // Replaced while mapped, the way the program writes its files: the mapping keeps the old bytes.
+        FileSnapshot snapshot;
+        ASSERT_TRUE(snapshot.Open(path)) << size;
+        // Replaced, the way the program writes its files: the snapshot keeps the old bytes.
         ASSERT_TRUE(ReplaceFileContents(path, "new"));
-        EXPECT_EQ(mapped.Bytes(), text) << size;
+        EXPECT_EQ(snapshot.Bytes(), text) << size;
+        // Cut in place by another program: still the old bytes (a mapping would end the process here).
+        test::WriteBytes(path, text);
+        FileSnapshot cut;
+        ASSERT_TRUE(cut.Open(path)) << size;
+        ASSERT_EQ(::truncate(path.c_str(), 0), 0);
+        EXPECT_EQ(cut.Bytes(), text) << size;
     }
     // A file whose size says nothing: everything it gives is read, or its start.
     ASSERT_TRUE(ReadFileBytes("/proc/self/maps", bytes));
@@ -51,7 +58,7 @@ TEST(TextFile, ReadsWholeFilesOfEverySizeAndTheStartOfOne) {
     ASSERT_TRUE(ReadFileBytes("/proc/self/maps", head, 4100));
     EXPECT_EQ(head.size(), 4100u);
     EXPECT_EQ(head.substr(0, 12), bytes.substr(0, 12));
-    MappedFile maps;
+    FileSnapshot maps;
     ASSERT_TRUE(maps.Open("/proc/self/maps"));
     EXPECT_GT(maps.Bytes().size(), 4096u);
     EXPECT_EQ(maps.Bytes().substr(0, 12), bytes.substr(0, 12));
