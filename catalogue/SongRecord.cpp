@@ -345,15 +345,24 @@ std::string NextSongNumber(const std::string& lastSongNumber) {
 
 std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
 
+namespace {
+// The bytes read ahead for path, when the file still holds exactly them; the preload stays for the load.
+bool PreloadedBytes(const std::string& path, std::string_view& bytes);
+}  // namespace
+
 bool LoadSongList2() {
     const std::string path = SongListPath();
     if (!FileExists(path)) return true;
+    // The list read ahead spares a second copy of the whole file.
     FileSnapshot file;
-    if (!file.Open(path)) {
-        ShowOpenError(path);
-        return false;
+    std::string_view bytes;
+    if (!PreloadedBytes(path, bytes)) {
+        if (!file.Open(path)) {
+            ShowOpenError(path);
+            return false;
+        }
+        bytes = file.Bytes();
     }
-    const std::string_view bytes = file.Bytes();
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     EnsureLineCipherTables();
@@ -596,6 +605,15 @@ bool FileHoldsExactly(const std::string& path, std::string_view bytes) {
         if (at + n > bytes.size() || std::memcmp(chunk.data(), bytes.data() + at, n) != 0) return false;
         at += n;
     }
+}
+
+bool PreloadedBytes(const std::string& path, std::string_view& bytes) {
+    SongListPreload* preload = PendingPreload().get();
+    if (!preload) return false;
+    if (preload->worker.joinable()) preload->worker.join();
+    if (preload->path != path || !preload->read || !FileHoldsExactly(path, preload->bytes)) return false;
+    bytes = preload->bytes;
+    return true;
 }
 
 // The preloaded rows of path when the file still holds what they were made of. The preload is used up

@@ -462,6 +462,30 @@ TEST_F(SongFile, APreloadIsTakenOnlyWhileTheFileHoldsItsBytes) {
     EXPECT_EQ(AllSong[0][colSongNo], NumberOf(1));
 }
 
+// The start-up check looks at the file as it is when it runs, whatever was read ahead.
+TEST_F(SongFile, TheCheckSeesTheFileAsItIsAfterAPreload) {
+    std::vector<std::string> lines = Records(9000);
+    Write(Enciphered(lines));
+    PreloadSongList(Path());
+    WaitForSongListPreload();
+    lines[6000] = JoinSongRecord(Song(NumberOf(6000), "AB", "S", "x"));  // no language: refused
+    Write(Enciphered(lines));
+    EXPECT_FALSE(LoadSongList2());
+    EXPECT_EQ(ui_.Texts("error"),
+              std::vector<std::string>{"第6001行,歌曲編號" + NumberOf(6000) + "的歌曲種類欄位有問題"});
+
+    // Read ahead as it is: a record to repair is repaired, and the load takes the repaired list.
+    lines[6000] = JoinSongRecord(Song(NumberOf(6000))).substr(0, 120);
+    Write(Enciphered(lines));
+    PreloadSongList(Path());
+    WaitForSongListPreload();
+    ASSERT_TRUE(LoadSongList2());
+    EXPECT_EQ(DecodedLines()[6000].size(), 140u);
+    ASSERT_TRUE(LoadAllSong(Path()));
+    EXPECT_EQ(AllSong[6000][colSongNo], NumberOf(6000));
+    EXPECT_EQ(AllSong[6000][colDateAdded], "");  // cut off with the record's tail
+}
+
 // Out of memory or threads, the loaders do without: the slices run on the calling thread, a preload that
 // cannot be made is not there, and the load reads the file itself once memory is back. Nothing ends the
 // process. Run in a child whose address space is cut down.
