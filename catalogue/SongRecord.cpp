@@ -354,14 +354,14 @@ bool LoadSongList2() {
     const std::string path = SongListPath();
     if (!FileExists(path)) return true;
     // The list read ahead spares a second copy of the whole file.
-    FileSnapshot file;
+    std::string read;
     std::string_view bytes;
     if (!PreloadedBytes(path, bytes)) {
-        if (!file.Open(path)) {
+        if (!ReadFileBytes(path, read)) {
             ShowOpenError(path);
             return false;
         }
-        bytes = file.Bytes();
+        bytes = read;
     }
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
@@ -607,24 +607,28 @@ bool FileHoldsExactly(const std::string& path, std::string_view bytes) {
     }
 }
 
-bool PreloadedBytes(const std::string& path, std::string_view& bytes) {
+// The pending preload, once it has ended, when it read path and the file still holds its bytes.
+SongListPreload* PreloadHolding(const std::string& path) {
     SongListPreload* preload = PendingPreload().get();
-    if (!preload) return false;
+    if (!preload) return nullptr;
     if (preload->worker.joinable()) preload->worker.join();
-    if (preload->path != path || !preload->read || !FileHoldsExactly(path, preload->bytes)) return false;
-    bytes = preload->bytes;
-    return true;
+    const bool holds = preload->path == path && preload->read && FileHoldsExactly(path, preload->bytes);
+    return holds ? preload : nullptr;
+}
+
+bool PreloadedBytes(const std::string& path, std::string_view& bytes) {
+    const SongListPreload* preload = PreloadHolding(path);
+    if (preload) bytes = preload->bytes;
+    return preload != nullptr;
 }
 
 // The preloaded rows of path when the file still holds what they were made of. The preload is used up
 // either way.
 bool TakePreloadedRows(const std::string& path, std::vector<SongRow>& table) {
-    std::unique_ptr<SongListPreload> preload = std::move(PendingPreload());
-    if (!preload) return false;
-    if (preload->worker.joinable()) preload->worker.join();
-    if (preload->path != path || !preload->read || !FileHoldsExactly(path, preload->bytes)) return false;
-    table = std::move(preload->rows);
-    return true;
+    SongListPreload* preload = PreloadHolding(path);
+    if (preload) table = std::move(preload->rows);
+    DropSongListPreload();
+    return preload != nullptr;
 }
 
 }  // namespace
@@ -667,9 +671,10 @@ bool LoadAllSong(const std::string& path) {
     if (!TakePreloadedRows(path, table)) {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) return false;
-        FileSnapshot file;
-        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size), [&] { return file.Open(path); })) return false;
-        BuildSongRows(file.Bytes(), table);
+        std::string bytes;
+        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size), [&] { return ReadFileBytes(path, bytes); }))
+            return false;
+        BuildSongRows(bytes, table);
     }
     // Loading only mirrors the file: nothing may be appended to it meanwhile.
     const bool wasLoading = LoadingSongs;

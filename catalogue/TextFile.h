@@ -10,18 +10,6 @@ namespace qv {
 // start when given.
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most = std::string::npos);
 
-// A whole file's bytes as they were when opened, for a reader that only looks at them. A copy, not a
-// mapping: another program cutting the file in place while it is looked at would end this one (SIGBUS).
-class FileSnapshot {
-public:
-    // False when the file cannot be opened or read (a folder, a missing file).
-    bool Open(const std::string& path) { return ReadFileBytes(path, bytes_); }
-    std::string_view Bytes() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
-
 // CR LF, LF or CR end a line; a final line break makes no empty last line.
 std::vector<std::string> SplitTextLines(const std::string& bytes);
 // The same lines as views into the text, for readers that need no copies.
