@@ -33,6 +33,7 @@
 #include "settings/Settings.h"
 #include "support/ModalAnswer.h"
 #include "support/ProgramFolder.h"
+#include "support/RecordingPlayer.h"
 #include "support/SongListFile.h"
 
 namespace {
@@ -65,25 +66,6 @@ public:
 
 private:
     QTimer timer_;
-};
-
-// A preview player that writes down what it is asked.
-class RecordingPlayer : public qv::MediaPlayer {
-public:
-    explicit RecordingPlayer(std::vector<std::string>& calls) : calls_(calls) {}
-    bool Play(const std::string& path) override {
-        calls_.push_back("play " + path);
-        return true;
-    }
-    void Close() override { calls_.push_back("close"); }
-    bool SetBalance(int balance) override {
-        calls_.push_back("balance " + std::to_string(balance));
-        return true;
-    }
-    void SetErrorHandler(std::function<void(const std::string&)>) override {}
-
-private:
-    std::vector<std::string>& calls_;
 };
 
 // Whether a shared library whose file name contains the text is mapped into this process.
@@ -395,10 +377,7 @@ private slots:
     }
 
     void theDeleteButtonDeletesTheSelectedSong() {
-        qv::test::WriteBytes(folder_->File("song.qv2"),
-                             SongListOf({qv::test::SongFields({"00101", "First", "Singer"}),
-                                         qv::test::SongFields({"00102", "Last", "Singer"})}));
-        std::filesystem::create_directory(folder_->File("001"));
+        WriteFirstAndLastSongs();
         qv::test::WriteBytes(folder_->File("001/00101.mpg"), "first");
         qv::test::WriteBytes(folder_->File("001/00102.mpg"), "last");
         qv::TMainForm form;
@@ -421,10 +400,7 @@ private slots:
 
     // Both engines are slow to start and large; a run that never previews or shows a page starts neither.
     void thePreviewEngineStartsOnTheFirstPreviewAndTheWebEngineNotAtAll() {
-        qv::test::WriteBytes(folder_->File("song.qv2"),
-                             SongListOf({qv::test::SongFields({"00101", "First", "Singer"}),
-                                         qv::test::SongFields({"00102", "Last", "Singer"})}));
-        std::filesystem::create_directory(folder_->File("001"));
+        WriteFirstAndLastSongs();
         qv::test::WriteBytes(folder_->File("001/00102.mpg"), "last");
         std::vector<std::string> calls;  // outlives the form, whose player closes as it goes
         int started = 0;
@@ -438,7 +414,7 @@ private slots:
 
         form.MediaPreview->Player().SetFactory([&] {
             ++started;
-            return std::make_unique<RecordingPlayer>(calls);
+            return std::make_unique<qv::test::RecordingPlayer>(calls);
         });
         qv::StopPreview();  // closing what never played starts nothing
         QCOMPARE(started, 0);
@@ -474,6 +450,14 @@ private slots:
     }
 
 private:
+    // Songs 00101 "First" and 00102 "Last" in the program folder, and their song folder 001 (no media).
+    void WriteFirstAndLastSongs() {
+        qv::test::WriteBytes(folder_->File("song.qv2"),
+                             SongListOf({qv::test::SongFields({"00101", "First", "Singer"}),
+                                         qv::test::SongFields({"00102", "Last", "Singer"})}));
+        std::filesystem::create_directory(folder_->File("001"));
+    }
+
     std::unique_ptr<qv::test::ProgramFolder> folder_;
 };
 

@@ -3,28 +3,21 @@
 #include "library/MediaPreview.h"
 #include "platform/MediaPlayer.h"
 #include "support/FakeUserInterface.h"
+#include "support/RecordingPlayer.h"
 #include "support/TempSongLibrary.h"
 
 namespace qv {
 namespace {
 
-// Records the calls in order.
-class FakePlayer final : public MediaPlayer {
-public:
-    FakePlayer() { SetPreviewPlayer(this); }
-    ~FakePlayer() override { SetPreviewPlayer(nullptr); }
+// The preview's player while it lives; it keeps its own list of calls.
+struct CallList {
     std::vector<std::string> calls;
-    bool opens = true;
-    bool Play(const std::string& path) override {
-        calls.push_back("play " + path);
-        return opens;
-    }
-    void Close() override { calls.push_back("close"); }
-    bool SetBalance(int balance) override {
-        calls.push_back("balance " + std::to_string(balance));
-        return true;
-    }
-    void SetErrorHandler(std::function<void(const std::string&)>) override {}
+};
+class FakePlayer final : private CallList, public test::RecordingPlayer {
+public:
+    FakePlayer() : RecordingPlayer(CallList::calls) { SetPreviewPlayer(this); }
+    ~FakePlayer() override { SetPreviewPlayer(nullptr); }
+    using CallList::calls;
 };
 
 class MediaPreviewTest : public ::testing::Test {
