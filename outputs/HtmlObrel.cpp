@@ -246,14 +246,6 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
     return names;
 }
 
-bool SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // A work folder holds no folder of its own making: every folder in it came from the old book and goes
 // back there before the work folder goes.
 bool DropWorkFolder(const std::string& work, const std::string& book) {

@@ -47,30 +47,16 @@ char KindOf(const std::string& path) {
     return S_ISDIR(st.st_mode) ? 'd' : 'f';
 }
 
+// Every move has an empty place to go to: one that is taken is not ours to replace.
 bool MoveFile(const std::string& from, const std::string& to) {
     std::error_code ec;
     fs::create_directories(fs::path(to).parent_path(), ec);
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-// The folder's names on the disk; with wholeFileSystem every byte and name written to its file system.
-bool SyncFolder(const std::string& folder, bool wholeFileSystem = false) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = (wholeFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0;
-    return ::close(fd) == 0 && synced;
+    return RenameNoReplace(from, to);
 }
 
 // The file and its name on the disk, or no file.
 bool WriteDurably(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool good = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    good = ::fsync(fd) == 0 && good;
-    good = ::close(fd) == 0 && good;
-    good = good && SyncFolder(fs::path(path).parent_path().string());
-    if (!good) ::unlink(path.c_str());
-    return good;
+    return ReplaceFileContents(path, bytes) && SyncFolder(fs::path(path).parent_path().string());
 }
 
 struct Manifest {
@@ -231,10 +217,6 @@ void IndexStaging::Commit() {
     // The new set stands. What is left goes now, or at the next recovery if a removal fails.
     written_.clear();
     dropped_.clear();
-    for (const std::string& name : manifest.All()) {
-        const std::string old = PathIn(aside, name);
-        if (KindOf(old) != 0 && Step(old)) ::unlink(old.c_str());
-    }
     if (Step(aside)) RemoveFolder(aside);
     if (KindOf(aside) == 0 && Step(folder_)) RemoveFolder(folder_);
 }
