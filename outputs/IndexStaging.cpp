@@ -97,6 +97,20 @@ void RemoveFolder(const std::string& path) {
     fs::remove_all(path, ec);
 }
 
+// Without the manifest (its folder removed by hand) only the aside folder tells what the commit did: each
+// file there goes back to its place, over the new file that may have moved there already.
+void PutBackAsideFiles(const std::string& aside, const std::string& indexFolder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(aside, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file(ec)) names.push_back(fs::relative(it->path(), aside, ec).string());
+    for (const std::string& name : names) {
+        const std::string target = PathIn(indexFolder, name);
+        if (KindOf(target) == 'f') ::unlink(target.c_str());
+        if (!MoveFile(PathIn(aside, name), target)) throw IndexRunError(CannotWriteText(target));
+    }
+}
+
 }  // namespace
 
 void RecoverIndexFolder(const std::string& indexFolder) {
@@ -104,8 +118,7 @@ void RecoverIndexFolder(const std::string& indexFolder) {
     const std::string aside = PathIn(indexFolder, AsideName);
     if (KindOf(aside) == 'd' && KindOf(PathIn(staging, DoneName)) == 0) {
         Manifest manifest;
-        if (!ReadManifest(PathIn(staging, ManifestName), manifest))
-            throw IndexRunError(CannotWriteText(PathIn(staging, ManifestName)));
+        if (!ReadManifest(PathIn(staging, ManifestName), manifest)) PutBackAsideFiles(aside, indexFolder);
         for (const std::string& name : manifest.added) {
             const std::string target = PathIn(indexFolder, name);
             if (KindOf(PathIn(staging, name)) == 0 && KindOf(target) == 'f' &&

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,6 +20,7 @@
 #include "outputs/VkmIndex.h"
 #include "outputs/ZtIndex.h"
 #include "settings/Settings.h"
+#include "support/FileLimits.h"
 #include "support/FakeUserInterface.h"
 #include "support/TempFolder.h"
 #include "support/TempSongLibrary.h"
@@ -61,30 +60,6 @@ std::string Differences(const Tree& actual, const Tree& expected) {
         if (!actual.contains(name)) out += " -" + name;
     return out;
 }
-
-// Sets the file's immutable flag while it lives; Supported() is false where the file system or the user
-// cannot.
-class Immutable {
-public:
-    explicit Immutable(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK)) {
-        set_ = Flag(true);
-    }
-    ~Immutable() {
-        if (set_) Flag(false);
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool Supported() const { return set_; }
-
-private:
-    bool Flag(bool on) {
-        int flags = 0;
-        if (fd_ < 0 || ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) != 0) return false;
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        return ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    int fd_;
-    bool set_ = false;
-};
 
 // The step at which the hook stops the commit, counted from 1; the path of the last step seen.
 int stopAtStep = 0;
@@ -236,6 +211,7 @@ TEST_F(IndexCommitTest, AFailureAtAnyStepOfTheCommitIsUndoneAndNamesItsFile) {
             const std::string context = std::string(kind->name) + " step " + std::to_string(step);
             if (stoppedAt.empty()) return std::nullopt;
             if (ui.Texts("info") == std::vector<std::string>{kind->doneText}) {
+                EXPECT_TRUE(ui.Texts("error").empty()) << context;
                 StartupOutputSteps().recoverIndexFolder();
                 EXPECT_EQ(TreeOf(Folder()), newSet) << context;
                 return true;
@@ -251,8 +227,8 @@ TEST_F(IndexCommitTest, AFailureAtAnyStepOfTheCommitIsUndoneAndNamesItsFile) {
 TEST_F(IndexCommitTest, ImmutableFilesStopTheCommitWithTheOldSetWhole) {
     PrepareSets(kZt);
     {
-        Immutable probe(PathIn(Folder(), "okdata.ztx"));
-        if (!probe.Supported()) GTEST_SKIP() << "no immutable files here";
+        test::Immutable probe(PathIn(Folder(), "okdata.ztx"));
+        if (!probe.ok()) GTEST_SKIP() << "no immutable files here";
     }
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"SPEED/Like", "SPEED/Like/6.ztx"},  // a per-key folder: its first replaced file
@@ -261,7 +237,7 @@ TEST_F(IndexCommitTest, ImmutableFilesStopTheCommitWithTheOldSetWhole) {
     for (const auto& [locked, named] : cases) {
         ui.shown.clear();
         {
-            Immutable lock(PathIn(Folder(), locked));
+            test::Immutable lock(PathIn(Folder(), locked));
             WriteZtIndex();
         }
         EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案: " + PathIn(Folder(), named)});
@@ -278,7 +254,7 @@ TEST_F(IndexCommitTest, ImmutableFilesStopTheCommitWithTheOldSetWhole) {
     FillNew();
     ui.shown.clear();
     {
-        Immutable lock(PathIn(Folder(), "SPEED/Like"));
+        test::Immutable lock(PathIn(Folder(), "SPEED/Like"));
         WriteZtIndex();
     }
     EXPECT_EQ(ui.Texts("error"),
@@ -288,11 +264,50 @@ TEST_F(IndexCommitTest, ImmutableFilesStopTheCommitWithTheOldSetWhole) {
     PrepareSets(kVkm);
     ui.shown.clear();
     {
-        Immutable lock(PathIn(Folder(), "index.vkm"));
+        test::Immutable lock(PathIn(Folder(), "index.vkm"));
         WriteVkmIndex();
     }
     EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案: " + PathIn(Folder(), "index.vkm")});
     EXPECT_EQ(Differences(TreeOf(Folder()), oldSet), "");
+}
+
+// The staging folder, with the manifest, removed by hand while a commit was cut short: the recovery puts
+// back what it moved aside instead of stopping every later start and run, and the next run writes its set.
+TEST_F(IndexCommitTest, ACommitWhoseManifestWasRemovedIsStillRecovered) {
+    PrepareSets(kZt);
+    int aside = 0;
+    for (int step = 1;; ++step) {
+        ASSERT_LT(step, 5000);
+        RestoreTree(Folder(), oldSet);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            stopAtStep = step;
+            killAtStop = true;
+            IndexCommitStepHook = StopAtStep;
+            WriteZtIndex();
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) break;
+        const bool committing = fs::exists(PathIn(Folder(), "IndexOld.tmp"));
+        const bool marked = fs::exists(PathIn(Folder(), "IndexNew.tmp/commit.done"));
+        fs::remove_all(PathIn(Folder(), "IndexNew.tmp"));
+        ui.shown.clear();
+        StartupOutputSteps().recoverIndexFolder();
+        EXPECT_TRUE(ui.Texts("error").empty()) << step;
+        const Tree now = TreeOf(Folder());
+        EXPECT_FALSE(now.contains("IndexNew.tmp/") || now.contains("IndexOld.tmp/")) << step;
+        if (committing && !marked) {
+            ++aside;
+            // Every old file is back with its old bytes; only files the new set adds can stay.
+            for (const auto& [name, bytes] : oldSet)
+                EXPECT_TRUE(now.contains(name) && now.at(name) == bytes) << step << " " << name;
+        }
+        WriteZtIndex();
+        EXPECT_EQ(TreeOf(Folder()), newSet) << step;
+    }
+    EXPECT_GT(aside, 10);  // the files were moved aside one by one
 }
 
 }  // namespace
