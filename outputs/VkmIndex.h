@@ -8,8 +8,7 @@
 
 namespace qv {
 
-// The 81 menu lines (UTF-8 with byte-order mark, CR LF) into folder + "/menu.vkm" when LibraryDataDirOk;
-// false when it was due and could not be written.
+// The bytes of "menu.vkm": its 81 lines in UTF-8 with a byte-order mark, each ended by CR LF.
 std::string VkmMenuBytes();
 
 // Writes the whole set from AllSong; every outcome is reported to the user.

@@ -46,10 +46,7 @@ const std::vector<std::string>& ZtMenuLines() {
     return lines;
 }
 
-bool WriteZtMenu(const std::string& folder) {
-    if (!LibraryDataDirOk) return true;
-    return ReplaceFileContents(PathIn(folder, "menu.ztx"), JoinLinesCrLf(ZtMenuLines()));
-}
+std::string ZtMenuBytes() { return JoinLinesCrLf(ZtMenuLines()); }
 
 std::string MenuTopSetText(int value) {
     if (value < 0 || value > MaxMenuTop) value = DefaultMenuTop;
@@ -98,12 +95,6 @@ std::string ZtPlayListText() {
     const std::string& mode = setup::ZtSelectedSongPlayMode;
     lines.insert(lines.begin(), "[" + (mode.empty() ? std::string(setup::PlayModeReplay) : mode) + "]");
     return JoinLinesCrLf(lines);
-}
-
-bool WriteZtPlayList(const std::string& folder) {
-    const std::string text = ZtPlayListText();
-    const std::string path = PathIn(folder, PlayListFileName);
-    return text.empty() ? RemoveIfPresent(path) : ReplaceFileContents(path, text);
 }
 
 void ResetPlayModeFiles() {

@@ -8,8 +8,8 @@ namespace qv {
 
 // The 42 lines of "menu.ztx" (Big5, without line ends).
 const std::vector<std::string>& ZtMenuLines();
-// folder + "/menu.ztx", replaced whole, when LibraryDataDirOk; false when it could not be written.
-bool WriteZtMenu(const std::string& folder);
+// The bytes of "menu.ztx": the lines, each ended by CR LF.
+std::string ZtMenuBytes();
 
 // Top-menu position: 0..88 written with two digits, anything else as "03".
 std::string MenuTopSetText(int value);
@@ -32,12 +32,11 @@ bool WriteMarkerFile(const std::string& folder, const char* fileName, bool on);
 // Random-play mode of "RandPlay.ztx": 0 when the file is missing (off), else 1..3 (an empty file or a value
 // outside 1..3 reads as 1).
 int ReadRandPlayMode(const std::string& folder);
-// Mode 0 deletes the file; 1 writes it empty; 2 and 3 one line of that control character.
 
 // "PlayList.ztx" of the marked own-choice songs (table rows, file order): "[" + play mode + "]" (REPLAY
-// when the setting is empty), then "song number;" per song. No marked song: the file is deleted.
-std::string ZtPlayListText();  // empty when no song is marked
-bool WriteZtPlayList(const std::string& folder);
+// when the setting is empty), then "song number;" per song. Empty when no song is marked (the index run
+// then takes the file away).
+std::string ZtPlayListText();
 
 // At the first run ("FirstTime" of setting.ini not "no"): FirstTime := "no", and OKMODE and RandPlay of
 // AppDir + "/000" written empty. Every other byte of setting.ini stays.

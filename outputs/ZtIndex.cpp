@@ -331,7 +331,7 @@ void ZtIndexRun::WriteSet() {
 
 // The menu and the play list belong to the set; old per-key files and stale spellings go with the old set.
 void ZtIndexRun::Commit() {
-    if (LibraryDataDirOk) staging_.Write("menu.ztx", JoinLinesCrLf(ZtMenuLines()));
+    if (LibraryDataDirOk) staging_.Write("menu.ztx", ZtMenuBytes());
     if (const std::string playList = ZtPlayListText(); !playList.empty())
         staging_.Write(PlayListFileName, playList);
     else
