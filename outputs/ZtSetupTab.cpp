@@ -73,14 +73,13 @@ bool ApplyZtSettings(const ZtPage& page) {
 
     // Each file is written even after another one failed; every failure has been named.
     const bool okMode = SetMarker(OkModeFileName, page.okMode);
-    const bool randPlay = SetMarker(RandPlayFileName, page.randPlay);
+    const bool randPlay = page.randPlay ? WriteRandPlayLine(std::clamp(page.randPlayMode, 0, 2) + 1)
+                                        : SetMarker(RandPlayFileName, false);
     const bool resumePlay = SetMarker(ResumePlayFileName, page.resumePlay);
     const std::string top = MenuTopSetText(page.menuTop < 0 ? 3 : page.menuTop) + "\r\n";
     const bool menuTop =
         Reported(ReplaceFileContents(PathIn(ZtFolder(), "MenuTopSet.ztx"), top), "MenuTopSet.ztx");
-    const bool randLine =
-        !randPlay || !page.randPlay || WriteRandPlayLine(std::clamp(page.randPlayMode, 0, 2) + 1);
-    return okMode && randPlay && resumePlay && menuTop && randLine;
+    return okMode && randPlay && resumePlay && menuTop;
 }
 
 }  // namespace qv::setup
