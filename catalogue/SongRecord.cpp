@@ -768,9 +768,11 @@ bool AppendSongLine(const std::string& path, const std::string& text) {
     // The appended row is the table's last: the file holds exactly the rows before it.
     if (!file.IsOpen() || !file.HoldsRows(AllSongCount - 1, line.size())) return false;
     const off_t end = file.Size();
-    if (file.WriteAt(line.data(), line.size(), end)) return file.Close();
-    // A record cut short (full disk) goes again: the file keeps the rows it had.
-    const bool cutBack = ::ftruncate(file.fd(), end) == 0;
+    const bool written = file.WriteAt(line.data(), line.size(), end);
+    if (file.Close() && written) return true;
+    // A record cut short (full disk) or not confirmed (a late error of a network file system) goes again:
+    // the caller takes the row back, and the file keeps the rows it had.
+    const bool cutBack = ::truncate(path.c_str(), end) == 0;
     static_cast<void>(cutBack);
     return false;
 }
