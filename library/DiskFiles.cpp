@@ -273,13 +273,18 @@ bool PlaceTemp(TempEntry& temp, const std::string& target, bool replace) {
     } else if (::renameat2(AT_FDCWD, temp.path().c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
         return true;  // the old target now lies under the temporary name, which goes with it
     } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-        // A file system without the exchange: the old target steps aside under a name of ours first.
-        TempEntry aside(temp.path(), {}, true);
-        if (!aside.Made() || ::rmdir(aside.path().c_str()) != 0 ||
-            ::rename(target.c_str(), aside.path().c_str()) != 0)
+        // A file system without the exchange: the old target steps aside under a name of ours first,
+        // beside it and not in the staging folder that start-up clears. A kill between the two renames, or
+        // a put-back that fails, leaves the old folder there under that name, never removed.
+        std::string aside = FolderOf(target) + "/" + CopyTempPattern;
+        if (!::mkdtemp(aside.data()) || ::rmdir(aside.c_str()) != 0 || ::rename(target.c_str(), aside.c_str()) != 0)
             return false;
         placed = RenameNoReplace(temp.path(), target);
-        if (!placed) ::rename(aside.path().c_str(), target.c_str());
+        std::error_code ec;
+        if (placed)
+            fs::remove_all(aside, ec);
+        else
+            ::rename(aside.c_str(), target.c_str());
     }
     if (placed) temp.Placed();
     return placed;
@@ -345,10 +350,14 @@ bool MoveByCopy(const std::string& source, const std::string& target) {
     fs::copy(source, temp.path(), fs::copy_options::recursive, ec);
     if (ec || !PlaceTemp(temp, target, false)) return false;
     if (ShellDeleteFolder(source)) return true;
-    // Whatever of a folder's source went already comes back from the copy before the copy goes.
-    if (PathExists(source) && IsFolder(target))
-        fs::copy(target, source, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
-    fs::remove_all(target, ec);
+    // Nothing of the source is left: the copy is the song now.
+    if (!PathExists(source)) return true;
+    // Whatever of a folder's source went already comes back from the copy before the copy goes; when it
+    // cannot, both stay.
+    std::error_code back;
+    if (IsFolder(target))
+        fs::copy(target, source, fs::copy_options::recursive | fs::copy_options::skip_existing, back);
+    if (!back) fs::remove_all(target, ec);
     return false;
 }
 
