@@ -198,7 +198,7 @@ void ReorganiseLibraryDisk() {
             int moved = 0;
             if (!MoveEntriesWithPrefix(from, to, songNo, shownFrom, moved)) return Progress(0);
             if (moved == 0 && songNumbers.count(songNo) && PathExists(placeholder))
-                CopyFileWithProgress(placeholder, PathIn(to, songNo + ".jpg"), true);
+                CopyFileWithProgress(placeholder, PathIn(to, songNo + ".jpg"), false);
         }
         int moved = 0;
         if (!MoveEntriesWithPrefix(from, to, "", shownFrom, moved)) return Progress(0);
