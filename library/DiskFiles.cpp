@@ -373,14 +373,4 @@ bool ShellDeleteFolder(const std::string& path) {
     return !ec && !PathExists(path);
 }
 
-bool DeleteFolderFiles(const std::string& folder, const std::string& mask) {
-    if (!IsFolder(folder)) return false;
-    for (const std::string& name : FolderEntries(folder)) {
-        if (::fnmatch(mask.c_str(), name.c_str(), 0) != 0) continue;
-        const std::string path = folder + "/" + name;
-        if (!IsFolder(path)) ::unlink(path.c_str());
-    }
-    return true;
-}
-
 }  // namespace qv

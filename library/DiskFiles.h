@@ -77,8 +77,5 @@ bool ShellMoveFiles(const std::string& source, const std::string& target);
 bool MoveByCopy(const std::string& source, const std::string& target);
 // Deletes a file, or a folder with everything in it.
 bool ShellDeleteFolder(const std::string& path);
-// Deletes the files of the folder whose names match the mask ("*", "*.jpg"); false only when the folder
-// does not exist.
-bool DeleteFolderFiles(const std::string& folder, const std::string& mask);
 
 }  // namespace qv

@@ -230,11 +230,6 @@ void Step() {
 std::string WorkFolderOf(const std::string& book) { return book + ".new.tmp"; }
 std::string AsideFolderOf(const std::string& book) { return book + ".old.tmp"; }
 
-bool IsRealFolder(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The entries of a folder that are folders themselves (or, with folders false, everything else).
 std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
     std::vector<std::string> names;
@@ -269,9 +264,9 @@ bool Unremovable(const std::string& path) {
 }
 
 // The old book's folder, or else the first of its files, that its purge could not remove (immutable or
-// append-only); "" when there is none.
+// append-only, or a folder this user may not change); "" when there is none.
 std::string UnremovableEntry(const std::string& book) {
-    if (Unremovable(book)) return book;
+    if (Unremovable(book) || ::access(book.c_str(), W_OK) != 0) return book;
     for (const std::string& name : EntriesOf(book, false))
         if (Unremovable(PathIn(book, name))) return PathIn(book, name);
     return {};
@@ -319,7 +314,7 @@ public:
     // by then, goes. False (nothing of the old book changed) naming the entry in the way.
     bool SwapIn(std::string& failed) {
         struct stat st {};
-        if (IsRealFolder(book_)) {
+        if (IsFolder(book_)) {
             failed = UnremovableEntry(book_);
             if (!failed.empty()) return false;
             for (const std::string& name : EntriesOf(book_, true)) {
@@ -330,7 +325,7 @@ public:
             if (::stat(book_.c_str(), &st) == 0) ::fchmod(dir_, st.st_mode & 07777);  // the user's access
         }
         failed = book_;
-        if (!IsRealFolder(book_)) {
+        if (!IsFolder(book_)) {
             if (!RenameNoReplace(work_, book_)) return false;
         } else if (!g_hooks.exchange ||
                    ::renameat2(AT_FDCWD, work_.c_str(), AT_FDCWD, book_.c_str(), RENAME_EXCHANGE) != 0) {
@@ -415,12 +410,12 @@ std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
 void TidyOfflineObrelBook() {
     const std::string book = ObrelFolder();
     const std::string work = WorkFolderOf(book), aside = AsideFolderOf(book);
-    const bool swapCut = IsRealFolder(aside), workLeft = IsRealFolder(work);
+    const bool swapCut = IsFolder(aside), workLeft = IsFolder(work);
     if (!swapCut && !workLeft) return;
     // The old book is set aside only once the new one is whole: a swap cut short is finished.
     if (swapCut && !PathExists(book)) RenameNoReplace(workLeft ? work : aside, book);
     if (swapCut) DropWorkFolder(aside, book);
-    if (IsRealFolder(work)) DropWorkFolder(work, book);
+    if (IsFolder(work)) DropWorkFolder(work, book);
     SyncFolder(AppDir);
 }
 
@@ -429,13 +424,14 @@ ObrelRunHooks& TheObrelRunHooks() { return g_hooks; }
 bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     if (progress) progress(0);
     const std::string book = ObrelFolder();
-    if (PathExists(book) && !IsRealFolder(book)) return Unwritable(book);
+    if (PathExists(book) && !IsFolder(book)) return Unwritable(book);
     TidyOfflineObrelBook();
     BookSwap swap(book);
-    if (!swap.Made()) return Unwritable(book);
+    // A work folder left by an earlier run that could not be removed is named: it stops every run.
+    if (!swap.Made()) return Unwritable(IsFolder(WorkFolderOf(book)) ? WorkFolderOf(book) : book);
     Step();
     // A folder of that name in the old book stays, so no icon can be put there.
-    if (!IsRealFolder(PathIn(book, "icon.ico")))
+    if (!IsFolder(PathIn(book, "icon.ico")))
         Http().Download(CloudSongBookService().webAddress + "/icon.ico", swap.Path("icon.ico"));
     for (const ObrelPage& page : ObrelBookPages(ObrelBookRows(), progress)) {
         if (!swap.Write(page.fileName, page.bytes)) return Unwritable(PathIn(book, page.fileName));

@@ -352,6 +352,20 @@ TEST_F(HtmlObrelRun, AFailedOrAbandonedRunLeavesTheOldBookAsItWas) {
     ExpectFailure([] { return WriteOfflineObrelBook(); }, book, written);
 }
 
+// A work folder that an earlier run could not remove stops the run: it is the one named, and the book
+// stays as it was.
+TEST_F(HtmlObrelRun, AWorkFolderThatCannotGoIsNamed) {
+    const std::string work = book + ".new.tmp";
+    fs::create_directory(work);
+    test::WriteBytes(work + "/stuck.html", "x");
+    test::Immutable stuck(work + "/stuck.html");
+    if (!stuck.ok()) GTEST_SKIP() << "no immutable files here";
+    ui.shown.clear();
+    EXPECT_FALSE(WriteOfflineObrelBook());
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案:" + work});
+    EXPECT_EQ(Differences(TreeOf(book), oldBook), std::vector<std::string>{});
+}
+
 // The run is killed at each of its steps in turn; the next start or the next run then leaves the whole
 // old or the whole new book and nothing beside it. Both with the atomic exchange of the folders and with
 // the two renames used where there is none.
