@@ -168,12 +168,13 @@ int BeginPage(const std::string& templateSheet, int& pagesMade) {
     return pagesMade;
 }
 
-bool SaveBook(const std::string& fileName) {
+bool SaveBook(const std::string& fileName, const std::function<void()>& afterSave) {
     const std::string path = PathIn(AppDir, fileName);
     const bool saved = engine->SaveAs(path, [](int percent) {
         UI().SetProgress(50 + percent / 2, 100);
         UI().ProcessEvents();
     });
+    if (saved && afterSave) afterSave();
     engine->CloseWorkbooks();
     UI().HideWaitMessage();
     if (!saved) {
@@ -281,7 +282,7 @@ bool RunBook(const BookRun& run) {
         UI().ShowWaitMessage(B5("歌簿輸出中, 請稍候 ..."));
         ShowPageProgress(0, 1);
         run.write();
-        if (SaveBook(run.fileName) && run.afterSave) run.afterSave();
+        SaveBook(run.fileName, run.afterSave);
     } catch (const std::exception&) {
         engine->CloseWorkbooks();
         UI().HideWaitMessage();

@@ -22,8 +22,9 @@ inline constexpr int EnglishSongsPerPage = 25;
 // Opens a template workbook and binds its sheets; false after its error box.
 bool OpenBookTemplate(const std::string& path);
 // Saves the open workbook as AppDir + "/" + fileName, closes it and ends the run: the end message after a
-// good save, an error box naming the file otherwise. True when saved.
-bool SaveBook(const std::string& fileName);
+// good save, an error box naming the file otherwise. True when saved. afterSave runs as soon as the book
+// is saved, before any step at which the run could be abandoned.
+bool SaveBook(const std::string& fileName, const std::function<void()>& afterSave = {});
 // Writes the pages of ShownRows, in list order, into the open workbook.
 void WriteSongBook(bool newOnly, bool mainLanguageContinue, bool otherContinue, bool withPinyin);
 

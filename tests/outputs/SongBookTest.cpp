@@ -165,6 +165,17 @@ TEST_F(SongBookTest, NewSongMarksTurnOnlyAfterAGoodSave) {
         EXPECT_EQ(AllSong[0][colNewMark], "@");
     }
     EXPECT_NE(library.Record(0).find('@'), std::string::npos);  // the song list file too
+
+    // A run abandoned at its last progress step, after the book was saved: its marks are recorded.
+    AllSong[0][colNewMark] = "*";
+    ASSERT_TRUE(WriteSongRecord(0));
+    ui.onProgress = [this](int position) {
+        if (position == 100 && !ui.waitVisible) throw RunAbandoned{};  // the bar's end, after the save
+    };
+    EXPECT_THROW(WriteSongBookCommand(SongBookKind::New), RunAbandoned);
+    ui.onProgress = nullptr;
+    EXPECT_EQ(AllSong[0][colNewMark], "@");
+    EXPECT_NE(library.Record(0).find('@'), std::string::npos);
 }
 
 TEST_F(SongBookTest, RefusalsAndRefusedPageNamesAreReported) {

@@ -2,6 +2,7 @@
 // Scripted user for tests: records every text shown (as UTF-8, for readable assertions) and answers
 // questions from a queue (an empty queue answers "no").
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ public:
     bool waitVisible = false;
     int waitHides = 0;
     int lastProgress = 0, lastProgressMax = 0;
+    std::function<void(int position)> onProgress;  // may throw, as an abandoned run's step does
 
     void ShowErrorBox(const std::string& t) override { Add("error", t); }
     void ShowWarningBox(const std::string& t) override { Add("warning", t); }
@@ -51,6 +53,7 @@ public:
     void SetProgress(int p, int m) override {
         lastProgress = p;
         lastProgressMax = m;
+        if (onProgress) onProgress(p);
     }
     bool AskIndexRange(std::string& from, std::string& to) override {
         if (ranges.empty()) return false;
