@@ -5,6 +5,9 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <filesystem>
 
@@ -76,6 +79,17 @@ private slots:
         });
         QVERIFY(!answer);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+        // A second signal, once the end was asked for, ends the process at once (here a child's).
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::raise(SIGINT);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGINT);
     }
 };
 
