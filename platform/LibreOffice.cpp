@@ -43,20 +43,24 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
 
-    // The first free profile of the cache folder; false when every one is in use.
-    bool TryTake(const std::string& cache) {
+    enum class Take { Taken, Busy, NoFolder };
+    // The first free profile of the cache folder; Busy when every one is in use, NoFolder when no lock
+    // file can be made there at all (a folder that cannot be made or written).
+    Take TryTake(const std::string& cache) {
+        bool opened = false;
         for (int n = 1; n <= kProfileSlots; ++n) {
             const std::string folder = cache + "/office-profile" + (n == 1 ? "" : "-" + std::to_string(n));
             const int fd = ::open((folder + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
             if (fd < 0) continue;
+            opened = true;
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
                 fd_ = fd;
                 folder_ = folder;
-                return true;
+                return Take::Taken;
             }
             ::close(fd);
         }
-        return false;
+        return opened ? Take::Busy : Take::NoFolder;
     }
     const std::string& Folder() const { return folder_; }
 
@@ -66,10 +70,12 @@ private:
 };
 
 // Ends the converter and everything it started, however the wait for it ends (a time-out, the end of
-// the program asked for, an exception from the progress callback).
+// the program asked for, an exception from the progress callback); then, unless the conversion was kept,
+// removes what it may have produced, which nothing can write any more.
 class ProcessGroupGuard {
 public:
-    ProcessGroupGuard(QProcess& process, qint64 pid) : process_(process), pid_(pid) {}
+    ProcessGroupGuard(QProcess& process, qint64 pid, fs::path produced)
+        : process_(process), pid_(pid), produced_(std::move(produced)) {}
     ProcessGroupGuard(const ProcessGroupGuard&) = delete;
     ProcessGroupGuard& operator=(const ProcessGroupGuard&) = delete;
     ~ProcessGroupGuard() {
@@ -78,11 +84,16 @@ public:
             process_.kill();
             process_.waitForFinished(-1);
         }
+        std::error_code ec;
+        if (!kept_) fs::remove(produced_, ec);
     }
+    void Keep() { kept_ = true; }
 
 private:
     QProcess& process_;
     qint64 pid_;
+    fs::path produced_;
+    bool kept_ = false;
 };
 
 std::string WithProgram(const char* text) { return LibreOfficeName() + B5(text); }
@@ -129,21 +140,28 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
     if (program_.empty()) return false;
     const double expected = std::max(1, expectedSeconds);
     const qint64 timeoutMs = std::max<qint64>(60 + 4 * static_cast<qint64>(expected), leastTimeout_) * 1000;
-    QElapsedTimer clock;
-    clock.start();
     std::error_code ec;
     fs::create_directories(cache_, ec);
     ProfileSlot profile;
     // Every profile busy: conversions of other copies of the program end within their time-outs.
-    while (!profile.TryTake(cache_)) {
+    QElapsedTimer waited;
+    waited.start();
+    for (ProfileSlot::Take take; (take = profile.TryTake(cache_)) != ProfileSlot::Take::Taken;) {
+        if (take == ProfileSlot::Take::NoFolder) {
+            failure_ = WithProgram("的設定檔資料夾無法使用: ") + Utf8ToBig5(cache_);
+            return false;
+        }
         if (EndRequested()) throw RunAbandoned{};
-        if (clock.elapsed() > timeoutMs) {
+        if (waited.elapsed() > timeoutMs) {
             failure_ = WithProgram("的設定檔都在使用中, 無法轉換.");
             return false;
         }
         if (progress) progress(0);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    // The conversion's own time, for its limit and its bar, starts once it has a profile.
+    QElapsedTimer clock;
+    clock.start();
     const fs::path out = fs::path(target).parent_path();
     const std::string filter = format == "xls" ? "xls:MS Excel 97" : format;
     const fs::path produced = out / (fs::path(source).stem().string() + "." + format);
@@ -166,16 +184,12 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
         failure_ = WithProgram("無法啟動: ") + Utf8ToBig5(program_);
         return false;
     }
-    ProcessGroupGuard guard(process, process.processId());
+    ProcessGroupGuard guard(process, process.processId(), produced);
     bool finished = false;
     // Short waits: an end asked for by a signal kills the converter within a tenth of a second.
     while (!(finished = process.waitForFinished(100))) {
         if (process.state() == QProcess::NotRunning) break;
-        if (EndRequested()) {
-            process.kill();  // the guard ends its group
-            fs::remove(produced, ec);
-            throw RunAbandoned{};
-        }
+        if (EndRequested()) throw RunAbandoned{};
         if (clock.elapsed() > timeoutMs) break;
         // The converter tells nothing of its progress: the bar follows the expected time, never reaching 100.
         if (progress)
@@ -183,9 +197,6 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
     }
     if (!finished && process.state() != QProcess::NotRunning) {
         failure_ = WithProgram("轉換逾時 (") + std::to_string(timeoutMs / 1000) + B5("秒), 已中止.");
-        process.kill();
-        process.waitForFinished(5000);
-        fs::remove(produced, ec);
         return false;
     }
     if (!fs::is_regular_file(produced, ec) || fs::file_size(produced, ec) == 0) {
@@ -193,12 +204,13 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
             process.exitStatus() == QProcess::CrashExit
                 ? WithProgram("轉換時異常結束.")
                 : WithProgram("轉換失敗, 未產生檔案 (結束碼 ") + std::to_string(process.exitCode()) + ").";
-        fs::remove(produced, ec);
         return false;
     }
+    guard.Keep();
     if (produced != fs::path(target)) {
         fs::rename(produced, target, ec);
         if (ec) {
+            fs::remove(produced, ec);
             failure_ = WithProgram("轉換的檔案無法移到定位.");
             return false;
         }

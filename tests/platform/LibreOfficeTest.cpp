@@ -122,6 +122,15 @@ TEST(LibreOfficeTest, ConversionsAtTheSameTimeTakeProfilesOfTheirOwnAndAFailureN
     EXPECT_NE(failure.find("LibreOffice Calc"), std::string::npos) << failure;
     EXPECT_NE(failure.find("soffice"), std::string::npos) << failure;
     EXPECT_NE(failure.find("結束碼 3"), std::string::npos) << failure;
+
+    // A cache folder that cannot be made: the failure names it at once, no wait for a free profile.
+    std::ofstream(folder.File("plain")) << "x";
+    LibreOfficeConverter homeless(folder.File("soffice"), folder.File("plain/cache"));
+    EXPECT_FALSE(homeless.Convert(folder.File("a.fods"), folder.File("a.xls"), "xls", {}, 1));
+    const std::string noFolder = Big5ToUtf8(homeless.Failure());
+    EXPECT_NE(noFolder.find(folder.File("plain/cache")), std::string::npos) << noFolder;
+    EXPECT_EQ(noFolder.find("使用中"), std::string::npos) << noFolder;
+
     std::ofstream(folder.File("template.xls")) << "x";
     OdsWorkbook book(&failing);
     EXPECT_FALSE(book.Open(folder.File("template.xls")));
