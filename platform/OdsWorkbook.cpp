@@ -190,10 +190,12 @@ Sheet SheetOfNode(const XmlNode& node) {
     return sheet;
 }
 
-// Blanks a cell's text repeats.
-bool TextFits(const XmlNode& node) {
-    if (node.name == "text:s" && RepeatOf(node, "text:c") > kMaxCellCharacters) return false;
-    return std::all_of(node.children.begin(), node.children.end(), TextFits);
+// Blanks a cell's text repeats, all of them together: many small runs add up as one large one does.
+long long RepeatedBlanks(const XmlNode& node) {
+    long long blanks = node.name == "text:s" ? RepeatOf(node, "text:c") : 0;
+    for (const XmlNode& child : node.children)
+        if ((blanks += RepeatedBlanks(child)) > kMaxCellCharacters) break;
+    return blanks;
 }
 
 // Repeat counts that keep the sheet within what the converter holds.
@@ -204,10 +206,12 @@ bool SheetFits(const Sheet& sheet) {
     for (const Row& row : sheet.rows) {
         if ((rows += row.repeat) > kMaxRows) return false;
         long long cells = 0;
-        for (const Cell& cell : row.cells)
-            if ((cells += cell.repeat) > kMaxColumns ||
-                !std::all_of(cell.content.begin(), cell.content.end(), TextFits))
-                return false;
+        for (const Cell& cell : row.cells) {
+            long long blanks = 0;
+            for (const XmlNode& node : cell.content)
+                if ((blanks += RepeatedBlanks(node)) > kMaxCellCharacters) return false;
+            if ((cells += cell.repeat) > kMaxColumns) return false;
+        }
     }
     return true;
 }

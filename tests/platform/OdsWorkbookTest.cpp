@@ -138,6 +138,7 @@ TEST(OdsWorkbookTest, RepeatCountsPastWhatASheetHoldsRefuseTheFile) {
             R"(<table:table-row table:number-rows-repeated="99999999999999999999999"/>)",
             R"(<table:table-column table:number-columns-repeated="16385"/><table:table-row/>)",
             R"(<table:table-row><table:table-cell><text:p><text:s text:c="32768"/></text:p></table:table-cell></table:table-row>)",
+            R"(<table:table-row><table:table-cell><text:p><text:s text:c="20000"/></text:p><text:p><text:s text:c="20000"/></text:p></table:table-cell></table:table-row>)",
         })
         EXPECT_FALSE(book.LoadFlatOds(Sheet(rows))) << rows;
     // A count that is no number, or not above 0, counts once.
