@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/FormSupport.h"
+#include "app/QtUserInterface.h"
 #include "app/SongsResultForm.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -161,8 +162,10 @@ AddSongPanel::AddSongPanel(QWidget* parent) : QWidget(parent) {
     connect(songNameEdit, &QLineEdit::textChanged, this, &AddSongPanel::SongNameChanged);
     connect(singerEdit, &QLineEdit::textChanged, this, &AddSongPanel::SingerChanged);
     connect(singerCombo, &QComboBox::activated, this, &AddSongPanel::SingerChosen);
-    connect(addButton, &QPushButton::clicked, this, &AddSongPanel::AddClicked);
-    connect(multiAddButton, &QPushButton::clicked, this, &AddSongPanel::MultiAddClicked);
+    // Adding copies media files: a long run, abandoned like a command when the program is asked to end.
+    connect(addButton, &QPushButton::clicked, this, [this] { RunAbandonable([this] { AddClicked(); }); });
+    connect(multiAddButton, &QPushButton::clicked, this,
+            [this] { RunAbandonable([this] { MultiAddClicked(); }); });
     // A file list without a folder shows the file system's root as a choosable item.
     SetFolder(QDir::currentPath());
 

@@ -90,6 +90,7 @@ TMainForm::TMainForm(QWidget* parent, Edition edition, const std::vector<std::st
     : QMainWindow(parent), edition_(edition), ui_(std::make_unique<QtUserInterface>(this)) {
     setObjectName("MainForm");
     SetUserInterface(ui_.get());
+    SetAbandonedRunHandler([this] { EndNow(); });
     SetSongView(this);
     SetEdition(edition_);
     resize(1024, 700);
@@ -108,6 +109,7 @@ TMainForm::~TMainForm() {
     TheAddSongHooks() = {};
     TheSongFileHooks() = {};
     if (&UI() == ui_.get()) SetUserInterface(nullptr);
+    SetAbandonedRunHandler(nullptr);
     if (&TheSongView() == this) SetSongView(nullptr);
 }
 
@@ -120,6 +122,7 @@ void TMainForm::FormCreate() {
         (void)grab();
     });
     try {
+        AbandonableRun run;
         RunStartup(*this);
     } catch (const RunAbandoned&) {
         // Asked to end during start-up: the window is never shown (see EndNow).
@@ -255,7 +258,7 @@ void TMainForm::BuildAddPanel() {
         button = new QPushButton(QString::fromUtf8(caption), side);
         button->setObjectName(name);
         buttons->addWidget(button);
-        connect(button, &QPushButton::clicked, this, [this, click] { RunCommand([this, click] { (this->*click)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, click] { RunAbandonable([this, click] { (this->*click)(); }); });
     };
     addButton(DeleteButton, "DeleteButton", "刪除", &TMainForm::DeleteButtonClick);
     addButton(MultiDelButton, "MultiDelButton", "刪除所選", &TMainForm::MultiDelButtonClick);
@@ -346,17 +349,9 @@ void TMainForm::BuildMenu() {
         {"XVorelKTV1", [] { XVorelKTV1Click(); }},
         {"ZT1", [] { ZT1Click(); }},
     };
-    for (auto& [name, handler] : handlers) handler = [this, run = std::move(handler)] { RunCommand(run); };
+    for (auto& [name, handler] : handlers) handler = [run = std::move(handler)] { RunAbandonable(run); };
     BuildMainMenu(menuBar(), handlers);
     menuBar()->setStyleSheet(MenuStyle);
-}
-
-void TMainForm::RunCommand(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const RunAbandoned&) {
-        EndNow();
-    }
 }
 
 // A song book shows its selection while it runs; the user's own view comes back after it.
@@ -678,6 +673,7 @@ bool TMainForm::AskIndexOutput() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     // The program ends for the updater, or for a signal, without the closing offers.
     try {
+        AbandonableRun run;
         if (!skipClosingOffers_) RunShutdown(*this);
     } catch (const RunAbandoned&) {
         skipClosingOffers_ = true;

@@ -91,8 +91,6 @@ public:
     // The program ends at once (a signal, an abandoned run): the end is requested, open boxes close
     // unanswered, the window closes without offers and every event loop returns.
     void EndNow();
-    // Runs a command of the window; a run abandoned for the end request ends the program.
-    void RunCommand(const std::function<void()>& command);
     // Fonts, column widths and play buttons of the grid for ScreenDpi.
     void LayoutForScreenDpi();
 

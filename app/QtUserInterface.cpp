@@ -37,12 +37,17 @@ protected:
 
 enum class Look { Plain, LightBlue };
 
-// Once the end is asked for, the run is abandoned at this step. A run already unwinding (a failure, or the
-// abandoning itself) goes on unwinding: the caller gets the quiet answer instead.
+// Once the end is asked for, an abandonable run is abandoned at this step. A run already unwinding (a
+// failure, or the abandoning itself), or work outside every abandonable run, gets the quiet answer instead.
 bool AbandonAtThisStep() {
     if (!EndRequested()) return false;
-    if (std::uncaught_exceptions() == 0) throw RunAbandoned{};
+    if (AbandonableRun::Active() && std::uncaught_exceptions() == 0) throw RunAbandoned{};
     return true;
+}
+
+std::function<void()>& AbandonedRunHandler() {
+    static std::function<void()> handler;
+    return handler;
 }
 
 // The framework-style boxes: fixed English captions and buttons, the text shown as plain text (song names
@@ -187,6 +192,17 @@ void QtUserInterface::ProcessEvents() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     AbandonAtThisStep();
 }
+
+void RunAbandonable(const std::function<void()>& command) {
+    try {
+        AbandonableRun run;
+        command();
+    } catch (const RunAbandoned&) {
+        if (AbandonedRunHandler()) AbandonedRunHandler()();
+    }
+}
+
+void SetAbandonedRunHandler(std::function<void()> handler) { AbandonedRunHandler() = std::move(handler); }
 
 void QtUserInterface::CloseForEnd() {
     waitShown_ = false;

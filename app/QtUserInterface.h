@@ -15,6 +15,27 @@ namespace qv {
 
 class TInfoForm;
 
+// While one lives (a command, start-up, closing), a run on the GUI thread can be abandoned: once the end
+// was asked for, the user interface's steps throw RunAbandoned. Outside every one (a panel's own
+// handler, a queued report) they give their quiet answers instead: an exception must not cross the
+// framework's event dispatch.
+class AbandonableRun {
+public:
+    AbandonableRun() { ++depth_; }
+    ~AbandonableRun() { --depth_; }
+    AbandonableRun(const AbandonableRun&) = delete;
+    AbandonableRun& operator=(const AbandonableRun&) = delete;
+    static bool Active() { return depth_ > 0; }
+
+private:
+    static inline int depth_ = 0;
+};
+
+// Runs a command as an abandonable run; when it is abandoned, the handler set here ends the program (the
+// main window's). The handlers of the window and of its panels go through it.
+void RunAbandonable(const std::function<void()>& command);
+void SetAbandonedRunHandler(std::function<void()> handler);
+
 class QtUserInterface final : public UserInterface {
 public:
     // The owner (the main window) parents the boxes and the wait window; it may be null.

@@ -13,6 +13,7 @@
 
 #include "app/EndSignals.h"
 #include "app/MainForm.h"
+#include "app/QtUserInterface.h"
 #include "catalogue/UserInterface.h"
 #include "outputs/IndexCommon.h"
 #include "support/ProgramFolder.h"
@@ -71,12 +72,18 @@ private slots:
         QVERIFY(!form.isVisible());
         QCOMPARE(FilesIn(folder.File("000")), before);
 
-        // Later boxes are not shown: the next one abandons its caller, and one met while unwinding answers no.
+        // Later boxes are not shown: the next one abandons its run, and one met while unwinding answers no.
         bool answer = true;
         QVERIFY_THROWS_EXCEPTION(qv::RunAbandoned, {
+            qv::AbandonableRun run;
             AsksWhenDestroyed ask{answer};
             qv::UI().ShowErrorBox("!");
         });
+        QVERIFY(!answer);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        // Outside every run (a panel's own handler) a box answers no without throwing through the framework.
+        answer = true;
+        answer = qv::UI().AskYesNo("?");
         QVERIFY(!answer);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
 
