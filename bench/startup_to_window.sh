@@ -13,11 +13,12 @@ build=$(cd "$1" && pwd)
 runs=${2:-5}
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
-"$build/tools/qv_make_library" "$folder" full > /dev/null
+"$build/tools/qv_make_library" "$folder" full --list-only > /dev/null  # start-up reads no media
 cp "$folder/song.qv2" "$folder/full.qv2"
 cd "$folder"
 export QV_MAKER_SERVER=127.0.0.1:9
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -euo pipefail  # a window that never answers fails the benchmark instead of dropping a sample
   probe=$1/bench/startup/bench_answer_probe
   for run in $(seq 1 "$2"); do
     "$probe" "empty window" "$1/bench/startup/bench_empty_window" >> floor.txt
@@ -28,6 +29,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
          "wait then window $(tail -1 order.txt | cut -d" " -f1) ms" >&2
   done
 ' bash "$build" "$runs"
+for file in program.txt floor.txt order.txt; do
+  [ "$(wc -l < "$file")" -eq "$runs" ] || { echo "not every run answered ($file)" >&2; exit 1; }
+done
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 program_ms=$(cut -d" " -f1 program.txt | median)
 floor_ms=$(cut -d" " -f1 floor.txt | median)
