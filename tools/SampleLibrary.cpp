@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "catalogue/CharTw.h"
@@ -104,7 +105,8 @@ std::vector<std::string> SingerPool(Random& r) {
 }
 
 // The reading codes as the add panel makes them from a name, with the shipped character and kana tables
-// and the default settings; the program's own tables are back in place when it goes.
+// and the default settings; the program's own singer and character tables are back in place when it goes
+// (its kana table is always the shipped one).
 class ShippedReadingTables {
 public:
     ShippedReadingTables()
@@ -197,9 +199,10 @@ std::vector<FieldList> SampleSongs(int count) {
     return songs;
 }
 
-std::string WriteSongList(const std::string& folder, int count) {
-    BuildLineCipherTables();
-    const std::vector<FieldList> songs = SampleSongs(count);
+namespace {
+
+std::string WriteSongListOf(const std::string& folder, const std::vector<FieldList>& songs) {
+    EnsureLineCipherTables();
     std::string bytes;
     bytes.reserve(songs.size() * SongRecordBytes);
     for (size_t i = 0; i < songs.size(); ++i) {
@@ -210,6 +213,10 @@ std::string WriteSongList(const std::string& folder, int count) {
     if (!ReplaceFileContents(path, bytes)) return {};
     return path;
 }
+
+}  // namespace
+
+std::string WriteSongList(const std::string& folder, int count) { return WriteSongListOf(folder, SampleSongs(count)); }
 
 std::string TinyWav(int pitch) {
     constexpr uint32_t rate = 8000, samples = rate / 4;  // a quarter of a second
@@ -241,8 +248,8 @@ bool WriteSampleLibrary(const std::string& folder, int count, SampleMedia media)
     if (fs::exists(fs::path(folder) / "song.qv2", error) || error) return false;
     fs::create_directories(folder, error);
     if (error) return false;
+    const std::vector<FieldList> songs = SampleSongs(count);
     if (media != SampleMedia::None) {
-        const std::vector<FieldList> songs = SampleSongs(count);
         const bool tones = media == SampleMedia::Tones;
         for (size_t i = 0; i < songs.size(); ++i) {
             const FieldList& f = songs[i];
@@ -250,13 +257,15 @@ bool WriteSampleLibrary(const std::string& folder, int count, SampleMedia media)
             fs::create_directories(songFolder, error);
             const std::string name =
                 MediaItemName(f[colSongNo], f[colVolume], f[colChannel], tones ? ".wav" : ".mpg");
-            if (error ||
-                !ReplaceFileContents((songFolder / name).string(), tones ? TinyWav(static_cast<int>(i)) : ""))
-                return false;
+            if (error) return false;
+            // Plain writes: the song list comes last, so a library cut short is never taken for one.
+            std::ofstream file(songFolder / name, std::ios::binary);
+            if (tones) file << TinyWav(static_cast<int>(i));
+            if (!file.flush()) return false;
         }
     }
     // The list last: a library that could not be finished is not taken for one.
-    return !WriteSongList(folder, count).empty();
+    return !WriteSongListOf(folder, songs).empty();
 }
 
 }  // namespace qv::sample
