@@ -176,15 +176,14 @@ void SortByZtSingerOrder(std::vector<int>& rows) {
     std::sort(rows.begin(), rows.end(), [&](int a, int b) {
         const Keys& x = keys[static_cast<size_t>(a)];
         const Keys& y = keys[static_cast<size_t>(b)];
-        if (Cell(a, colSinger) != Cell(b, colSinger)) {
-            if (x.singerStrokes != y.singerStrokes) return x.singerStrokes < y.singerStrokes;
-            // A head lower-cased alone is the head of the lower-cased whole (see SingerOrderWith).
-            const std::string_view hx = std::string_view(x.singer).substr(0, 2);
-            const std::string_view hy = std::string_view(y.singer).substr(0, 2);
-            if (hx != hy) return hx < hy;
-            if (x.singer.size() != y.singer.size()) return x.singer.size() < y.singer.size();
-            if (x.singer != y.singer) return x.singer < y.singer;
-        }
+        // Equal singers have equal keys: no need to look at the rows themselves.
+        if (x.singerStrokes != y.singerStrokes) return x.singerStrokes < y.singerStrokes;
+        // A head lower-cased alone is the head of the lower-cased whole (see SingerOrderWith).
+        const std::string_view hx = std::string_view(x.singer).substr(0, 2);
+        const std::string_view hy = std::string_view(y.singer).substr(0, 2);
+        if (hx != hy) return hx < hy;
+        if (x.singer.size() != y.singer.size()) return x.singer.size() < y.singer.size();
+        if (x.singer != y.singer) return x.singer < y.singer;
         if (x.words != y.words) return x.words < y.words;
         if (x.nameStrokes != y.nameStrokes) return x.nameStrokes < y.nameStrokes;
         return x.name < y.name;

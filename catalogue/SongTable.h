@@ -60,8 +60,9 @@ int FindSongByName(const std::string& name);  // row or -1; letter case ignored
 int FindDuplicateSong(const std::string& name, const std::string& singer, const std::string& skipSongNo,
                       const std::string& languageCode);
 // FindSongByName and FindDuplicateSong for a run of many look-ups, from an index of the names: the same
-// rows. It takes in the rows appended since the last look-up by itself and starts over when rows were
-// taken away; a row that changes its name or language in place while it lives is not seen.
+// rows (those two stay the reference, and the form for a single look-up). It takes in the rows appended
+// since the last look-up by itself and starts over when rows were taken away; a row whose name changes in
+// place while it lives is not seen under its new name.
 class SongNameIndex {
 public:
     SongNameIndex();  // over AllSong as it is now
