@@ -42,15 +42,7 @@ void PrepareFullDiskWithMedia(const std::string& folder) {
 void CopyTree(const std::string& from, const std::string& to) {
     namespace fs = std::filesystem;
     fs::remove_all(to);
-    for (const auto& entry : fs::recursive_directory_iterator(from)) {
-        const fs::path target = fs::path(to) / fs::relative(entry.path(), from);
-        if (entry.is_directory())
-            fs::create_directories(target);
-        else {
-            fs::create_directories(target.parent_path());
-            fs::copy_file(entry.path(), target);
-        }
-    }
+    fs::copy(from, to, fs::copy_options::recursive);
 }
 
 double CopyTreeMillis(const std::string& from, const std::string& to, int runs) {

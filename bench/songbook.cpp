@@ -39,6 +39,8 @@ public:
         return inner_.Convert(source, target, format, progress, expectedSeconds);
     }
     std::string CacheFolder() const override { return inner_.CacheFolder(); }
+    std::string Name() const override { return inner_.Name(); }
+    std::string Failure() const override { return inner_.Failure(); }
 
 private:
     FileConverter& inner_;
@@ -83,8 +85,15 @@ void RunBook(benchmark::State& state, bool singer, Phase phase) {
     if (phase != Phase::Fresh) {
         // An earlier session: makes the profile, converts both templates and this book.
         Session earlier(program, cache, flat);
-        earlier.workbook.Open(PathIn(AppDir, singer ? SongBookTemplateName : SingerBookTemplateName));
+        if (!earlier.workbook.Open(PathIn(AppDir, singer ? SongBookTemplateName : SingerBookTemplateName))) {
+            state.SkipWithError("the earlier session did not convert the other template");
+            return;
+        }
         command();
+        if (!fs::exists(file) || !fs::exists(flat)) {
+            state.SkipWithError("the earlier session did not write the book");
+            return;
+        }
     }
     fs::remove(file);
     for (auto _ : state) {
