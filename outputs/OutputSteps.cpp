@@ -39,9 +39,11 @@ void PrepareSpreadsheetEngine() {
     SetSongBookEngine(nullptr);
     const std::string program = LibreOfficeProgram();
     ExcelAvailable = !program.empty();
-    RemoveLeftOverBookWork(AppDir, ExcelAvailable ? DefaultConverterCacheFolder() : std::string());
+    // What a killed book run left; within a run the program removes its own work.
+    const std::string cache = ExcelAvailable ? DefaultConverterCacheFolder() : std::string();
+    RemoveLeftOverBookWork(AppDir, cache);
     if (!ExcelAvailable) return;
-    converter = std::make_unique<LibreOfficeConverter>(program, DefaultConverterCacheFolder());
+    converter = std::make_unique<LibreOfficeConverter>(program, cache);
     workbook = std::make_unique<OdsWorkbook>(converter.get());
     SetSongBookEngine(workbook.get());
 }

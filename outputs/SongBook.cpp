@@ -270,7 +270,6 @@ void WriteSongBook(bool newOnly, bool mainLanguageContinue, bool otherContinue, 
 
 bool RunBook(const BookRun& run) {
     if (Refuse()) return false;
-    RemoveLeftOverBookWork(AppDir, {});
     // Opening a template may take a conversion of many seconds: the wait window and the bar come first.
     UI().ShowWaitMessage(B5("歌簿排序中, 請稍候 ..."));
     UI().SetProgress(0, 100);
