@@ -202,9 +202,9 @@ std::map<std::string, SongItem> SongItemKindsOfFolder(const std::string& folder)
 
 std::string FindFileByPrefix(const std::string& folder, const std::string& songNo) {
     if (songNo.size() < SongNoLength) return {};
-    const auto items = SongItemsOfFolder(folder);
+    auto items = ListSongItems(folder);
     const auto it = items.find(songNo.substr(0, SongNoLength));
-    return it == items.end() ? std::string() : it->second;
+    return it == items.end() ? std::string() : std::move(it->second.first);
 }
 
 char VolumeChar(const std::string& volume) {

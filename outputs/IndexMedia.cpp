@@ -15,9 +15,7 @@ MediaItem MediaItems::Of(const std::string& songNo) {
 
 const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {
     auto [it, fresh] = folders_.try_emplace(songNo.substr(0, 3));
-    if (!fresh) return it->second;
-    for (auto& [prefix, item] : SongItemKindsOfFolder(SongFolderOf(songNo)))
-        it->second.emplace(prefix, std::move(item));
+    if (fresh) it->second = SongItemKindsOfFolder(SongFolderOf(songNo));
     return it->second;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The media items of the song folders for an index run: each folder is read once, however often the run's
 // order comes back to it (the singer order visits the folders at random). Paths are UTF-8.
+#include <map>
 #include <string>
 #include <unordered_map>
 
@@ -17,7 +18,7 @@ public:
     MediaItem Of(const std::string& songNo);
 
 private:
-    using Folder = std::unordered_map<std::string, MediaItem>;  // by number prefix
+    using Folder = std::map<std::string, MediaItem>;  // by number prefix, as the folder's reading gives it
     const Folder& Read(const std::string& songNo);
     std::unordered_map<std::string, Folder> folders_;
 };
