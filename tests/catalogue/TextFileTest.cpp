@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "catalogue/TextFile.h"
 #include "support/TempFolder.h"
@@ -38,16 +35,6 @@ TEST(TextFile, ReadsWholeFilesOfEverySizeAndTheStartOfOne) {
         EXPECT_EQ(bytes, text) << size;
         ASSERT_TRUE(ReadFileBytes(path, bytes, 5)) << size;
         EXPECT_EQ(bytes, text.substr(0, 5)) << size;
-        // Replaced, the way the program writes its files, or cut in place by another program: what was
-        // read keeps the old bytes (a mapping of the file would end the process at the cut).
-        ASSERT_TRUE(ReadFileBytes(path, bytes)) << size;
-        ASSERT_TRUE(ReplaceFileContents(path, "new"));
-        EXPECT_EQ(bytes, text) << size;
-        test::WriteBytes(path, text);
-        ASSERT_TRUE(ReadFileBytes(path, bytes)) << size;
-        ASSERT_EQ(::truncate(path.c_str(), 0), 0);
-        EXPECT_EQ(bytes, text) << size;
-        EXPECT_EQ(std::filesystem::file_size(path), 0u) << size;
     }
     // A file whose size says nothing: everything it gives is read, or its start.
     ASSERT_TRUE(ReadFileBytes("/proc/self/maps", bytes));

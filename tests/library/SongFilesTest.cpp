@@ -289,6 +289,8 @@ TEST_F(SongFilesTest, LeftoverCopiesAreOursAlone) {
         WriteBytes(root.File(std::string("out/") + name), "x");
     WriteBytes(root.File("out/.qvcopy-Zz9Zz9/1.jpg"), "x");
     ClearStagingFolder();  // none there: nothing happens
+    EXPECT_FALSE(Exists(".qvstaging"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.File("out")), {}), 6);
     RemoveLeftoverCopies(root.File("out"));
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(root.File("out")))

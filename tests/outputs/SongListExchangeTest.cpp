@@ -549,7 +549,10 @@ TEST(SongListExchange, KilledExportsLeaveNoPartialCopyAfterTheirNextRun) {
     EXPECT_EQ(EntriesOf(range).size(), 3u);  // two songs and the half-copied third under our name
     copyRange();
     EXPECT_TRUE(LeftoverCopies(range).empty());
-    EXPECT_EQ(EntriesOf(range).size(), 3u);
+    EXPECT_EQ(EntriesOf(range),
+              (std::vector<std::string>{"大_丙_男歌手_國語.mpg", "小_甲_男歌手_國語.mpg", "照片_乙_男歌手_國語"}));
+    EXPECT_EQ(fs::file_size(range + "/照片_乙_男歌手_國語/b.jpg"), Big);  // whole
+    EXPECT_EQ(fs::file_size(range + "/大_丙_男歌手_國語.mpg"), fs::file_size(f.out.File("001/00103.mpg")));
     EXPECT_FALSE(fs::exists(StagingFolder()));
 }
 
