@@ -41,15 +41,20 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   outputs() { find 000 -type f -print0 | sort -z | xargs -0 md5sum; }
 
   start || exit 1
-  sleep 1
-  outputs > before.md5
-  # 工具, then its sixth item: 輸出ZT點歌機(QV03)索引檔.
+  outputs > before.md5  # start-up has written all it writes before its window shows
+  # 工具, then its sixth item: 輸出ZT點歌機(QV03)索引檔. The click is made again until the menu is seen
+  # open (a click that comes before the window takes input is lost), a minute at most.
   shown=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)
-  xdotool mousemove --window "$main" 118 10 click 1
-  for i in $(seq 1 600); do
-    [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && break
-    sleep 0.1
+  opened=""
+  for attempt in $(seq 1 30); do
+    xdotool mousemove --window "$main" 118 10 click 1
+    for i in $(seq 1 20); do
+      [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && { opened=1; break; }
+      sleep 0.1
+    done
+    [ -n "$opened" ] && break
   done
+  [ -n "$opened" ] || { echo "the menu did not open" >&2; kill -KILL $pid; exit 1; }
   xdotool key Down Down Down Down Down Down Return
   box=""
   for i in $(seq 1 600); do
