@@ -24,25 +24,36 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 0.1
   done
   [ -n "$main" ] || { echo "no main window"; cat program.log; kill $pid; exit 1; }
-  sleep 1
-  # The third menu of the bar, 工具; its last command is 設定.
-  xdotool mousemove --window "$main" 118 10 click 1
-  sleep 0.5
+  # The third menu of the bar, 工具; its last command is 設定. The click is made again until the menu is
+  # seen open (a click before the window takes input is lost), a minute at most.
+  shown=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)
+  opened=""
+  for attempt in $(seq 1 30); do
+    xdotool mousemove --window "$main" 118 10 click 1
+    for i in $(seq 1 20); do
+      [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && { opened=1; break; }
+      sleep 0.1
+    done
+    [ -n "$opened" ] && break
+  done
+  [ -n "$opened" ] || { echo "the menu did not open"; shot "$1" "$2"; kill $pid; exit 1; }
   xdotool key Up Return
   dialog=""
   for i in $(seq 1 600); do
-    dialog=$(xdotool search --name "設定\(Setup\)" 2>/dev/null | head -1) && [ -n "$dialog" ] && break
+    dialog=$(xdotool search --onlyvisible --name "設定\(Setup\)" 2>/dev/null | head -1) && [ -n "$dialog" ] && break
     sleep 0.1
   done
   [ -n "$dialog" ] || { echo "no settings dialog"; shot "$1" "$2"; kill $pid; exit 1; }
-  sleep 0.5
-  # On the basic tab (shown first): the third pinyin item, then the tab'"'"'s apply button.
+  # On the basic tab (shown first): the third pinyin item, then the tab'"'"'s apply button; the program
+  # takes the two clicks in their order.
   xdotool mousemove --window "$dialog" 316 136 click 1
-  sleep 0.3
   xdotool mousemove --window "$dialog" 722 538 click 1
-  sleep 0.5
+  for i in $(seq 1 600); do
+    xdotool search --name "設定\(Setup\)" > /dev/null 2>&1 || break
+    sleep 0.1
+  done
   if xdotool search --name "設定\(Setup\)" > /dev/null 2>&1; then
-    echo "dialog still open"; shot "$1" "$2"; kill $pid; exit 1
+    echo "dialog still open after a minute"; shot "$1" "$2"; kill $pid; exit 1
   fi
   kill -TERM $pid
   wait $pid
