@@ -39,12 +39,15 @@ CreateWebViewFunction WebViewFactory() {
                 delete shared;
             }
         }
+        QString why;
         for (const QString& path : {QCoreApplication::applicationDirPath() + "/libqv_webview.so",
                                     QStringLiteral(QV_WEBVIEW_MODULE)}) {
             QLibrary module(path);
             if (auto create = reinterpret_cast<CreateWebViewFunction>(module.resolve("qv_CreateWebView")))
                 return create;
+            why += "\n" + module.errorString();
         }
+        qWarning("the web view module could not be loaded; pages stay empty:%s", qPrintable(why));
         return nullptr;
     }();
     return create;

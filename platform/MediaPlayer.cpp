@@ -14,10 +14,17 @@ void LazyMediaPlayer::SetErrorHandler(std::function<void(const std::string& path
     if (player_) player_->SetErrorHandler(onError_);
 }
 
+bool LazyMediaPlayer::SetBalance(int balance) {
+    if (player_) return player_->SetBalance(balance);
+    balance_ = balance;
+    return true;
+}
+
 MediaPlayer& LazyMediaPlayer::Started() {
     if (!player_) {
         player_ = make_();
         player_->SetErrorHandler(onError_);
+        if (balance_) player_->SetBalance(*balance_);
     }
     return *player_;
 }

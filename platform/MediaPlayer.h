@@ -3,6 +3,7 @@
 // the sound to the left channel, both channels or the right channel. Paths are file-system paths (UTF-8).
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qv {
@@ -21,8 +22,9 @@ public:
     virtual void SetErrorHandler(std::function<void(const std::string& path)> handler) = 0;
 };
 
-// A player whose engine starts on first use (a preview or a channel change): starting one is slow and
-// costly in memory, and most runs never preview. Closing before that first use starts nothing.
+// A player whose engine starts on the first preview: starting one is slow and costly in memory, and most
+// runs never preview. A channel change or a closing before that starts nothing; the channel is handed to
+// the engine when it starts.
 class LazyMediaPlayer final : public MediaPlayer {
 public:
     using Factory = std::function<std::unique_ptr<MediaPlayer>()>;
@@ -32,7 +34,7 @@ public:
     void Close() override {
         if (player_) player_->Close();
     }
-    bool SetBalance(int balance) override { return Started().SetBalance(balance); }
+    bool SetBalance(int balance) override;
     void SetErrorHandler(std::function<void(const std::string& path)> handler) override;
 
     bool IsStarted() const { return player_ != nullptr; }
@@ -45,6 +47,7 @@ private:
     Factory make_;
     std::function<void(const std::string&)> onError_;
     std::unique_ptr<MediaPlayer> player_;
+    std::optional<int> balance_;  // asked for before the engine started
 };
 
 // The main window's player; none until the window sets one (tools, tests): the calls then do nothing.

@@ -416,7 +416,8 @@ private slots:
             ++started;
             return std::make_unique<qv::test::RecordingPlayer>(calls);
         });
-        qv::StopPreview();  // closing what never played starts nothing
+        qv::StopPreview();  // closing what never played starts nothing, nor does a channel change
+        QTest::mouseClick(form.MediaPreview->LeftButton, Qt::LeftButton);
         QCOMPARE(started, 0);
         QTRY_COMPARE(form.VisiblePlayButtons().size(), size_t{2});
         QTest::mouseClick(form.VisiblePlayButtons()[1], Qt::LeftButton);
