@@ -284,9 +284,7 @@ bool RunBook(const BookRun& run) {
         SaveBook(run.fileName, run.afterSave);
     } catch (const std::exception&) {
         engine->CloseWorkbooks();
-        UI().HideWaitMessage();
-        UI().SetProgress(0, 100);
-        UI().ShowErrorBox(B5("歌簿輸出失敗, 歌簿未存檔."));
+        ShowRunError(B5("歌簿輸出失敗, 歌簿未存檔."));
     }
     return true;
 }
