@@ -42,24 +42,29 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 
   start || exit 1
   outputs > before.md5  # start-up has written all it writes before its window shows
-  # 工具, then its sixth item: 輸出ZT點歌機(QV03)索引檔. The click is made again until the menu is seen
-  # open (a click that comes before the window takes input is lost), a minute at most.
+  # 工具, then its sixth item: 輸出ZT點歌機(QV03)索引檔. The menu is opened (the click made again until it
+  # is seen open: a click before the window takes input is lost), the command chosen by the keys, and the
+  # whole tried again when no box comes (keys that came before the menu took them), a minute or two at most.
   shown=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)
-  opened=""
-  for attempt in $(seq 1 30); do
-    xdotool mousemove --window "$main" 118 10 click 1
-    for i in $(seq 1 20); do
-      [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && { opened=1; break; }
+  box=""
+  for attempt in $(seq 1 20); do
+    xdotool key Escape
+    opened=""
+    for click in $(seq 1 10); do
+      xdotool mousemove --window "$main" 118 10 click 1
+      for i in $(seq 1 20); do
+        [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && { opened=1; break; }
+        sleep 0.1
+      done
+      [ -n "$opened" ] && break
+    done
+    [ -n "$opened" ] || continue
+    xdotool key Down Down Down Down Down Down Return
+    for i in $(seq 1 30); do
+      box=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null | head -1) && [ -n "$box" ] && break
       sleep 0.1
     done
-    [ -n "$opened" ] && break
-  done
-  [ -n "$opened" ] || { echo "the menu did not open" >&2; kill -KILL $pid; exit 1; }
-  xdotool key Down Down Down Down Down Down Return
-  box=""
-  for i in $(seq 1 600); do
-    box=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null | head -1) && [ -n "$box" ] && break
-    sleep 0.1
+    [ -n "$box" ] && break
   done
   [ -n "$box" ] || { echo "no box from the ZT run" >&2; kill -KILL $pid; exit 1; }
   end_by TERM || exit 1

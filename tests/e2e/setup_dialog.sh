@@ -24,26 +24,37 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 0.1
   done
   [ -n "$main" ] || { echo "no main window"; cat program.log; kill $pid; exit 1; }
-  # The third menu of the bar, 工具; its last command is 設定. The click is made again until the menu is
-  # seen open (a click before the window takes input is lost), a minute at most.
+  # The third menu of the bar, 工具; its last command is 設定. The menu is opened (the click made again
+  # until it is seen open: a click before the window takes input is lost), its command chosen by the keys,
+  # and the whole tried again when no dialog comes (keys that came before the menu took them), a minute
+  # or two at most.
   shown=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)
-  opened=""
-  for attempt in $(seq 1 30); do
-    xdotool mousemove --window "$main" 118 10 click 1
-    for i in $(seq 1 20); do
-      [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && { opened=1; break; }
+  dialog=""
+  for attempt in $(seq 1 20); do
+    xdotool key Escape
+    opened=""
+    for click in $(seq 1 10); do
+      xdotool mousemove --window "$main" 118 10 click 1
+      for i in $(seq 1 20); do
+        [ "$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)" -gt "$shown" ] && { opened=1; break; }
+        sleep 0.1
+      done
+      [ -n "$opened" ] && break
+    done
+    [ -n "$opened" ] || continue
+    xdotool key Up Return
+    for i in $(seq 1 30); do
+      dialog=$(xdotool search --onlyvisible --name "設定\(Setup\)" 2>/dev/null | head -1) && [ -n "$dialog" ] && break
       sleep 0.1
     done
-    [ -n "$opened" ] && break
-  done
-  [ -n "$opened" ] || { echo "the menu did not open"; shot "$1" "$2"; kill $pid; exit 1; }
-  xdotool key Up Return
-  dialog=""
-  for i in $(seq 1 600); do
-    dialog=$(xdotool search --onlyvisible --name "設定\(Setup\)" 2>/dev/null | head -1) && [ -n "$dialog" ] && break
-    sleep 0.1
+    [ -n "$dialog" ] && break
   done
   [ -n "$dialog" ] || { echo "no settings dialog"; shot "$1" "$2"; kill $pid; exit 1; }
+  # The clicks go to the dialog once it has the input focus (a minute at most).
+  for i in $(seq 1 600); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break
+    sleep 0.1
+  done
   # On the basic tab (shown first): the third pinyin item, then the tab'"'"'s apply button; the program
   # takes the two clicks in their order.
   xdotool mousemove --window "$dialog" 316 136 click 1
