@@ -355,6 +355,12 @@ bool ReadSongListBytes(const std::string& path, std::string& bytes) {
     return ReadSettledFile(path, bytes, SongListLimit, FinalLink::Refuse);
 }
 
+// A regular file (no link) small enough to be a song list.
+bool SongListSizeFits(const std::string& path, struct stat& info) {
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           static_cast<uint64_t>(info.st_size) <= SongListLimit;
+}
+
 // A NUL byte is never part of a record (the line cipher keeps control bytes as they are): lines of them are
 // a hole or a cut that the file got from a crash or another writer, never songs.
 bool UsableSongLines(std::string_view bytes, const std::vector<std::string_view>& lines) {
@@ -534,7 +540,9 @@ void MigrateOlderSongLists() {
         if (RenameNoReplace(songQv, songQv + ".backup")) Pause(50);
     }
     if (!FileExists(songQv2) && FileExists(bak) && RenameNoReplace(bak, songQv2)) Pause(50);
-    if (FileExists(songQv2) && !FileExists(backup)) CopyWholeFile(songQv2, backup, false);
+    // Only a list that can be one is copied: a 2 GB file would be written out whole.
+    struct stat info {};
+    if (SongListSizeFits(songQv2, info) && !FileExists(backup)) CopyWholeFile(songQv2, backup, false);
 }
 
 namespace {
@@ -593,12 +601,6 @@ bool BuildSongRows(std::string_view bytes, std::vector<SongRow>& table) {
 }
 
 // Room for the rows of a list of that size; never more than a list may hold.
-// A regular file (no link) small enough to be a song list.
-bool SongListSizeFits(const std::string& path, struct stat& info) {
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           static_cast<uint64_t>(info.st_size) <= SongListLimit;
-}
-
 size_t RowsOfSize(off_t bytes) {
     const size_t size = bytes > 0 ? static_cast<size_t>(bytes) : 0;
     return std::min(size, SongListLimit) / SongRecordBytes + 1;

@@ -255,3 +255,74 @@ TEST_F(DiskToolsTest, OneFolderReorderRollsBackWhenAnItemCannotGoOut) {
 }
 
 }  // namespace
+
+// The run is cut at every stage, as a kill would cut it; the next start puts the library back as it was.
+TEST_F(DiskToolsTest, AReorganisationCutShortIsPutBackByTheNextStart) {
+    WriteFile(root_ + "/000/000.jpg", "placeholder");
+    WriteFile(root_ + "/setting.ini", "[Basic Setting]\r\n");
+    AddSong("00101", "甲", "王");
+    AddSong("00102", "乙", "王", "1", "1", nullptr);
+    AddSong("00103", "丙", "王", "1", "1", "/");
+    AddSong("00201", "戊", "王");
+    WriteFile(root_ + "/002/notes.txt", "not a song");
+    const Snapshot before = TakeSnapshot(root_);
+
+    for (int cut : {0, 5, 10, 15, 20, 21, 50, 99, 100}) {
+        ui.shown.clear();
+        ui.onProgress = [cut](int position) {
+            if (position >= cut) throw RunAbandoned{};
+        };
+        EXPECT_THROW(ReorganiseLibraryDisk(), RunAbandoned) << cut;
+        ui.onProgress = nullptr;
+        ASSERT_TRUE(RecoverKilledReorganisation(root_)) << cut;
+        EXPECT_FALSE(PathExists(root_ + "/qv_tmp")) << cut;
+        EXPECT_FALSE(PathExists(root_ + "/.qv_tmp.journal")) << cut;
+        Snapshot after = TakeSnapshot(root_);
+        // What a whole run adds stays: the song folders it made, the missing song's picture.
+        auto dropIf = [&after](const std::string& name, const char* bytes) {
+            if (const auto it = after.find(name); it != after.end() && it->second == bytes) after.erase(it);
+        };
+        for (int i = 0; i <= 500; ++i)
+            if (!before.count(ZeroPad3(i))) dropIf(ZeroPad3(i), "<dir>");
+        dropIf("001/00102.jpg", "placeholder");
+        EXPECT_EQ(after, before) << cut;
+        EXPECT_TRUE(ui.Texts("error").empty()) << cut;
+    }
+    // A whole run leaves nothing for the next start.
+    ReorganiseLibraryDisk();
+    EXPECT_FALSE(PathExists(root_ + "/.qv_tmp.journal"));
+    ui.shown.clear();
+    EXPECT_TRUE(RecoverKilledReorganisation(root_));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+// Song folders in a temporary folder that no run of ours left on record: pointed out, never moved.
+TEST_F(DiskToolsTest, SongsWaitingInAnUnrecordedTemporaryFolderAreOnlyPointedOut) {
+    WriteFile(root_ + "/qv_tmp/001/00101.mpg", "media");
+    WriteFile(root_ + "/qv_tmp/song.qv2", "list");
+    const Snapshot before = TakeSnapshot(root_);
+    EXPECT_FALSE(RecoverKilledReorganisation(root_));
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"歌庫磁碟重組沒有完成, 歌曲資料夾還在" + root_ + "/qv_tmp, 請手動復原!"});
+    EXPECT_EQ(TakeSnapshot(root_), before);
+
+    // A folder of that name holding nothing of a library is the user's own business.
+    std::filesystem::remove_all(root_ + "/qv_tmp");
+    WriteFile(root_ + "/qv_tmp/notes.txt", "mine");
+    ui.shown.clear();
+    EXPECT_TRUE(RecoverKilledReorganisation(root_));
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(ReadFile(root_ + "/qv_tmp/notes.txt"), "mine");
+
+    // On record, but an entry is in the way: it stays where it is and the user is told.
+    std::filesystem::remove_all(root_ + "/qv_tmp");
+    WriteFile(root_ + "/.qv_tmp.journal", "qv_tmp\r\n");
+    WriteFile(root_ + "/qv_tmp/setting.ini", "theirs");
+    WriteFile(root_ + "/setting.ini", "ours");
+    ui.shown.clear();
+    EXPECT_FALSE(RecoverKilledReorganisation(root_));
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法復原" + root_ + "/qv_tmp目錄到" + root_ +
+                                                          "目錄, 請手動復原!"});
+    EXPECT_EQ(ReadFile(root_ + "/setting.ini"), "ours");
+    EXPECT_EQ(ReadFile(root_ + "/qv_tmp/setting.ini"), "theirs");
+}
