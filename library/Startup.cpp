@@ -249,7 +249,9 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
 
 void StartSongListPreload() { PreloadSongList(PathIn(CurrentDirectory(), "song.qv2")); }
 
-bool RunStartup(StartupWindow& window) {
+namespace {
+
+bool RunStartupSteps(StartupWindow& window) {
     EnsureLineCipherTables();  // a preload may be deciphering with them
     ForgetLastChoices();
     ProgramUsable = true;
@@ -325,6 +327,19 @@ bool RunStartup(StartupWindow& window) {
     guard.HideWait();
     if (LibraryDataDirOk) RunStep(StartupOutputSteps().resetPlayModeFilesOnFirstRun);
     return true;
+}
+
+}  // namespace
+
+bool RunStartup(StartupWindow& window) {
+    // Whatever start-up meets on the disk ends in a message, never in an exception out of it.
+    try {
+        return RunStartupSteps(window);
+    } catch (const std::exception&) {
+        ProgramUsable = false;
+        ShowOpenError(SongListPath());
+        return false;
+    }
 }
 
 void RunShutdown(StartupWindow& window) {

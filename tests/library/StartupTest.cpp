@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -10,11 +12,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "catalogue/TextFile.h"
 #include "catalogue/Big5Codec.h"
+#include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
@@ -356,6 +360,52 @@ TEST(StartupTest, ASongListThatGainsNulRowsBeforeItsLoadEndsStartUp) {
     EXPECT_FALSE(ProgramUsable);
     EXPECT_EQ(AllSongCount, 0);
     EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"Open file:" + list + " error!"});
+}
+
+// Memory that runs out while the list is checked or loaded ends start-up with the list's message; no
+// exception leaves it (a child process, so that the address-space limit touches nothing else).
+TEST(StartupTest, MemoryThatRunsOutDuringTheLoadEndsStartUpWithItsMessage) {
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not live within an address-space limit";
+#endif
+    ProgramFolder folder;
+    std::string list;
+    for (int i = 0; i < MaxSongRecords; ++i) {
+        const std::string number = ZeroPad3(1 + i / 80) + ZeroPad3(1 + i % 80).substr(1);
+        list += EncodeLine(i, JoinSongRecord(test::SongFields({number, "Song", "Singer"}))) + "\r\n";
+    }
+    WriteBytes(folder.File("song.qv2"), list);
+    WriteBytes(folder.File("song.qv2.backup"), "");
+    std::string().swap(list);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FakeUserInterface ui;
+        RecordingWindow window(ui);
+        rlimit old{};
+        ::getrlimit(RLIMIT_AS, &old);
+        // Once the list is read, a few megabytes more and no more: the rows do not fit.
+        SetSettledReadHook([&old](const std::string&) {
+            std::ifstream status("/proc/self/status");
+            rlim_t used = 0;
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmSize:", 0) == 0) used = static_cast<rlim_t>(std::stoull(line.substr(7))) * 1024;
+            rlimit cut = old;
+            cut.rlim_cur = used + (rlim_t{8} << 20);
+            ::setrlimit(RLIMIT_AS, &cut);
+        });
+        const bool started = RunStartup(window);
+        ::setrlimit(RLIMIT_AS, &old);
+        int code = 0;
+        if (started || ProgramUsable) code = 1;
+        if (ui.Texts("info") != std::vector<std::string>{"Open file:" + folder.File("song.qv2") + " error!"}) code = 2;
+        if (AllSongCount != 0 || LoadingSongs || StartingUp) code = 3;
+        std::_Exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // A reorganisation killed with the library in its temporary folder: a run on record is put back before
