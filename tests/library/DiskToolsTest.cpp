@@ -1,6 +1,7 @@
 // The column tools, the empty song folders, the library disk choice and the disk reorganisation on real
 // temporary libraries.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "DiskToolsFixture.h"
 #include "catalogue/SingerTable.h"
@@ -165,6 +166,19 @@ TEST_F(DiskToolsTest, LibraryDiskChoiceLoadsTheOtherLibrary) {
     EXPECT_EQ(ReadFile(other + "/song.qv2"), otherList);  // loading wrote nothing
     EXPECT_EQ(SingerDisplayList.front(), B5("林") + "(" + B5("男歌手") + ")");
     EXPECT_EQ(ReadDataDrive(root_, ""), other);
+}
+
+// The other disk's list is a FIFO: the choice neither waits on it nor shows an empty library in silence.
+TEST_F(DiskToolsTest, LibraryDiskChoiceSaysSoWhenTheOtherListCannotBeLoaded) {
+    const std::string other = MakeTemp();
+    std::filesystem::create_directory(other + "/000");
+    ASSERT_EQ(::mkfifo((other + "/song.qv2").c_str(), 0600), 0);
+    AddSong("00101", "丙", "周");
+    host.selectDirForm = [&](const std::string& iniDir) { return WriteDataDrive(iniDir, other) ? 1 : 2; };
+    ChooseLibraryDisk();
+    EXPECT_EQ(LibraryRoot, other);
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"Open file:" + other + "/song.qv2 error!"});
 }
 
 TEST_F(DiskToolsTest, LibraryDiskWithoutFolder000IsRefusedOnNo) {
