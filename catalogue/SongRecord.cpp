@@ -706,7 +706,8 @@ bool LoadAllSong(const std::string& path) {
         struct stat info {};
         if (!SongListSizeFits(path, info)) return false;
         std::string bytes;
-        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size), [&] { return ReadSongListBytes(path, bytes); }))
+        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size),
+                              [&] { return ReadSongListBytes(path, bytes); }))
             return false;
         if (!BuildSongRows(bytes, table)) return false;
     }

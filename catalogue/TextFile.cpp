@@ -82,7 +82,9 @@ std::function<void(const std::string&)>& SettledReadHook() {
     return hook;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 bool SameState(const struct stat& a, const struct stat& b) {
     return SameFile(a, b) && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
@@ -100,21 +102,25 @@ bool ReadFileHead(const std::string& path, std::string& bytes, size_t count, Fin
     return ReadPath(path, bytes, count, true, link);
 }
 
-void SetSettledReadHook(std::function<void(const std::string& path)> hook) { SettledReadHook() = std::move(hook); }
+void SetSettledReadHook(std::function<void(const std::string& path)> hook) {
+    SettledReadHook() = std::move(hook);
+}
 
 bool ReadSettledFile(const std::string& path, std::string& bytes, size_t limit, FinalLink link) {
     constexpr int Tries = 4;
     for (int attempt = 0; attempt < Tries; ++attempt) {
         const int fd = OpenForReading(path, link);
         if (fd < 0) break;
-        struct stat before {}, after {}, named {};
+        struct stat before {};
+        struct stat after {};
+        struct stat named {};
         bool settled = false;
         const bool read = ::fstat(fd, &before) == 0 && ReadOpenFile(fd, before, bytes, limit, false);
         if (read) {
             if (SettledReadHook()) SettledReadHook()(path);
-            const int named_ok =
+            const int namedFound =
                 link == FinalLink::Refuse ? ::lstat(path.c_str(), &named) : ::stat(path.c_str(), &named);
-            settled = ::fstat(fd, &after) == 0 && named_ok == 0 && SameState(before, after) &&
+            settled = ::fstat(fd, &after) == 0 && namedFound == 0 && SameState(before, after) &&
                       SameFile(before, named) && bytes.size() == static_cast<size_t>(after.st_size);
         }
         ::close(fd);

@@ -19,7 +19,8 @@ constexpr size_t DefaultReadLimit = size_t{64} << 20;
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t limit = DefaultReadLimit,
                    FinalLink link = FinalLink::Follow);
 // The first `count` bytes of a regular file (all of a shorter one).
-bool ReadFileHead(const std::string& path, std::string& bytes, size_t count, FinalLink link = FinalLink::Follow);
+bool ReadFileHead(const std::string& path, std::string& bytes, size_t count,
+                  FinalLink link = FinalLink::Follow);
 // As ReadFileBytes, for a file another program may cut or rewrite in place meanwhile: the bytes count
 // only when the path still names the same file, of the same size and times, after the read; else it is
 // read again, a few times, and then given up (false).

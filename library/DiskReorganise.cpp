@@ -47,7 +47,8 @@ void DropJournal(const std::string& root, const std::string& temp) {
 }
 
 bool IsSongFolderName(const std::string& name) {
-    return name.size() == 3 && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return name.size() == 3 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Puts every entry of temp back into root without replacing anything: an entry root lacks goes back whole,
@@ -283,7 +284,8 @@ bool RecoverKilledReorganisation(const std::string& root) {
     if (IsPlainFile(JournalPath(root))) {
         if (IsFolder(temp)) {
             if (!MoveEntriesBack(temp, root) || ::rmdir(temp.c_str()) != 0) {
-                UI().ShowErrorBox(B5("無法復原") + shownTemp + B5("目錄到") + shownRoot + B5("目錄, 請手動復原!"));
+                UI().ShowErrorBox(B5("無法復原") + shownTemp + B5("目錄到") + shownRoot +
+                                  B5("目錄, 請手動復原!"));
                 return false;
             }
             UI().ShowInfoMessage(B5("歌庫磁碟重組沒有完成, 已將") + shownTemp + B5("的檔案移回") + shownRoot);

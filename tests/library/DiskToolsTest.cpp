@@ -316,8 +316,8 @@ TEST_F(DiskToolsTest, SongsWaitingInAnUnrecordedTemporaryFolderAreOnlyPointedOut
     WriteFile(root_ + "/qv_tmp/song.qv2", "list");
     const Snapshot before = TakeSnapshot(root_);
     EXPECT_FALSE(RecoverKilledReorganisation(root_));
-    EXPECT_EQ(ui.Texts("error"),
-              std::vector<std::string>{"歌庫磁碟重組沒有完成, 歌曲資料夾還在" + root_ + "/qv_tmp, 請手動復原!"});
+    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"歌庫磁碟重組沒有完成, 歌曲資料夾還在" + root_ +
+                                                          "/qv_tmp, 請手動復原!"});
     EXPECT_EQ(TakeSnapshot(root_), before);
 
     // A folder of that name holding nothing of a library is the user's own business.
@@ -335,8 +335,8 @@ TEST_F(DiskToolsTest, SongsWaitingInAnUnrecordedTemporaryFolderAreOnlyPointedOut
     WriteFile(root_ + "/setting.ini", "ours");
     ui.shown.clear();
     EXPECT_FALSE(RecoverKilledReorganisation(root_));
-    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法復原" + root_ + "/qv_tmp目錄到" + root_ +
-                                                          "目錄, 請手動復原!"});
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"無法復原" + root_ + "/qv_tmp目錄到" + root_ + "目錄, 請手動復原!"});
     EXPECT_EQ(ReadFile(root_ + "/setting.ini"), "ours");
     EXPECT_EQ(ReadFile(root_ + "/qv_tmp/setting.ini"), "theirs");
 }

@@ -389,7 +389,8 @@ TEST(StartupTest, MemoryThatRunsOutDuringTheLoadEndsStartUpWithItsMessage) {
             std::ifstream status("/proc/self/status");
             rlim_t used = 0;
             for (std::string line; std::getline(status, line);)
-                if (line.rfind("VmSize:", 0) == 0) used = static_cast<rlim_t>(std::stoull(line.substr(7))) * 1024;
+                if (line.rfind("VmSize:", 0) == 0)
+                    used = static_cast<rlim_t>(std::stoull(line.substr(7))) * 1024;
             rlimit cut = old;
             cut.rlim_cur = used + (rlim_t{8} << 20);
             ::setrlimit(RLIMIT_AS, &cut);
@@ -403,7 +404,8 @@ TEST(StartupTest, MemoryThatRunsOutDuringTheLoadEndsStartUpWithItsMessage) {
         ::setrlimit(RLIMIT_AS, &old);
         int code = 0;
         if (started || ProgramUsable) code = 1;
-        if (ui.Texts("info") != std::vector<std::string>{"Open file:" + folder.File("song.qv2") + " error!"}) code = 2;
+        const std::string message = "Open file:" + folder.File("song.qv2") + " error!";
+        if (ui.Texts("info") != std::vector<std::string>{message}) code = 2;
         if (AllSongCount != 0 || LoadingSongs || StartingUp) code = 3;
         std::_Exit(code);
     }
