@@ -106,21 +106,12 @@ TEST(TextFile, ASettledReadReadsAgainAfterAChangeBehindIt) {
     const std::string path = folder.File("list");
     test::WriteBytes(path, std::string(1000, 'a'));
     int calls = 0;
-    SetSettledReadHook([&](const std::string& read) {
-        if (read != path || ++calls > 1) return;
-        ASSERT_EQ(::truncate(path.c_str(), 400), 0);
-    });
-    std::string bytes;
-    EXPECT_TRUE(ReadSettledFile(path, bytes, 5000, FinalLink::Refuse));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(bytes, std::string(400, 'a'));
-
-    calls = 0;
     SetSettledReadHook([&](const std::string&) {
         if (++calls > 1) return;
         test::WriteBytes(folder.File("new"), "replaced");
         ASSERT_EQ(::rename(folder.File("new").c_str(), path.c_str()), 0);
     });
+    std::string bytes;
     EXPECT_TRUE(ReadSettledFile(path, bytes, 5000, FinalLink::Refuse));
     EXPECT_EQ(bytes, "replaced");
 

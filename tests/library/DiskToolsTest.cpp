@@ -310,25 +310,14 @@ TEST_F(DiskToolsTest, AReorganisationCutShortIsPutBackByTheNextStart) {
     EXPECT_TRUE(ui.shown.empty());
 }
 
-// Song folders in a temporary folder that no run of ours left on record: pointed out, never moved.
-TEST_F(DiskToolsTest, SongsWaitingInAnUnrecordedTemporaryFolderAreOnlyPointedOut) {
-    WriteFile(root_ + "/qv_tmp/001/00101.mpg", "media");
-    WriteFile(root_ + "/qv_tmp/song.qv2", "list");
-    const Snapshot before = TakeSnapshot(root_);
-    EXPECT_FALSE(RecoverKilledReorganisation(root_));
-    EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"歌庫磁碟重組沒有完成, 歌曲資料夾還在" + root_ +
-                                                          "/qv_tmp, 請手動復原!"});
-    EXPECT_EQ(TakeSnapshot(root_), before);
-
-    // A folder of that name holding nothing of a library is the user's own business.
-    std::filesystem::remove_all(root_ + "/qv_tmp");
+// A temporary folder that no run of ours left on record and that holds nothing of a library is the user's
+// own business; one on record whose entry is in the way stays, and the user is told.
+TEST_F(DiskToolsTest, ATemporaryFolderIsPutBackOnlyWhenOnRecordAndNothingIsReplaced) {
     WriteFile(root_ + "/qv_tmp/notes.txt", "mine");
-    ui.shown.clear();
     EXPECT_TRUE(RecoverKilledReorganisation(root_));
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(ReadFile(root_ + "/qv_tmp/notes.txt"), "mine");
 
-    // On record, but an entry is in the way: it stays where it is and the user is told.
     std::filesystem::remove_all(root_ + "/qv_tmp");
     WriteFile(root_ + "/.qv_tmp.journal", "qv_tmp\r\n");
     WriteFile(root_ + "/qv_tmp/setting.ini", "theirs");
