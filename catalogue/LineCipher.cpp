@@ -2,6 +2,7 @@
 
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/SongRecord.h"
 #include "catalogue/TextFile.h"
 
 namespace qv {
@@ -126,9 +127,10 @@ bool ScrambleSongList2() {
     const std::string path = PathIn(LibraryRoot, "song.qv2");
     // Known from the start of the first line: an enciphered list, the usual case, is not read whole.
     std::string bytes;
-    if (!ReadFileBytes(path, bytes, 5) || !StartsLikePlainLine(bytes.substr(0, bytes.find_first_of("\r\n"))))
+    if (!ReadFileHead(path, bytes, 5, FinalLink::Refuse) ||
+        !StartsLikePlainLine(bytes.substr(0, bytes.find_first_of("\r\n"))))
         return true;  // nothing to convert, or already enciphered
-    if (!ReadFileBytes(path, bytes) || bytes.empty()) return true;
+    if (!ReadSettledFile(path, bytes, SongListLimit, FinalLink::Refuse) || bytes.empty()) return true;
     std::vector<std::string> lines = SplitTextLines(bytes);
     EncodeLineList(lines);
     const std::string enciphered = JoinLinesCrLf(lines);

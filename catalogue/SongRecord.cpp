@@ -114,10 +114,6 @@ void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::millisec
 
 std::string Big5Path(const std::string& path) { return Utf8ToBig5(path); }
 
-void ShowOpenError(const std::string& path) {
-    UI().ShowInfoMessage("Open file:" + Big5Path(path) + " error!");
-}
-
 bool IsMark(const std::string& text, const char* allowed) {
     return text.size() == 1 && std::string_view(allowed).find(text[0]) != std::string_view::npos;
 }
@@ -260,6 +256,10 @@ bool WriteWholeColumn(int field) {
 
 }  // namespace
 
+void ShowOpenError(const std::string& path) {
+    UI().ShowInfoMessage("Open file:" + Big5Path(path) + " error!");
+}
+
 const std::array<int, SongFieldCount> SongFieldWidths = kWidths;
 const std::array<int, SongFieldCount> SongFieldStart = kStarts;
 
@@ -348,6 +348,24 @@ std::string SongListPath() { return PathIn(LibraryRoot, "song.qv2"); }
 namespace {
 // The bytes read ahead for path, when the file still holds exactly them; the preload stays for the load.
 bool PreloadedBytes(const std::string& path, std::string_view& bytes);
+
+// The song list is the program's own file: a link in its place is not followed, and a list larger than
+// the number space allows is no list.
+bool ReadSongListBytes(const std::string& path, std::string& bytes) {
+    return ReadSettledFile(path, bytes, SongListLimit, FinalLink::Refuse);
+}
+
+// A regular file (no link) small enough to be a song list.
+bool SongListSizeFits(const std::string& path, struct stat& info) {
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           static_cast<uint64_t>(info.st_size) <= SongListLimit;
+}
+
+// A NUL byte is never part of a record (the line cipher keeps control bytes as they are): lines of them are
+// a hole or a cut that the file got from a crash or another writer, never songs.
+bool UsableSongLines(std::string_view bytes, const std::vector<std::string_view>& lines) {
+    return lines.size() <= static_cast<size_t>(MaxSongRecords) && bytes.find('\0') == std::string_view::npos;
+}
 }  // namespace
 
 bool LoadSongList2() {
@@ -357,13 +375,17 @@ bool LoadSongList2() {
     std::string read;
     std::string_view bytes;
     if (!PreloadedBytes(path, bytes)) {
-        if (!ReadFileBytes(path, read)) {
+        if (!ReadSongListBytes(path, read)) {
             ShowOpenError(path);
             return false;
         }
         bytes = read;
     }
     const std::vector<std::string_view> lines = SplitLines(bytes);
+    if (!UsableSongLines(bytes, lines)) {
+        ShowOpenError(path);
+        return false;
+    }
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     EnsureLineCipherTables();
     // Writers address record i at i * 142: every line must be 140 bytes with CR LF after it. (A size
@@ -464,7 +486,7 @@ bool LoadSongList2() {
 
 bool UpgradeSongFileLayout() {
     std::string bytes;
-    if (!ReadFileBytes(PathIn(LibraryRoot, "song.qv"), bytes)) return false;
+    if (!ReadFileBytes(PathIn(LibraryRoot, "song.qv"), bytes, SongListLimit, FinalLink::Refuse)) return false;
     auto part = [](std::string_view s, size_t from, size_t count) {
         return from < s.size() ? s.substr(from, count) : std::string_view();
     };
@@ -518,7 +540,9 @@ void MigrateOlderSongLists() {
         if (RenameNoReplace(songQv, songQv + ".backup")) Pause(50);
     }
     if (!FileExists(songQv2) && FileExists(bak) && RenameNoReplace(bak, songQv2)) Pause(50);
-    if (FileExists(songQv2) && !FileExists(backup)) CopyWholeFile(songQv2, backup, false);
+    // Only a list that can be one is copied: a 2 GB file would be written out whole.
+    struct stat info {};
+    if (SongListSizeFits(songQv2, info) && !FileExists(backup)) CopyWholeFile(songQv2, backup, false);
 }
 
 namespace {
@@ -545,9 +569,14 @@ bool ReserveRowsWhile(std::vector<SongRow>& table, size_t rows, Read read) {
 }
 
 // Every line becomes a row, even an empty one: row i must stay line i for the writers. Each row is what
-// AddSongRow makes of the line, without the file append that loading skips anyway.
-void BuildSongRows(std::string_view bytes, std::vector<SongRow>& table) {
+// AddSongRow makes of the line, without the file append that loading skips anyway. False, with no rows,
+// for bytes that are no song list.
+bool BuildSongRows(std::string_view bytes, std::vector<SongRow>& table) {
     const std::vector<std::string_view> lines = SplitLines(bytes);
+    if (!UsableSongLines(bytes, lines)) {
+        table.clear();
+        return false;
+    }
     const bool enciphered = !lines.empty() && !IsPlainList(lines);
     const size_t count = lines.size();
     EnsureLineCipherTables();
@@ -568,9 +597,14 @@ void BuildSongRows(std::string_view bytes, std::vector<SongRow>& table) {
             row[colSingerStrokes] = std::to_string(Big5StrokeCountOfFirstChar(row[colSinger]));
         }
     });
+    return true;
 }
 
-size_t RowsOfSize(off_t bytes) { return static_cast<size_t>(bytes) / SongRecordBytes + 1; }
+// Room for the rows of a list of that size; never more than a list may hold.
+size_t RowsOfSize(off_t bytes) {
+    const size_t size = bytes > 0 ? static_cast<size_t>(bytes) : 0;
+    return std::min(size, SongListLimit) / SongRecordBytes + 1;
+}
 
 // Rows made ahead of LoadAllSong, with the bytes they were made of. A snapshot, not a mapping: the file
 // may be rewritten meanwhile, and is then read again.
@@ -592,7 +626,7 @@ std::unique_ptr<SongListPreload>& PendingPreload() {
 
 // True when the file at path holds exactly these bytes now.
 bool FileHoldsExactly(const std::string& path, std::string_view bytes) {
-    FileHandle file(path, O_RDONLY);
+    FileHandle file(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW);
     if (!file.IsOpen() || file.Size() != static_cast<off_t>(bytes.size())) return false;
     std::string chunk(size_t{1} << 20, '\0');
     size_t at = 0;
@@ -643,10 +677,10 @@ void PreloadSongList(const std::string& path) {
         preload->worker = std::thread([p] {
             try {
                 struct stat info {};
-                if (::stat(p->path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+                if (!SongListSizeFits(p->path, info)) return;
                 p->read = ReserveRowsWhile(p->rows, RowsOfSize(info.st_size),
-                                           [p] { return ReadFileBytes(p->path, p->bytes); });
-                if (p->read) BuildSongRows(p->bytes, p->rows);
+                                           [p] { return ReadSongListBytes(p->path, p->bytes); });
+                if (p->read) p->read = BuildSongRows(p->bytes, p->rows);
             } catch (const std::exception&) {
                 p->read = false;
                 std::vector<SongRow>().swap(p->rows);
@@ -670,11 +704,12 @@ bool LoadAllSong(const std::string& path) {
     std::vector<SongRow> table;
     if (!TakePreloadedRows(path, table)) {
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0) return false;
+        if (!SongListSizeFits(path, info)) return false;
         std::string bytes;
-        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size), [&] { return ReadFileBytes(path, bytes); }))
+        if (!ReserveRowsWhile(table, RowsOfSize(info.st_size),
+                              [&] { return ReadSongListBytes(path, bytes); }))
             return false;
-        BuildSongRows(bytes, table);
+        if (!BuildSongRows(bytes, table)) return false;
     }
     // Loading only mirrors the file: nothing may be appended to it meanwhile.
     const bool wasLoading = LoadingSongs;
@@ -743,7 +778,7 @@ void RestoreSongRecord(int row, const SongRow& before) {
         file.WriteAt(old.data(), std::min<size_t>(old.size(), static_cast<size_t>(file.Size() - at)), at);
     std::string record(SongLineLength, ' ');
     ssize_t got = -1;
-    if (FileHandle file(path, O_RDONLY); file.IsOpen()) {
+    if (FileHandle file(path, O_RDONLY | O_NONBLOCK); file.IsOpen()) {
         do got = ::pread(file.fd(), record.data(), record.size(), at);
         while (got < 0 && errno == EINTR);
     }

@@ -11,6 +11,9 @@ namespace qv {
 constexpr int SongFieldCount = 21;
 constexpr int SongLineLength = 140;  // without CR LF
 constexpr int SongRecordBytes = SongLineLength + 2;
+// Folders 001 to 999 of 80 songs each: no list holds more records, nor more bytes than that many.
+constexpr int MaxSongRecords = 999 * 80;
+constexpr size_t SongListLimit = static_cast<size_t>(MaxSongRecords) * SongRecordBytes;
 extern const std::array<int, SongFieldCount> SongFieldWidths;
 extern const std::array<int, SongFieldCount> SongFieldStart;  // 1-based first columns
 
@@ -27,6 +30,8 @@ std::string ZeroPadInt(int value, int width);
 std::string NextSongNumber(const std::string& lastSongNumber);
 
 std::string SongListPath();  // LibraryRoot + "/song.qv2"
+// The plain message box of a song-list file that cannot be opened, read or written.
+void ShowOpenError(const std::string& path);
 
 bool LoadSongList2();
 bool UpgradeSongFileLayout();

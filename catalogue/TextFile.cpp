@@ -10,35 +10,125 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace qv {
 
-bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most) {
+namespace {
+
+int OpenForReading(const std::string& path, FinalLink link) {
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (link == FinalLink::Refuse ? O_NOFOLLOW : 0);
+    return ::open(path.c_str(), flags);
+}
+
+// Reads the open regular file described by st into bytes: all of it (false when it holds more than
+// most), or with head only its first most bytes.
+bool ReadOpenFile(int fd, const struct stat& st, std::string& bytes, size_t most, bool head) {
     bytes.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    // Read straight into the result; the size is a hint only, the loop reads on until the end.
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.resize(std::min(static_cast<size_t>(st.st_size), most));
-    size_t used = 0;
-    bool ok = true;
-    while (used < most) {
-        // The read that finds the end goes to a small buffer: growing a full result to make room for it
-        // would copy the whole file.
-        char tail[4096];
-        const bool full = used == bytes.size();
-        ssize_t n = full ? ::read(fd, tail, std::min(sizeof tail, most - used))
-                         : ::read(fd, bytes.data() + used, bytes.size() - used);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        if (full) bytes.append(tail, static_cast<size_t>(n));
-        used += static_cast<size_t>(n);
+    if (!S_ISREG(st.st_mode)) return false;
+    const size_t size = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    if (!head && size > most) return false;
+    try {
+        // Read straight into the result; the size is a hint only (a file of /proc says 0), the loop reads
+        // on until the end or one byte past the bound.
+        bytes.resize(std::min(size, most));
+        const size_t stop = head || most == std::string::npos ? most : most + 1;
+        size_t used = 0;
+        while (used < stop) {
+            // The read that finds the end goes to a small buffer: growing a full result to make room for
+            // it would copy the whole file.
+            char tail[4096];
+            const bool full = used == bytes.size();
+            const ssize_t n = full ? ::read(fd, tail, std::min(sizeof tail, stop - used))
+                                   : ::read(fd, bytes.data() + used, bytes.size() - used);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                bytes.clear();
+                return false;
+            }
+            if (n == 0) break;
+            if (full) bytes.append(tail, static_cast<size_t>(n));
+            used += static_cast<size_t>(n);
+        }
+        bytes.resize(used);
+        if (!head && used > most) {
+            bytes.clear();
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        std::string().swap(bytes);
+        return false;
+    } catch (const std::length_error&) {
+        std::string().swap(bytes);
+        return false;
     }
+}
+
+bool ReadPath(const std::string& path, std::string& bytes, size_t most, bool head, FinalLink link) {
+    bytes.clear();
+    const int fd = OpenForReading(path, link);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && ReadOpenFile(fd, st, bytes, most, head);
     ::close(fd);
-    bytes.resize(ok ? used : 0);
     return ok;
+}
+
+std::function<void(const std::string&)>& SettledReadHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool SameState(const struct stat& a, const struct stat& b) {
+    return SameFile(a, b) && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+           a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t limit, FinalLink link) {
+    return ReadPath(path, bytes, limit, false, link);
+}
+
+bool ReadFileHead(const std::string& path, std::string& bytes, size_t count, FinalLink link) {
+    return ReadPath(path, bytes, count, true, link);
+}
+
+void SetSettledReadHook(std::function<void(const std::string& path)> hook) {
+    SettledReadHook() = std::move(hook);
+}
+
+bool ReadSettledFile(const std::string& path, std::string& bytes, size_t limit, FinalLink link) {
+    constexpr int Tries = 4;
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        const int fd = OpenForReading(path, link);
+        if (fd < 0) break;
+        struct stat before {};
+        struct stat after {};
+        struct stat named {};
+        bool settled = false;
+        const bool read = ::fstat(fd, &before) == 0 && ReadOpenFile(fd, before, bytes, limit, false);
+        if (read) {
+            if (SettledReadHook()) SettledReadHook()(path);
+            const int namedFound =
+                link == FinalLink::Refuse ? ::lstat(path.c_str(), &named) : ::stat(path.c_str(), &named);
+            settled = ::fstat(fd, &after) == 0 && namedFound == 0 && SameState(before, after) &&
+                      SameFile(before, named) && bytes.size() == static_cast<size_t>(after.st_size);
+        }
+        ::close(fd);
+        if (settled) return true;
+        if (!read) break;  // no regular file, over the bound, a read error: trying again changes nothing
+    }
+    std::string().swap(bytes);
+    return false;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -102,7 +192,7 @@ void RemoveLeftoverTemporaries(const std::string& folder) {
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     std::string temp = TemporaryPatternFor(path);
-    int fd = ::mkstemp(temp.data());
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
@@ -144,7 +234,7 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to, bool replace) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) return false;
     struct stat st {};
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode) || (!replace && FileExists(to))) {
@@ -154,7 +244,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, bool replace)
     // The copy is made under a temporary name and renamed into place once whole: a copy cut short (full
     // disk) never replaces a good one.
     std::string temp = TemporaryPatternFor(to);
-    const int out = ::mkstemp(temp.data());
+    const int out = ::mkostemp(temp.data(), O_CLOEXEC);
     if (out < 0) {
         ::close(in);
         return false;

@@ -1,14 +1,33 @@
 #pragma once
 // Whole-file reading and writing for the catalogue's text files (Big5 bytes, lines ended by CR LF).
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qv {
 
-// False when the file cannot be opened or read (a folder, a missing file). At most `most` bytes from its
-// start when given.
-bool ReadFileBytes(const std::string& path, std::string& bytes, size_t most = std::string::npos);
+// Whether a link as the last component of a path is followed. Names the program chooses itself are
+// opened with Refuse: a disk's link there points wherever the disk's maker wanted.
+enum class FinalLink { Follow, Refuse };
+
+// What a reader takes when it names no bound of its own.
+constexpr size_t DefaultReadLimit = size_t{64} << 20;
+
+// The whole of a regular file. False when it cannot be opened or read, is no regular file (a folder, a
+// FIFO, a device), or holds more than `limit` bytes. The open never blocks and nothing is thrown.
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t limit = DefaultReadLimit,
+                   FinalLink link = FinalLink::Follow);
+// The first `count` bytes of a regular file (all of a shorter one).
+bool ReadFileHead(const std::string& path, std::string& bytes, size_t count,
+                  FinalLink link = FinalLink::Follow);
+// As ReadFileBytes, for a file another program may cut or rewrite in place meanwhile: the bytes count
+// only when the path still names the same file, of the same size and times, after the read; else it is
+// read again, a few times, and then given up (false).
+bool ReadSettledFile(const std::string& path, std::string& bytes, size_t limit, FinalLink link);
+// Called by ReadSettledFile between reading the file and checking it again: a test changes the file
+// there. Empty by default.
+void SetSettledReadHook(std::function<void(const std::string& path)> hook);
 
 // CR LF, LF or CR end a line; a final line break makes no empty last line.
 std::vector<std::string> SplitTextLines(const std::string& bytes);

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -193,13 +192,10 @@ SingerChoice ChooseSingerEntry(const std::string& entry) {
 bool IsTmpgEncMpeg(const std::string& path) {
     const std::string ext = LowerAscii(PathExtension(path));
     if (ext != ".mpg" && ext != ".dat") return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(2000);
-    char buffer[500];
-    in.read(buffer, sizeof buffer);
-    const std::string_view read(buffer, static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return read.find("TMPGEnc") != std::string_view::npos;
+    // The encoder's mark lies in bytes 2000 to 2499.
+    std::string head;
+    if (!ReadFileHead(path, head, 2500) || head.size() <= 2000) return false;
+    return head.find("TMPGEnc", 2000) != std::string::npos;
 }
 
 FieldList BuildNewSongFields(const AddPanel& panel) {

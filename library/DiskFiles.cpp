@@ -242,7 +242,7 @@ private:
 CopyResult CopyFileTo(const std::string& source, const std::string& path, const std::string& shownTarget,
                       std::int64_t progressFrom, int outFd = -1) {
     Fd out(outFd >= 0 ? outFd : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));  // a FIFO's open never waits
     struct stat st {};
     if (out.get() < 0 || in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return CopyResult::Failed;

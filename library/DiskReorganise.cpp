@@ -1,5 +1,9 @@
 // Reorganisation of the song disk: one song folder re-created in song order, or the whole library root
 // moved through a temporary folder and rebuilt folder by folder.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "library/DiskToolsSupport.h"
 #include "library/SongFiles.h"
 #include "catalogue/UserInterface.h"
+#include "platform/FolderLock.h"
 
 namespace qv {
 
@@ -21,6 +26,53 @@ using namespace disktools;
 namespace {
 
 constexpr char TempFolderName[] = "qv_tmp";
+// Stands in the root, hidden, from before the first move until the temporary folder is gone: a start that
+// finds it knows that the folder's entries are the library's and puts them back.
+constexpr char JournalName[] = ".qv_tmp.journal";
+
+std::string JournalPath(const std::string& root) { return PathIn(root, JournalName); }
+
+bool IsPlainFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool WriteJournal(const std::string& root) {
+    return ReplaceFileContents(JournalPath(root), std::string(TempFolderName) + "\r\n") && SyncFolder(root);
+}
+
+// The journal goes once the temporary folder is gone; it stays while anything waits there.
+void DropJournal(const std::string& root, const std::string& temp) {
+    if (!PathExists(temp)) ::unlink(JournalPath(root).c_str());
+}
+
+bool IsSongFolderName(const std::string& name) {
+    return name.size() == 3 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Puts every entry of temp back into root without replacing anything: an entry root lacks goes back whole,
+// a folder root has again (made by the run) gets the entries back one by one. Links are moved as links,
+// never through. False when anything stays in temp.
+bool MoveEntriesBack(const std::string& temp, const std::string& root) {
+    bool all = true;
+    for (const std::string& name : EntryNames(temp)) {
+        const std::string from = PathIn(temp, name);
+        const std::string to = PathIn(root, name);
+        if (!PathExists(to)) {
+            all = RenameNoReplace(from, to) && all;
+            continue;
+        }
+        if (!IsFolder(from) || !IsFolder(to)) {
+            all = false;
+            continue;
+        }
+        for (const std::string& inner : EntryNames(from))
+            all = RenameNoReplace(PathIn(from, inner), PathIn(to, inner)) && all;
+        all = ::rmdir(from.c_str()) == 0 && all;
+    }
+    return all;
+}
 
 const std::string& ManualRestoreTail() { return B5(". 重整終止, 請手動復原!"); }
 
@@ -131,11 +183,17 @@ void ReorganiseLibraryDisk() {
         }
         if (PathExists(temp) && !RemoveDirRetry(temp))
             UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
+        DropJournal(root, temp);
         Progress(0);
     };
 
     if (!MakeDir(temp)) {
         UI().ShowErrorBox(B5("無法建立暫存資料夾") + shownTemp + B5("目錄!"));
+        return;
+    }
+    if (!WriteJournal(root)) {
+        UI().ShowErrorBox(B5("無法建立暫存資料夾") + shownTemp + B5("目錄!"));
+        if (EntryNames(temp).empty()) RemoveDirRetry(temp);
         return;
     }
     for (int i = 0; i <= 500; ++i) {
@@ -149,8 +207,9 @@ void ReorganiseLibraryDisk() {
         }
     }
     for (const std::string& name : EntryNames(root)) {
-        // Hidden entries (the system's own) and the temporary folder stay.
-        if (name == TempFolderName || name.front() == '.') continue;
+        // Hidden entries (the system's own), the temporary folder and the program folder's lock stay: a
+        // lock file moved away would let a second copy of the program take a new one beside it.
+        if (name == TempFolderName || name.front() == '.' || name == FolderLock::FileName) continue;
         if (!MoveFileRetry(PathIn(root, name), PathIn(temp, name))) {
             UI().ShowErrorBox(B5("無法移動檔案:") + shownRoot + "/" + Shown(name) + ManualRestoreTail());
             Progress(0);
@@ -214,7 +273,35 @@ void ReorganiseLibraryDisk() {
     Progress(100);
     UI().ShowInfoMessage(B5("歌庫磁碟重組完成"));
     if (PathExists(temp) && !RemoveDirRetry(temp)) UI().ShowErrorBox(B5("無法刪除暫存資料夾:") + shownTemp);
+    DropJournal(root, temp);
     Progress(0);
+}
+
+bool RecoverKilledReorganisation(const std::string& root) {
+    const std::string temp = PathIn(root, TempFolderName);
+    const std::string shownRoot = Shown(root);
+    const std::string shownTemp = shownRoot + "/" + TempFolderName;
+    if (IsPlainFile(JournalPath(root))) {
+        if (IsFolder(temp)) {
+            if (!MoveEntriesBack(temp, root) || ::rmdir(temp.c_str()) != 0) {
+                UI().ShowErrorBox(B5("無法復原") + shownTemp + B5("目錄到") + shownRoot +
+                                  B5("目錄, 請手動復原!"));
+                return false;
+            }
+            UI().ShowInfoMessage(B5("歌庫磁碟重組沒有完成, 已將") + shownTemp + B5("的檔案移回") + shownRoot);
+        }
+        ::unlink(JournalPath(root).c_str());
+        return true;
+    }
+    // Without a journal the folder may be anyone's: it is only pointed out, and nothing is touched.
+    if (!IsFolder(temp)) return true;
+    for (const std::string& name : EntryNames(temp)) {
+        const bool songs = (IsSongFolderName(name) && IsFolder(PathIn(temp, name))) || name == "song.qv2";
+        if (!songs) continue;
+        UI().ShowErrorBox(B5("歌庫磁碟重組沒有完成, 歌曲資料夾還在") + shownTemp + B5(", 請手動復原!"));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace qv

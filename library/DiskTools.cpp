@@ -211,7 +211,10 @@ void ChooseLibraryDisk() {
     LoadingSongs = true;
     const bool loaded = LoadAllSong(SongListPath());
     LoadingSongs = false;
-    if (loaded) FilterSongList(false, "", false, 0, false, false, 0);
+    if (loaded)
+        FilterSongList(false, "", false, 0, false, false, 0);
+    else
+        ShowOpenError(SongListPath());  // there, but no list that can be loaded
     FillSingerComboBox();
 }
 

@@ -66,6 +66,10 @@ ExportResult ExportSongItem(const std::string& songNo, const std::string& folder
 
 // The whole-disk reorganisation of ReorganiseSongDisk when the library root itself is chosen.
 void ReorganiseLibraryDisk();
+// At start: the entries a killed reorganisation of root left in its temporary folder go back into root.
+// False, after telling the user where they wait, when they cannot, or when the folder is not known to be
+// the run's (then nothing is touched); start-up then ends.
+bool RecoverKilledReorganisation(const std::string& root);
 
 // Moves every entry of source into target; true when all moved (a missing source counts as done). Stops
 // at the first failure; never replaces an entry of target.

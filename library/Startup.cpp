@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -19,6 +20,7 @@
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
 #include "library/DiskFiles.h"
+#include "library/DiskTools.h"
 #include "library/InPlaceEdit.h"
 #include "library/Qvi05Template.h"
 #include "library/ServerMessage.h"
@@ -95,6 +97,36 @@ struct StartupFlagsGuard {
         HideWait();
     }
 };
+
+// The song list's migration, check and load. A list that cannot be read, checked or held (no regular file,
+// larger than a list can be, torn by another writer, more than memory allows) gets the open message, and
+// the program ends as for an unreadable file.
+bool LoadSongListAtStart() {
+    const std::string path = SongListPath();
+    try {
+        MigrateOlderSongLists();
+        if (!LoadSongList2()) return false;
+        ScrambleSongList2();
+        LoadingSongs = true;
+        BuildSingerDisplayList();
+        const bool loaded = LoadAllSong(path);
+        LoadingSongs = false;
+        if (loaded) {
+            FilterSongList(false, "", false, 0, false, false, 0);
+            return true;
+        }
+        // No list is an empty library; a list that is there and cannot be loaded is not.
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return true;
+    } catch (const std::exception&) {
+        LoadingSongs = false;
+        AllSong.clear();
+        AllSongCount = 0;
+        ShownRows.clear();
+    }
+    ShowOpenError(path);
+    return false;
+}
 
 }  // namespace
 
@@ -217,7 +249,9 @@ std::pair<std::string, std::string> NameFormatLabelTexts() {
 
 void StartSongListPreload() { PreloadSongList(PathIn(CurrentDirectory(), "song.qv2")); }
 
-bool RunStartup(StartupWindow& window) {
+namespace {
+
+bool RunStartupSteps(StartupWindow& window) {
     EnsureLineCipherTables();  // a preload may be deciphering with them
     ForgetLastChoices();
     ProgramUsable = true;
@@ -229,6 +263,11 @@ bool RunStartup(StartupWindow& window) {
     if (!LockProgramFolder()) {
         UI().ShowErrorBox(B5("歌曲管理程式已經在這個程式資料夾中執行:") + Utf8ToBig5(AppDir) + "\r\n" +
                           B5("同一個程式資料夾一次只能開啟一個歌曲管理程式, 請使用已開啟的視窗."));
+        ProgramUsable = false;
+        return false;
+    }
+    // Nothing is made or read in the folder before a killed reorganisation's entries are back in it.
+    if (!RecoverKilledReorganisation(AppDir)) {
         ProgramUsable = false;
         return false;
     }
@@ -271,17 +310,10 @@ bool RunStartup(StartupWindow& window) {
     const std::string singerBin = PathIn(AppDir, "singer.bin");
     if (!FileExists(singerBin)) ReplaceFileContents(singerBin, ShippedSingerBin());
     LoadSingerBin();
-    MigrateOlderSongLists();
-    if (!LoadSongList2()) {
+    if (!LoadSongListAtStart()) {
         ProgramUsable = false;
         return false;
     }
-    ScrambleSongList2();
-
-    LoadingSongs = true;
-    BuildSingerDisplayList();
-    if (LoadAllSong(SongListPath())) FilterSongList(false, "", false, 0, false, false, 0);
-    LoadingSongs = false;
     FillSingerComboBox();
     // The loader's buffers and the free ends of the loading threads' heaps go back to the system.
     malloc_trim(0);
@@ -295,6 +327,19 @@ bool RunStartup(StartupWindow& window) {
     guard.HideWait();
     if (LibraryDataDirOk) RunStep(StartupOutputSteps().resetPlayModeFilesOnFirstRun);
     return true;
+}
+
+}  // namespace
+
+bool RunStartup(StartupWindow& window) {
+    // Whatever start-up meets on the disk ends in a message, never in an exception out of it.
+    try {
+        return RunStartupSteps(window);
+    } catch (const std::exception&) {
+        ProgramUsable = false;
+        ShowOpenError(SongListPath());
+        return false;
+    }
 }
 
 void RunShutdown(StartupWindow& window) {

@@ -12,9 +12,12 @@
 namespace qv {
 namespace {
 
+// Settings files are a few kilobytes; anything near this is no settings file and is not read.
+constexpr size_t IniFileLimit = size_t{4} << 20;
+
 // The file's bytes, or none when there is no file; false when a file is there but cannot be read.
 bool ReadFileOrNothing(const std::string& path, std::string& bytes) {
-    if (ReadFileBytes(path, bytes)) return true;
+    if (ReadFileBytes(path, bytes, IniFileLimit)) return true;
     bytes.clear();
     struct stat st {};
     return ::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
@@ -138,7 +141,7 @@ bool IsStorableName(std::string_view name) {
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
     std::string text;
-    if (!ReadFileBytes(path_, text)) return std::string(defaultValue);
+    if (!ReadFileBytes(path_, text, IniFileLimit)) return std::string(defaultValue);
     KeyPlace place = FindKey(text, section, key);
     if (!place.keyFound) return std::string(defaultValue);
     std::string_view value =

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -804,3 +805,78 @@ TEST_F(SongFile, AppendCutShortLeavesTheRowsBeforeIt) {
 }
 
 }  // namespace
+
+// Whatever stands under the list's name, the check and the load end at once, say so and load nothing.
+TEST_F(SongFile, AListThatIsNoRegularFileOrTooLargeIsRefusedAtOnce) {
+    auto expectRefused = [&](const char* what) {
+        ui_.shown.clear();
+        EXPECT_FALSE(LoadSongList2()) << what;
+        EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"Open file:" + Path() + " error!"}) << what;
+        PreloadSongList(Path());
+        WaitForSongListPreload();
+        EXPECT_FALSE(LoadAllSong(Path())) << what;
+        EXPECT_EQ(AllSongCount, 0) << what;
+    };
+    ASSERT_EQ(::mkfifo(Path().c_str(), 0600), 0);
+    expectRefused("a FIFO");
+    std::filesystem::remove(Path());
+
+    // One byte over the number space's records (sparse: costs no disk).
+    Write("");
+    ASSERT_EQ(::truncate(Path().c_str(), static_cast<off_t>(SongListLimit) + 1), 0);
+    expectRefused("a record too many");
+    std::filesystem::remove(Path());
+
+    // More lines than the number space has songs, though few bytes.
+    Write(std::string(static_cast<size_t>(MaxSongRecords) + 1, '\n'));
+    expectRefused("too many lines");
+
+    // The list is the program's own file: a link in its place is not followed.
+    Write(Enciphered(Records(2)), "elsewhere");
+    std::filesystem::remove(Path());
+    ASSERT_EQ(::symlink(Path("elsewhere").c_str(), Path().c_str()), 0);
+    expectRefused("a link");
+}
+
+// NUL bytes are holes or cuts, never song text: the check and the load refuse the list instead of
+// showing rows the file did not hold.
+TEST_F(SongFile, LinesOfNulBytesAreNeverTakenAsSongs) {
+    std::vector<std::string> lines = Records(4);
+    lines[2].replace(SongFieldStart[colSongName] - 1, 10, std::string(10, '\0'));  // the name only
+    Write(Enciphered(lines));
+    EXPECT_FALSE(LoadSongList2());
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"Open file:" + Path() + " error!"});
+    const std::string before = Read();
+    EXPECT_FALSE(LoadAllSong(Path()));
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_EQ(Read(), before);
+
+    // A hole of whole records, as a write past the end leaves it.
+    lines = Records(3);
+    std::string bytes = Enciphered(lines) + std::string(5 * SongRecordBytes, '\0') +
+                        EncodeLine(8, JoinSongRecord(Song(NumberOf(8)))) + "\r\n";
+    Write(bytes);
+    PreloadSongList(Path());
+    WaitForSongListPreload();
+    EXPECT_FALSE(LoadAllSong(Path()));
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_TRUE(AllSong.empty());
+}
+
+// Another program cuts the list between the reads: the rows are those of the cut file, whole.
+TEST_F(SongFile, AListCutWhileBeingReadIsReadAgain) {
+    const std::vector<std::string> lines = Records(10);
+    Write(Enciphered(lines));
+    int reads = 0;
+    SetSettledReadHook([&](const std::string&) {
+        if (++reads == 1) {
+            ASSERT_EQ(::truncate(Path().c_str(), 6 * SongRecordBytes), 0);
+        }
+    });
+    const bool loaded = LoadAllSong(Path());
+    SetSettledReadHook({});
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(reads, 2);
+    ASSERT_EQ(AllSongCount, 6);
+    EXPECT_EQ(AllSong[5][colSongNo], NumberOf(5));
+}

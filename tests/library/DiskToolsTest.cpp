@@ -1,6 +1,7 @@
 // The column tools, the empty song folders, the library disk choice and the disk reorganisation on real
 // temporary libraries.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "DiskToolsFixture.h"
 #include "catalogue/SingerTable.h"
@@ -167,6 +168,19 @@ TEST_F(DiskToolsTest, LibraryDiskChoiceLoadsTheOtherLibrary) {
     EXPECT_EQ(ReadDataDrive(root_, ""), other);
 }
 
+// The other disk's list is a FIFO: the choice neither waits on it nor shows an empty library in silence.
+TEST_F(DiskToolsTest, LibraryDiskChoiceSaysSoWhenTheOtherListCannotBeLoaded) {
+    const std::string other = MakeTemp();
+    std::filesystem::create_directory(other + "/000");
+    ASSERT_EQ(::mkfifo((other + "/song.qv2").c_str(), 0600), 0);
+    AddSong("00101", "丙", "周");
+    host.selectDirForm = [&](const std::string& iniDir) { return WriteDataDrive(iniDir, other) ? 1 : 2; };
+    ChooseLibraryDisk();
+    EXPECT_EQ(LibraryRoot, other);
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"Open file:" + other + "/song.qv2 error!"});
+}
+
 TEST_F(DiskToolsTest, LibraryDiskWithoutFolder000IsRefusedOnNo) {
     const std::string empty = MakeTemp();
     host.selectDirForm = [&](const std::string& iniDir) { return WriteDataDrive(iniDir, empty) ? 1 : 2; };
@@ -255,3 +269,63 @@ TEST_F(DiskToolsTest, OneFolderReorderRollsBackWhenAnItemCannotGoOut) {
 }
 
 }  // namespace
+
+// The run is cut at every stage, as a kill would cut it; the next start puts the library back as it was.
+TEST_F(DiskToolsTest, AReorganisationCutShortIsPutBackByTheNextStart) {
+    WriteFile(root_ + "/000/000.jpg", "placeholder");
+    WriteFile(root_ + "/setting.ini", "[Basic Setting]\r\n");
+    AddSong("00101", "甲", "王");
+    AddSong("00102", "乙", "王", "1", "1", nullptr);
+    AddSong("00103", "丙", "王", "1", "1", "/");
+    AddSong("00201", "戊", "王");
+    WriteFile(root_ + "/002/notes.txt", "not a song");
+    const Snapshot before = TakeSnapshot(root_);
+
+    for (int cut : {0, 5, 10, 15, 20, 21, 50, 99, 100}) {
+        ui.shown.clear();
+        ui.onProgress = [cut](int position) {
+            if (position >= cut) throw RunAbandoned{};
+        };
+        EXPECT_THROW(ReorganiseLibraryDisk(), RunAbandoned) << cut;
+        ui.onProgress = nullptr;
+        ASSERT_TRUE(RecoverKilledReorganisation(root_)) << cut;
+        EXPECT_FALSE(PathExists(root_ + "/qv_tmp")) << cut;
+        EXPECT_FALSE(PathExists(root_ + "/.qv_tmp.journal")) << cut;
+        Snapshot after = TakeSnapshot(root_);
+        // What a whole run adds stays: the song folders it made, the missing song's picture.
+        auto dropIf = [&after](const std::string& name, const char* bytes) {
+            if (const auto it = after.find(name); it != after.end() && it->second == bytes) after.erase(it);
+        };
+        for (int i = 0; i <= 500; ++i)
+            if (!before.count(ZeroPad3(i))) dropIf(ZeroPad3(i), "<dir>");
+        dropIf("001/00102.jpg", "placeholder");
+        EXPECT_EQ(after, before) << cut;
+        EXPECT_TRUE(ui.Texts("error").empty()) << cut;
+    }
+    // A whole run leaves nothing for the next start.
+    ReorganiseLibraryDisk();
+    EXPECT_FALSE(PathExists(root_ + "/.qv_tmp.journal"));
+    ui.shown.clear();
+    EXPECT_TRUE(RecoverKilledReorganisation(root_));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+// A temporary folder that no run of ours left on record and that holds nothing of a library is the user's
+// own business; one on record whose entry is in the way stays, and the user is told.
+TEST_F(DiskToolsTest, ATemporaryFolderIsPutBackOnlyWhenOnRecordAndNothingIsReplaced) {
+    WriteFile(root_ + "/qv_tmp/notes.txt", "mine");
+    EXPECT_TRUE(RecoverKilledReorganisation(root_));
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(ReadFile(root_ + "/qv_tmp/notes.txt"), "mine");
+
+    std::filesystem::remove_all(root_ + "/qv_tmp");
+    WriteFile(root_ + "/.qv_tmp.journal", "qv_tmp\r\n");
+    WriteFile(root_ + "/qv_tmp/setting.ini", "theirs");
+    WriteFile(root_ + "/setting.ini", "ours");
+    ui.shown.clear();
+    EXPECT_FALSE(RecoverKilledReorganisation(root_));
+    EXPECT_EQ(ui.Texts("error"),
+              std::vector<std::string>{"無法復原" + root_ + "/qv_tmp目錄到" + root_ + "目錄, 請手動復原!"});
+    EXPECT_EQ(ReadFile(root_ + "/setting.ini"), "ours");
+    EXPECT_EQ(ReadFile(root_ + "/qv_tmp/setting.ini"), "theirs");
+}

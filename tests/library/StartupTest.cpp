@@ -2,18 +2,25 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "catalogue/TextFile.h"
 #include "catalogue/Big5Codec.h"
+#include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "resources/ShippedData.h"
 #include "catalogue/SingerTable.h"
@@ -303,6 +310,155 @@ TEST(StartupTest, ASongListThatFailsItsCheckEndsStartUp) {
     EXPECT_FALSE(ui.waitVisible);
     EXPECT_EQ(ui.waitHides, 1);
     EXPECT_EQ(AllSongCount, 0);
+}
+
+// What stands under the list's name on a disk never holds start-up up: it says so and ends as for an
+// unreadable list.
+TEST(StartupTest, ASongListThatIsAFifoOrHugeEndsStartUpAtOnce) {
+    for (const char* kind : {"fifo", "sparse"}) {
+        ProgramFolder folder;
+        FakeUserInterface ui;
+        const std::string list = folder.File("song.qv2");
+        if (std::string(kind) == "fifo") {
+            ASSERT_EQ(::mkfifo(list.c_str(), 0600), 0);
+        } else {
+            WriteBytes(list, "");
+            ASSERT_EQ(::truncate(list.c_str(), off_t{2} << 30), 0);  // sparse: costs no disk
+        }
+        StartSongListPreload();
+        RecordingWindow window(ui);
+
+        EXPECT_FALSE(RunStartup(window)) << kind;
+
+        EXPECT_FALSE(ProgramUsable) << kind;
+        EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"Open file:" + list + " error!"}) << kind;
+        EXPECT_EQ(AllSongCount, 0) << kind;
+        EXPECT_FALSE(LoadingSongs) << kind;
+        EXPECT_FALSE(ui.waitVisible) << kind;
+        EXPECT_FALSE(fs::exists(folder.File("song.qv2.backup"))) << kind;
+    }
+}
+
+// A list the check passed and that holds NUL rows by the time it is loaded is not shown as songs.
+TEST(StartupTest, ASongListThatGainsNulRowsBeforeItsLoadEndsStartUp) {
+    ProgramFolder folder;
+    FakeUserInterface ui;
+    const std::string list = folder.File("song.qv2");
+    WriteBytes(list, test::PlainSongList({{"00101", "Song", "Singer"}, {"00102", "Other", "Singer"}}));
+    int reads = 0;
+    SetSettledReadHook([&](const std::string&) {
+        // The check reads the list once and the plain list is then enciphered; the load reads it next.
+        if (++reads != 3) return;
+        WriteBytes(list, std::string(2 * SongRecordBytes, '\0'));
+    });
+    RecordingWindow window(ui);
+
+    const bool started = RunStartup(window);
+    SetSettledReadHook({});
+
+    EXPECT_FALSE(started);
+    EXPECT_FALSE(ProgramUsable);
+    EXPECT_EQ(AllSongCount, 0);
+    EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"Open file:" + list + " error!"});
+}
+
+// Memory that runs out while the list is checked or loaded ends start-up with the list's message; no
+// exception leaves it (a child process, so that the address-space limit touches nothing else).
+TEST(StartupTest, MemoryThatRunsOutDuringTheLoadEndsStartUpWithItsMessage) {
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not live within an address-space limit";
+#endif
+    ProgramFolder folder;
+    std::string list;
+    for (int i = 0; i < MaxSongRecords; ++i) {
+        const std::string number = ZeroPad3(1 + i / 80) + ZeroPad3(1 + i % 80).substr(1);
+        list += EncodeLine(i, JoinSongRecord(test::SongFields({number, "Song", "Singer"}))) + "\r\n";
+    }
+    WriteBytes(folder.File("song.qv2"), list);
+    WriteBytes(folder.File("song.qv2.backup"), "");
+    std::string().swap(list);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FakeUserInterface ui;
+        RecordingWindow window(ui);
+        rlimit old{};
+        ::getrlimit(RLIMIT_AS, &old);
+        // Once the list is read, a few megabytes more and no more: the rows do not fit.
+        SetSettledReadHook([&old](const std::string&) {
+            std::ifstream status("/proc/self/status");
+            rlim_t used = 0;
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmSize:", 0) == 0)
+                    used = static_cast<rlim_t>(std::stoull(line.substr(7))) * 1024;
+            rlimit cut = old;
+            cut.rlim_cur = used + (rlim_t{8} << 20);
+            ::setrlimit(RLIMIT_AS, &cut);
+        });
+        bool started = true;
+        try {
+            started = RunStartup(window);
+        } catch (...) {
+            std::_Exit(4);  // the child must never return into the test program
+        }
+        ::setrlimit(RLIMIT_AS, &old);
+        int code = 0;
+        if (started || ProgramUsable) code = 1;
+        const std::string message = "Open file:" + folder.File("song.qv2") + " error!";
+        if (ui.Texts("info") != std::vector<std::string>{message}) code = 2;
+        if (AllSongCount != 0 || LoadingSongs || StartingUp) code = 3;
+        std::_Exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A reorganisation killed with the library in its temporary folder: a run on record is put back before
+// anything reads the folder; one that is not stays as it is, and start-up says where it waits.
+TEST(StartupTest, PutsBackWhatAKilledReorganisationLeftOrPointsItOut) {
+    {
+        ProgramFolder folder;
+        FakeUserInterface ui;
+        fs::create_directories(folder.File("qv_tmp/001"));
+        fs::create_directories(folder.File("001"));  // made again by the run before it was killed
+        WriteBytes(folder.File("qv_tmp/001/00101.mpg"), "media");
+        WriteBytes(folder.File("qv_tmp/song.qv2"), test::PlainSongList({{"00101", "Song", "Singer"}}));
+        WriteBytes(folder.File("qv_tmp/setting.ini"), "[Basic Setting]\r\nSongNameFormat=7\r\n");
+        WriteBytes(folder.File(".qv_tmp.journal"), "qv_tmp\r\n");
+        RecordingWindow window(ui);
+
+        ASSERT_TRUE(RunStartup(window));
+
+        EXPECT_EQ(AllSongCount, 1);
+        EXPECT_EQ(setup::SongNameFormat, 7);
+        EXPECT_EQ(test::ReadBytes(folder.File("001/00101.mpg")), "media");
+        EXPECT_FALSE(fs::exists(folder.File("qv_tmp")));
+        EXPECT_FALSE(fs::exists(folder.File(".qv_tmp.journal")));
+        EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"歌庫磁碟重組沒有完成, 已將" + folder.Path() +
+                                                             "/qv_tmp的檔案移回" + folder.Path()});
+    }
+    {
+        ProgramFolder folder;
+        FakeUserInterface ui;
+        fs::create_directories(folder.File("qv_tmp/001"));
+        WriteBytes(folder.File("qv_tmp/001/00101.mpg"), "media");
+        WriteBytes(folder.File("qv_tmp/song.qv2"), test::PlainSongList({{"00101", "Song", "Singer"}}));
+        RecordingWindow window(ui);
+
+        EXPECT_FALSE(RunStartup(window));
+
+        EXPECT_FALSE(ProgramUsable);
+        EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"歌庫磁碟重組沒有完成, 歌曲資料夾還在" +
+                                                              folder.Path() + "/qv_tmp, 請手動復原!"});
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"qv_tmp", FolderLock::FileName}));  // nothing made
+        EXPECT_EQ(test::ReadBytes(folder.File("qv_tmp/001/00101.mpg")), "media");
+    }
 }
 
 TEST(StartupTest, NameFormatLabelsOfTheCustomFolderForm) {

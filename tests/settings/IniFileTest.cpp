@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/TempFolder.h"
 #include "catalogue/Big5Codec.h"
@@ -232,4 +233,29 @@ TEST(IniFile, WritingThroughALinkReplacesTheLinkedFile) {
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(ReadBytes(real), "[S]\r\nA=2\r\n");
+}
+
+// A settings file that is a FIFO, a device or far too large gives the defaults at once, and no write
+// replaces it.
+TEST(IniFile, WhatIsNoSettingsFileGivesTheDefaultsAndIsNotReplaced) {
+    TempFolder folder;
+    const std::string fifo = folder.File("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = folder.File("zero.ini");
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    const std::string large = folder.File("large.ini");
+    WriteBytes(large, "[Basic Setting]\r\nLanguage=3\r\n");
+    ASSERT_EQ(::truncate(large.c_str(), off_t{1} << 30), 0);  // sparse
+
+    for (const std::string& path : {fifo, zero, large}) {
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Basic Setting", "Language", "dflt"), "dflt") << path;
+        EXPECT_EQ(ini.ReadInteger("Basic Setting", "Language", 7), 7) << path;
+        EXPECT_FALSE(ini.WriteString("Basic Setting", "Language", "1")) << path;
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(::stat(large.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, off_t{1} << 30);
 }

@@ -1,0 +1,39 @@
+// The record of an interrupted index commit comes from the disk: whatever stands under its name, the
+// recovery neither waits on it nor reads without end, and puts the old set back as for no record.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "outputs/IndexStaging.h"
+#include "support/TempFolder.h"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(IndexManifestRead, ARecordThatIsAFifoOrADeviceIsNotReadAndTheOldSetComesBack) {
+    for (const char* kind : {"fifo", "zero"}) {
+        test::TempFolder folder;
+        const std::string index = folder.Path();
+        fs::create_directories(index + "/IndexOld.tmp");
+        fs::create_directories(index + "/IndexNew.tmp");
+        test::WriteBytes(index + "/IndexOld.tmp/song.ztx", "old set");
+        const std::string record = index + "/IndexNew.tmp/commit.list";
+        if (std::string(kind) == "fifo")
+            ASSERT_EQ(::mkfifo(record.c_str(), 0600), 0);
+        else
+            ASSERT_EQ(::symlink("/dev/zero", record.c_str()), 0);
+
+        RecoverIndexFolder(index);
+
+        EXPECT_EQ(test::ReadBytes(index + "/song.ztx"), "old set") << kind;
+        EXPECT_FALSE(fs::exists(index + "/IndexOld.tmp")) << kind;
+    }
+}
+
+}  // namespace
+}  // namespace qv
