@@ -60,6 +60,21 @@ bool Alphanumeric(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+// Names of a folder's entries, "." and ".." left out; the descriptor stays open.
+std::vector<std::string> EntryNames(int dirFd) {
+    std::vector<std::string> names;
+    DIR* dir = ::fdopendir(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
+    if (!dir) return names;
+    // The duplicate shares the reading position: start from the first entry.
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 bool RemoveEntryBelow(int dirFd, const std::string& name, int depth) {
     struct stat st {};
     if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
@@ -72,20 +87,28 @@ bool RemoveEntryBelow(int dirFd, const std::string& name, int depth) {
         if (errno == ELOOP || errno == ENOTDIR) return ::unlinkat(dirFd, name.c_str(), 0) == 0;
         return errno == ENOENT;
     }
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view entryName = entry->d_name;
-        if (entryName != "." && entryName != "..") names.emplace_back(entryName);
-    }
+    const UniqueFd folder(fd);
     bool all = true;
-    for (const std::string& entry : names) all = RemoveEntryBelow(::dirfd(dir), entry, depth + 1) && all;
-    ::closedir(dir);
+    for (const std::string& entry : EntryNames(fd)) all = RemoveEntryBelow(fd, entry, depth + 1) && all;
     return all && (::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT);
+}
+
+bool FilesBelow(int dirFd, const std::string& prefix, std::vector<std::string>& names, int depth) {
+    bool plain = depth <= DeepestFolder;
+    for (const std::string& name : plain ? EntryNames(dirFd) : std::vector<std::string>{}) {
+        struct stat st {};
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISREG(st.st_mode)) {
+            names.push_back(prefix + name);
+        } else if (S_ISDIR(st.st_mode)) {
+            const UniqueFd folder(
+                ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            plain = folder.ok() && FilesBelow(folder.get(), prefix + name + "/", names, depth + 1) && plain;
+        } else {
+            plain = false;
+        }
+    }
+    return plain;
 }
 
 }  // namespace
@@ -210,6 +233,10 @@ ReadBeneath ReadRegularFileBeneath(int dirFd, std::string_view name, std::string
     return ReadBeneath::Read;
 }
 
+bool RegularFilesBeneath(int dirFd, std::vector<std::string>& names) {
+    return FilesBelow(dirFd, "", names, 0);
+}
+
 bool RemoveEntryAt(int dirFd, std::string_view name) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos) return false;
     return RemoveEntryBelow(dirFd, std::string(name), 0);
@@ -253,14 +280,8 @@ bool IsOwnLeftover(int dirFd, const std::string& name, std::string_view prefix) 
 void RemoveOwnLeftovers(const std::string& folder, std::string_view prefix) {
     const UniqueFd fd = OpenFolder(folder);
     if (!fd.ok()) return;
-    std::vector<std::string> names;
-    if (DIR* dir = ::fdopendir(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0))) {
-        while (const dirent* entry = ::readdir(dir))
-            if (std::string_view(entry->d_name).starts_with(prefix)) names.emplace_back(entry->d_name);
-        ::closedir(dir);
-    }
-    for (const std::string& name : names)
-        if (IsOwnLeftover(fd.get(), name, prefix)) RemoveEntryAt(fd.get(), name);
+    for (const std::string& name : EntryNames(fd.get()))
+        if (name.starts_with(prefix) && IsOwnLeftover(fd.get(), name, prefix)) RemoveEntryAt(fd.get(), name);
 }
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -59,6 +60,10 @@ bool RenameNoReplaceAt(int fromDir, const char* from, int toDir, const char* to)
 // Moves the entry from (beneath fromDir) itself, never what it may point at, to to (beneath toDir), making
 // the folders on the way there; never replaces. False when either way passes a link.
 bool MoveBeneath(int fromDir, std::string_view from, int toDir, std::string_view to);
+
+// The regular files below the folder dirFd, as names relative to it, found without entering a link;
+// false when anything else (a link, a device) was met, which is left out.
+bool RegularFilesBeneath(int dirFd, std::vector<std::string>& names);
 
 enum class ReadBeneath { Read, Missing, Refused };
 // The bytes of the regular file name beneath dirFd, opened without blocking; Refused for a link, anything
