@@ -60,8 +60,9 @@ bool Alphanumeric(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// Names of a folder's entries, "." and ".." left out; the descriptor stays open.
-std::vector<std::string> EntryNames(int dirFd) {
+}  // namespace
+
+std::vector<std::string> NamesIn(int dirFd) {
     std::vector<std::string> names;
     DIR* dir = ::fdopendir(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
     if (!dir) return names;
@@ -74,6 +75,8 @@ std::vector<std::string> EntryNames(int dirFd) {
     ::closedir(dir);
     return names;
 }
+
+namespace {
 
 bool RemoveEntryBelow(int dirFd, const std::string& name, int depth) {
     struct stat st {};
@@ -89,13 +92,13 @@ bool RemoveEntryBelow(int dirFd, const std::string& name, int depth) {
     }
     const UniqueFd folder(fd);
     bool all = true;
-    for (const std::string& entry : EntryNames(fd)) all = RemoveEntryBelow(fd, entry, depth + 1) && all;
+    for (const std::string& entry : NamesIn(fd)) all = RemoveEntryBelow(fd, entry, depth + 1) && all;
     return all && (::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT);
 }
 
 bool FilesBelow(int dirFd, const std::string& prefix, std::vector<std::string>& names, int depth) {
     bool plain = depth <= DeepestFolder;
-    for (const std::string& name : plain ? EntryNames(dirFd) : std::vector<std::string>{}) {
+    for (const std::string& name : plain ? NamesIn(dirFd) : std::vector<std::string>{}) {
         struct stat st {};
         if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (S_ISREG(st.st_mode)) {
@@ -158,6 +161,10 @@ UniqueFd OpenFolder(const std::string& path) {
 std::string_view LeafOf(std::string_view name) {
     const size_t slash = name.rfind('/');
     return slash == std::string_view::npos ? name : name.substr(slash + 1);
+}
+
+UniqueFd OpenOwnFolder(const std::string& path) {
+    return UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
 }
 
 UniqueFd ParentBeneath(int dirFd, std::string_view name, bool make) {
@@ -280,7 +287,7 @@ bool IsOwnLeftover(int dirFd, const std::string& name, std::string_view prefix) 
 void RemoveOwnLeftovers(const std::string& folder, std::string_view prefix) {
     const UniqueFd fd = OpenFolder(folder);
     if (!fd.ok()) return;
-    for (const std::string& name : EntryNames(fd.get()))
+    for (const std::string& name : NamesIn(fd.get()))
         if (name.starts_with(prefix) && IsOwnLeftover(fd.get(), name, prefix)) RemoveEntryAt(fd.get(), name);
 }
 

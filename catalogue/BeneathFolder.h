@@ -43,6 +43,10 @@ extern bool UseOpenat2;
 
 // A folder one names on purpose (the program folder, a library folder): its own path may hold links.
 UniqueFd OpenFolder(const std::string& path);
+// A folder whose name is ours to give, in a folder one means: never a link in its place.
+UniqueFd OpenOwnFolder(const std::string& path);
+// The names in the folder dirFd, "." and ".." left out.
+std::vector<std::string> NamesIn(int dirFd);
 // The folder that holds name's last component, beneath dirFd; with make, missing folders on the way are
 // made. Not ok when the way passes a link or something that is not a folder (errno as OpenBeneath).
 UniqueFd ParentBeneath(int dirFd, std::string_view name, bool make);
