@@ -284,11 +284,9 @@ bool IsOwnLeftover(int dirFd, const std::string& name, std::string_view prefix) 
     }
 }
 
-void RemoveOwnLeftovers(const std::string& folder, std::string_view prefix) {
-    const UniqueFd fd = OpenFolder(folder);
-    if (!fd.ok()) return;
-    for (const std::string& name : NamesIn(fd.get()))
-        if (name.starts_with(prefix) && IsOwnLeftover(fd.get(), name, prefix)) RemoveEntryAt(fd.get(), name);
+void RemoveOwnLeftovers(int dirFd, std::string_view prefix) {
+    for (const std::string& name : NamesIn(dirFd))
+        if (name.starts_with(prefix) && IsOwnLeftover(dirFd, name, prefix)) RemoveEntryAt(dirFd, name);
 }
 
 }  // namespace qv

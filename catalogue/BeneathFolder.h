@@ -88,7 +88,7 @@ bool MakeOwnWorkFolder(std::string& pattern);
 // A regular file or a folder with the marker, under a name made from prefix; links and everything else
 // are never ours.
 bool IsOwnLeftover(int dirFd, const std::string& name, std::string_view prefix);
-// Removes every own leftover with that prefix from folder.
-void RemoveOwnLeftovers(const std::string& folder, std::string_view prefix);
+// Removes every own leftover with that prefix from the folder dirFd.
+void RemoveOwnLeftovers(int dirFd, std::string_view prefix);
 
 }  // namespace qv
