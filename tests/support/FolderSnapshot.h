@@ -16,7 +16,8 @@ inline FolderSnapshot SnapshotOf(const std::string& folder) {
     namespace fs = std::filesystem;
     FolderSnapshot snapshot;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string name = fs::relative(entry.path(), folder).generic_string();
+        const std::string name =
+            entry.path().lexically_relative(folder).generic_string();  // links unresolved
         const fs::file_status status = entry.symlink_status();
         if (fs::is_symlink(status))
             snapshot[name] = "-> " + fs::read_symlink(entry.path()).string();
