@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <utility>
@@ -144,7 +145,7 @@ int OpenBeneath(int dirFd, std::string_view name, int flags, mode_t mode) {
         return -1;
     }
     flags |= O_CLOEXEC;
-    static bool kernelHasOpenat2 = true;
+    static std::atomic<bool> kernelHasOpenat2 = true;
     if (UseOpenat2 && kernelHasOpenat2) {
         const int fd = Openat2(dirFd, std::string(name), flags, mode);
         // A kernel before 5.6, or a sandbox that forbids the call: the walk does the same.
