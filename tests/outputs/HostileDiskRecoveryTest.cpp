@@ -55,6 +55,17 @@ protected:
     std::vector<std::string> CannotRestore(const std::string& folder, const std::string& into) const {
         return {"無法復原" + folder + "目錄到" + into + "目錄, 請手動復原!"};
     }
+    // The user's thesis, and a link on the disk to its folder.
+    void LinkToTheUsersDocuments() {
+        Write(Home("Documents/thesis.txt"), "thesis");
+        fs::create_directory_symlink(Home("Documents"), Disk("000/Docs"));
+    }
+    // The start-up's recovery says once that the old set stays aside, and nothing outside the disk changed.
+    void ExpectRecoveryRefused(const test::FolderSnapshot& before) {
+        EXPECT_EQ(Errors(StartupOutputSteps().recoverIndexFolder),
+                  CannotRestore(Disk("000/IndexOld.tmp"), Disk("000")));
+        EXPECT_EQ(Outside(), before);
+    }
     // The body once with openat2 and once with the walk over each component.
     void BothWays(const std::function<void()>& body) {
         for (const bool openat2 : {true, false}) {
@@ -79,9 +90,7 @@ TEST_F(HostileDiskTest, ManifestNamesOutsideTheIndexSetMoveNothing) {
         Write(Disk("000/IndexOld.tmp/okdata.ztx"), "old");
         const test::FolderSnapshot before = Outside();
 
-        EXPECT_EQ(Errors(StartupOutputSteps().recoverIndexFolder),
-                  CannotRestore(Disk("000/IndexOld.tmp"), Disk("000")));
-        EXPECT_EQ(Outside(), before);
+        ExpectRecoveryRefused(before);
         EXPECT_EQ(test::ReadBytes(Disk(".config/autostart/qv.desktop")), "the disk's");
         // A manifest that names one file outside the set is not taken for any of its names.
         EXPECT_EQ(test::ReadBytes(Disk("000/IndexOld.tmp/okdata.ztx")), "old");
@@ -92,16 +101,13 @@ TEST_F(HostileDiskTest, ManifestNamesOutsideTheIndexSetMoveNothing) {
 
 TEST_F(HostileDiskTest, ANewFileReachedThroughALinkIsNotTakenBack) {
     BothWays([&] {
-        Write(Home("Documents/thesis.txt"), "thesis");
-        fs::create_directory_symlink(Home("Documents"), Disk("000/Docs"));
+        LinkToTheUsersDocuments();
         Write(Disk("000/okdata.ztx"), "new");
         Write(Disk("000/IndexNew.tmp/commit.list"), "+okdata.ztx\n+Docs/thesis.txt\n");
         Write(Disk("000/IndexOld.tmp/okdata.ztx"), "old");
         const test::FolderSnapshot before = Outside();
 
-        EXPECT_EQ(Errors(StartupOutputSteps().recoverIndexFolder),
-                  CannotRestore(Disk("000/IndexOld.tmp"), Disk("000")));
-        EXPECT_EQ(Outside(), before);
+        ExpectRecoveryRefused(before);
         // What the links do not touch is rolled back as before.
         EXPECT_EQ(test::ReadBytes(Disk("000/okdata.ztx")), "old");
         EXPECT_EQ(test::ReadBytes(Disk("000/IndexNew.tmp/okdata.ztx")), "new");
@@ -111,16 +117,13 @@ TEST_F(HostileDiskTest, ANewFileReachedThroughALinkIsNotTakenBack) {
 
 TEST_F(HostileDiskTest, AnOldFileIsNotPutBackThroughALinkWithoutAManifest) {
     BothWays([&] {
-        Write(Home("Documents/thesis.txt"), "thesis");
-        fs::create_directory_symlink(Home("Documents"), Disk("000/Docs"));
+        LinkToTheUsersDocuments();
         Write(Disk("000/IndexOld.tmp/Docs/thesis.txt"), "the disk's");
         Write(Disk("000/IndexOld.tmp/okdata.ztx"), "old");
         Write(Disk("000/okdata.ztx"), "new");
         const test::FolderSnapshot before = Outside();
 
-        EXPECT_EQ(Errors(StartupOutputSteps().recoverIndexFolder),
-                  CannotRestore(Disk("000/IndexOld.tmp"), Disk("000")));
-        EXPECT_EQ(Outside(), before);
+        ExpectRecoveryRefused(before);
         EXPECT_EQ(test::ReadBytes(Disk("000/okdata.ztx")), "old");
         EXPECT_EQ(test::ReadBytes(Disk("000/IndexOld.tmp/Docs/thesis.txt")), "the disk's");
 
