@@ -258,12 +258,17 @@ void IndexStaging::Drop(const std::string& relativeName) { dropped_.push_back(re
 void IndexStaging::Commit() {
     Manifest manifest;
     manifest.added = written_;
-    // A folder in a file's place is not ours to move.
+    // A folder in a file's place is not ours to move, nor a file reached through a link.
+    const UniqueFd index = OpenFolder(indexFolder_);
+    auto movable = [&index](const std::string& name) {
+        const EntryKind kind = EntryKindBeneath(index.get(), name);
+        return kind != EntryKind::Folder && kind != EntryKind::Refused;
+    };
     for (const std::string& name : written_)
-        if (KindOf(Path(name)) != 'f' || KindOf(PathIn(indexFolder_, name)) == 'd')
+        if (KindOf(Path(name)) != 'f' || !movable(name))
             throw IndexRunError(CannotWriteText(PathIn(indexFolder_, name)));
     for (const std::string& name : dropped_)
-        if (KindOf(PathIn(indexFolder_, name)) == 'f' &&
+        if (KindOf(PathIn(indexFolder_, name)) == 'f' && movable(name) &&
             std::ranges::find(written_, name) == written_.end() &&
             std::ranges::find(manifest.dropped, name) == manifest.dropped.end())
             manifest.dropped.push_back(name);

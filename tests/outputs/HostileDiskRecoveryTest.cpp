@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "catalogue/BeneathFolder.h"
+#include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "library/Startup.h"
+#include "outputs/IndexCommon.h"
+#include "outputs/IndexStaging.h"
 #include "outputs/OutputSteps.h"
 #include "support/FakeUserInterface.h"
 #include "support/FolderSnapshot.h"
@@ -133,6 +136,35 @@ TEST_F(HostileDiskTest, AnOldFileIsNotPutBackThroughALinkWithoutAManifest) {
         EXPECT_EQ(test::ReadBytes(Disk("000/Docs/thesis.txt")), "the disk's");
         EXPECT_FALSE(fs::exists(Disk("000/IndexOld.tmp")));
         EXPECT_EQ(Outside(), before);
+    });
+}
+
+// The run's own commit neither drops nor replaces a file whose place it reaches only through a link.
+TEST_F(HostileDiskTest, AnIndexRunMovesNothingThroughALink) {
+    BothWays([&] {
+        LinkToTheUsersDocuments();
+        Write(Disk("000/okdata.ztx"), "old");
+        const test::FolderSnapshot before = Outside();
+        {
+            IndexStaging staging(Disk("000"));
+            staging.Write("okdata.ztx", "new");
+            staging.Drop("Docs/thesis.txt");
+            staging.Commit();
+        }
+        EXPECT_EQ(test::ReadBytes(Disk("000/okdata.ztx")), "new");
+        std::string refused;
+        try {
+            IndexStaging staging(Disk("000"));
+            staging.Write("okdata.ztx", "newer");
+            staging.Write("Docs/thesis.txt", "the disk's");
+            staging.Commit();
+        } catch (const IndexRunError& error) {
+            refused = Big5ToUtf8(error.what());
+        }
+        EXPECT_EQ(refused, "無法寫入檔案: " + Disk("000/Docs/thesis.txt"));
+        EXPECT_EQ(test::ReadBytes(Disk("000/okdata.ztx")), "new");
+        EXPECT_EQ(Outside(), before);
+        EXPECT_FALSE(fs::exists(Disk("000/IndexNew.tmp")));
     });
 }
 
