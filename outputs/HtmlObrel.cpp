@@ -287,7 +287,7 @@ public:
     explicit BookSwap(const std::string& book)
         : book_(book), work_(WorkFolderOf(book)), parent_(fs::path(book).parent_path()) {
         made_ = ::mkdir(work_.c_str(), 0777) == 0;
-        if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     }
     ~BookSwap() {
         if (dir_ >= 0) ::close(dir_);
