@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,8 @@
 #include <new>
 #include <stdexcept>
 #include <vector>
+
+#include "catalogue/BeneathFolder.h"
 
 namespace qv {
 
@@ -180,14 +181,21 @@ std::string TemporaryPatternFor(const std::string& path) {
 }
 
 void RemoveLeftoverTemporaries(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
+    const UniqueFd fd = OpenFolder(folder);
+    DIR* dir = fd.ok() ? ::fdopendir(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0)) : nullptr;
     if (!dir) return;
-    const std::string mask = std::string(".*") + TemporaryMark + "??????";
+    constexpr size_t MarkedTail = sizeof TemporaryMark - 1 + 6;
+    std::vector<std::string> names;
     while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
-        if (::fnmatch(mask.c_str(), entry->d_name, 0) == 0) ::unlink((folder + "/" + entry->d_name).c_str());
+        const std::string_view name = entry->d_name;
+        // "." + the file's own name + the mark and what mkstemp made of "XXXXXX"
+        if (name.size() > MarkedTail + 1 && name.front() == '.' &&
+            IsMadeTemporaryName(name.substr(name.size() - MarkedTail), TemporaryMark))
+            names.emplace_back(name);
     }
     ::closedir(dir);
+    for (const std::string& name : names)
+        if (EntryKindBeneath(fd.get(), name) == EntryKind::File) ::unlinkat(fd.get(), name.c_str(), 0);
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
@@ -225,12 +233,7 @@ bool SyncFolder(const std::string& folder, bool wholeFileSystem) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // File systems without RENAME_NOREPLACE: check first.
-    struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0) return false;
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return RenameNoReplaceAt(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str());
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to, bool replace) {

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
 #include "catalogue/UserInterface.h"
@@ -180,7 +180,7 @@ std::int64_t FileOrFolderSize(const std::string& path) {
 namespace {
 
 constexpr const char* CopyTempPattern = ".qvcopy-XXXXXX";
-constexpr const char* CopyTempMask = ".qvcopy-??????";
+constexpr std::string_view CopyTempPrefix = ".qvcopy-";
 constexpr const char* StagingName = ".qvstaging";
 
 bool SameFileSystem(const std::string& a, const std::string& b) {
@@ -212,18 +212,27 @@ std::string TempFolderFor(const std::string& target, const std::string& workFold
 
 // The temporary file or folder of a copy to target, removed with whatever it holds unless it was put in
 // place, also when a run is abandoned in the middle of a copy. The staging folder goes when it is empty.
+// A folder is made inside a marked folder of ours, so that a left-over is known for ours and what is put
+// in place carries no marker.
 class TempEntry {
 public:
     TempEntry(const std::string& target, const std::string& workFolder, bool folder) {
         const std::string where = TempFolderFor(target, workFolder);
         if (where == StagingFolder()) staging_ = where;
         std::string name = where + "/" + CopyTempPattern;
-        if (folder ? ::mkdtemp(name.data()) != nullptr : (fd_ = ::mkstemp(name.data())) >= 0) path_ = name;
+        if (!folder) {
+            if ((fd_ = ::mkstemp(name.data())) >= 0) path_ = name;
+        } else if (MakeOwnWorkFolder(name)) {
+            holder_ = name;
+            if (::mkdir((name + "/copy").c_str(), 0755) == 0) path_ = name + "/copy";
+        }
     }
     ~TempEntry() {
         if (fd_ >= 0) ::close(fd_);
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(path_, ec);
+        if (!holder_.empty())
+            RemoveTree(holder_);
+        else if (!path_.empty())
+            RemoveTree(path_);
         if (!staging_.empty()) ::rmdir(staging_.c_str());
     }
     TempEntry(const TempEntry&) = delete;
@@ -234,7 +243,7 @@ public:
     void Placed() { path_.clear(); }
 
 private:
-    std::string path_, staging_;
+    std::string path_, holder_, staging_;
     int fd_ = -1;
 };
 
@@ -295,16 +304,16 @@ bool PlaceTemp(TempEntry& temp, const std::string& target, bool replace) {
 std::string StagingFolder() { return PathIn(LibraryRoot, StagingName); }
 
 void ClearStagingFolder() {
-    std::error_code ec;
-    fs::remove_all(StagingFolder(), ec);
+    // Only what copies left there goes; the folder with it when nothing else is in it, never a link.
+    const UniqueFd staging = OpenOwnFolder(StagingFolder());
+    if (!staging.ok()) return;
+    RemoveOwnLeftovers(staging.get(), CopyTempPrefix);
+    ::rmdir(StagingFolder().c_str());
 }
 
 void RemoveLeftoverCopies(const std::string& folder) {
-    for (const std::string& name : FolderEntries(folder)) {
-        if (::fnmatch(CopyTempMask, name.c_str(), FNM_PERIOD) != 0) continue;
-        std::error_code ec;
-        fs::remove_all(folder + "/" + name, ec);
-    }
+    const UniqueFd fd = OpenFolder(folder);
+    if (fd.ok()) RemoveOwnLeftovers(fd.get(), CopyTempPrefix);
 }
 
 CopyResult CopyFileWithProgress(const std::string& source, const std::string& target, bool replace,

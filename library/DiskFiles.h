@@ -50,13 +50,16 @@ enum class CopyResult { Copied, Failed, Cancelled };
 constexpr std::int64_t LargeCopyBytes = 8 * 1024 * 1024;
 
 // Copies are made under a temporary name (".qvcopy-" and six characters) on the target's file system and
-// renamed into place once whole. For a target in the library the temporary lies in the library's staging
-// folder, which ClearStagingFolder empties at start; elsewhere in the command's work folder when it names
-// one on the same file system, else beside the target; a command that copies out of the library removes
-// the left-overs of a killed run from that folder first (RemoveLeftoverCopies).
+// renamed into place once whole; a folder's copy is made inside such a folder, marked as ours. For a target
+// in the library the temporary lies in the library's staging folder, which ClearStagingFolder clears at
+// start; elsewhere in the command's work folder when it names one on the same file system, else beside the
+// target; a command that copies out of the library removes the left-overs of a killed run from that folder
+// first (RemoveLeftoverCopies).
 std::string StagingFolder();
+// Removes the left-overs of copies from the staging folder, and the folder when nothing else is left.
 void ClearStagingFolder();
-// Removes the temporaries of interrupted copies (files or folders of that name) from folder.
+// Removes the temporaries of interrupted copies from folder: files of exactly that name, and folders of
+// that name that hold our marker. Anything else, links included, stays.
 void RemoveLeftoverCopies(const std::string& folder);
 
 // Copies a regular file to target: target appears whole or not at all, and a failed or cancelled copy

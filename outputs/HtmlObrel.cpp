@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
@@ -19,6 +20,7 @@
 #include "catalogue/TextFile.h"
 #include "catalogue/UserInterface.h"
 #include "library/DiskFiles.h"
+#include "outputs/IndexCommon.h"
 #include "settings/Settings.h"
 #include "platform/Http.h"
 #include "platform/ServerHosts.h"
@@ -242,15 +244,21 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
 }
 
 // A work folder holds no folder of its own making: every folder in it came from the old book and goes
-// back there before the work folder goes.
+// back there before the work folder goes. False when one cannot, as when the book is a link.
 bool DropWorkFolder(const std::string& work, const std::string& book) {
-    for (const std::string& name : EntriesOf(work, true)) {
-        ::mkdir(book.c_str(), 0777);
-        if (!RenameNoReplace(PathIn(work, name), PathIn(book, name))) return false;
+    const UniqueFd from = OpenOwnFolder(work);
+    if (!from.ok()) return !PathExists(work);
+    UniqueFd to;
+    for (const std::string& name : NamesIn(from.get())) {
+        if (EntryKindBeneath(from.get(), name) != EntryKind::Folder) continue;
+        if (!to.ok()) {
+            ::mkdir(book.c_str(), 0777);
+            to = OpenOwnFolder(book);
+            if (!to.ok()) return false;
+        }
+        if (!RenameNoReplaceAt(from.get(), name.c_str(), to.get(), name.c_str())) return false;
     }
-    std::error_code ec;
-    fs::remove_all(work, ec);
-    return !ec;
+    return RemoveTree(work);
 }
 
 bool Unremovable(const std::string& path) {
@@ -279,7 +287,7 @@ public:
     explicit BookSwap(const std::string& book)
         : book_(book), work_(WorkFolderOf(book)), parent_(fs::path(book).parent_path()) {
         made_ = ::mkdir(work_.c_str(), 0777) == 0;
-        if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     }
     ~BookSwap() {
         if (dir_ >= 0) ::close(dir_);
@@ -317,12 +325,13 @@ public:
         if (IsFolder(book_)) {
             failed = UnremovableEntry(book_);
             if (!failed.empty()) return false;
+            const UniqueFd old = OpenOwnFolder(book_);
             for (const std::string& name : EntriesOf(book_, true)) {
                 failed = PathIn(book_, name);
-                if (!RenameNoReplace(failed, Path(name))) return false;
+                if (!old.ok() || !RenameNoReplaceAt(old.get(), name.c_str(), dir_, name.c_str())) return false;
                 Step();
             }
-            if (::stat(book_.c_str(), &st) == 0) ::fchmod(dir_, st.st_mode & 07777);  // the user's access
+            if (::fstat(old.get(), &st) == 0) ::fchmod(dir_, st.st_mode & 07777);  // the user's access
         }
         failed = book_;
         if (!IsFolder(book_)) {
@@ -407,16 +416,22 @@ std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
     return pages;
 }
 
-void TidyOfflineObrelBook() {
+bool TidyOfflineObrelBook() {
     const std::string book = ObrelFolder();
     const std::string work = WorkFolderOf(book), aside = AsideFolderOf(book);
     const bool swapCut = IsFolder(aside), workLeft = IsFolder(work);
-    if (!swapCut && !workLeft) return;
+    if (!swapCut && !workLeft) return true;
     // The old book is set aside only once the new one is whole: a swap cut short is finished.
     if (swapCut && !PathExists(book)) RenameNoReplace(workLeft ? work : aside, book);
-    if (swapCut) DropWorkFolder(aside, book);
-    if (IsFolder(work)) DropWorkFolder(work, book);
+    std::string left;
+    if (swapCut && !DropWorkFolder(aside, book)) left = aside;
+    if (IsFolder(work) && !DropWorkFolder(work, book) && left.empty()) left = work;
     SyncFolder(AppDir);
+    // A folder that cannot go is named by the next run; one whose folders have no book to go back to (a
+    // link or a file in its place) is named now.
+    if (left.empty() || !PathExists(book) || IsFolder(book)) return true;
+    UI().ShowErrorBox(CannotRestoreText(left, book));
+    return false;
 }
 
 ObrelRunHooks& TheObrelRunHooks() { return g_hooks; }
@@ -425,7 +440,7 @@ bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     if (progress) progress(0);
     const std::string book = ObrelFolder();
     if (PathExists(book) && !IsFolder(book)) return Unwritable(book);
-    TidyOfflineObrelBook();
+    if (!TidyOfflineObrelBook()) return false;
     BookSwap swap(book);
     // A work folder left by an earlier run that could not be removed is named: it stops every run.
     if (!swap.Made()) return Unwritable(IsFolder(WorkFolderOf(book)) ? WorkFolderOf(book) : book);

@@ -33,8 +33,9 @@ bool WriteOfflineObrelBook(const std::function<void(int percent)>& progress = {}
 
 // Finishes or undoes a run that was cut short (a kill, a power cut), so that the folder holds the whole
 // old or the whole new book and nothing of the run is left beside it. Every run starts with it; so does
-// the program.
-void TidyOfflineObrelBook();
+// the program. A folder of the run that cannot be put back without going through a link stays where it
+// is, and the user is told (false).
+bool TidyOfflineObrelBook();
 
 // For tests that cut a run short: step is called at each step of a run (each page written, each move of
 // the swap); without exchange the swap takes the two renames used where folders cannot be exchanged.

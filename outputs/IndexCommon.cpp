@@ -203,4 +203,8 @@ bool IsTemporaryRow(int row) { return row >= AllSongCount; }
 
 std::string CannotWriteText(const std::string& path) { return B5("無法寫入檔案: ") + Utf8ToBig5(path); }
 
+std::string CannotRestoreText(const std::string& folder, const std::string& target) {
+    return B5("無法復原") + Utf8ToBig5(folder) + B5("目錄到") + Utf8ToBig5(target) + B5("目錄, 請手動復原!");
+}
+
 }  // namespace qv

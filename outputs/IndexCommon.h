@@ -88,5 +88,7 @@ bool IsTemporaryRow(int row);
 
 // Message texts of the runs (Big5).
 std::string CannotWriteText(const std::string& path);
+// Left-overs of a cut run in folder that could not be put back into target (both UTF-8 paths).
+std::string CannotRestoreText(const std::string& folder, const std::string& target);
 
 }  // namespace qv

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
 #include "outputs/IndexCommon.h"
@@ -77,63 +78,132 @@ std::string ManifestText(const Manifest& manifest) {
     return text;
 }
 
-bool ReadManifest(const std::string& path, Manifest& manifest) {
-    std::string text;
-    if (!ReadFileBytes(path, text)) return false;
+// The names of a manifest, each a plain name of a file of the set; false for anything else.
+bool ParseManifest(const std::string& text, Manifest& manifest) {
     size_t from = 0;
     for (size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+        if (end == from) continue;
         const std::string name = text.substr(from + 1, end - from - 1);
-        if (end == from || name.empty()) continue;
+        if ((text[from] != '+' && text[from] != '-') || !IsPlainRelativeName(name)) return false;
         (text[from] == '+' ? manifest.added : manifest.dropped).push_back(name);
     }
-    return true;
+    return from == text.size();
 }
 
 // The file's bytes start on their way to the disk now, so that the commit waits less for them.
 void StartWriteback(int fd) { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
 
-void RemoveFolder(const std::string& path) {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-}
+void RemoveFolder(const std::string& path) { RemoveTree(path); }
 
-// Without the manifest (its folder removed by hand) only the aside folder tells what the commit did: each
-// file there goes back to its place, over the new file that may have moved there already.
-void PutBackAsideFiles(const std::string& aside, const std::string& indexFolder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(aside, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) names.push_back(fs::relative(it->path(), aside, ec).string());
-    for (const std::string& name : names) {
-        const std::string target = PathIn(indexFolder, name);
-        if (KindOf(target) == 'f') ::unlink(target.c_str());
-        if (!MoveFile(PathIn(aside, name), target)) throw IndexRunError(CannotWriteText(target));
+// Far more than the names of any set.
+constexpr size_t MostManifestBytes = 4 << 20;
+
+// The roll-back of a cut commit, on the folders as opened: every name resolved beneath its folder, none
+// through a link. What cannot be put back that way stays where it is, and so do the two folders.
+class RollBack {
+public:
+    RollBack(int index, const std::string& indexFolder) : index_(index), indexFolder_(indexFolder) {}
+
+    // False: something was left where it is.
+    bool Run(int staging, int aside) {
+        std::string text;
+        const ReadBeneath read = staging >= 0
+                                     ? ReadRegularFileBeneath(staging, ManifestName, text, MostManifestBytes)
+                                     : ReadBeneath::Missing;
+        Manifest manifest;
+        if (read == ReadBeneath::Refused || (read == ReadBeneath::Read && !ParseManifest(text, manifest)))
+            return false;
+        if (read == ReadBeneath::Missing) return PutBackAsideFiles(aside);
+        bool whole = true;
+        for (const std::string& name : manifest.added) {
+            const EntryKind staged = EntryKindBeneath(staging, name);
+            if (staged == EntryKind::Refused) whole = false;
+            if (staged != EntryKind::Missing) continue;
+            switch (EntryKindBeneath(index_, name)) {
+                case EntryKind::File:
+                    Move(index_, name, staging, name);
+                    break;
+                case EntryKind::Missing:
+                case EntryKind::Folder:
+                    break;
+                default:
+                    whole = false;
+            }
+        }
+        for (const std::string& name : manifest.All()) {
+            const EntryKind kind = EntryKindBeneath(aside, name);
+            if (kind == EntryKind::Missing) continue;
+            if (kind != EntryKind::File || !Reachable(name)) {
+                whole = false;
+                continue;
+            }
+            Move(aside, name, index_, name);
+        }
+        return whole;
     }
-}
+
+private:
+    // The file's place in the index folder is reached without a link.
+    bool Reachable(const std::string& name) const {
+        const EntryKind kind = EntryKindBeneath(index_, name);
+        return kind != EntryKind::Refused && kind != EntryKind::Link;
+    }
+
+    void Move(int from, const std::string& fromName, int to, const std::string& toName) const {
+        if (!MoveBeneath(from, fromName, to, toName))
+            throw IndexRunError(CannotWriteText(PathIn(indexFolder_, to == index_ ? toName : fromName)));
+    }
+
+    // Without the manifest (its folder removed by hand) only the aside folder tells what the commit did:
+    // each file there goes back to its place, over the new file that may have moved there already.
+    bool PutBackAsideFiles(int aside) const {
+        std::vector<std::string> names;
+        bool whole = RegularFilesBeneath(aside, names);
+        for (const std::string& name : names) {
+            const EntryKind kind = EntryKindBeneath(index_, name);
+            if (kind != EntryKind::File && kind != EntryKind::Missing) {
+                whole = false;
+                continue;
+            }
+            if (kind == EntryKind::File) {
+                const UniqueFd folder = ParentBeneath(index_, name, false);
+                if (folder.ok()) ::unlinkat(folder.get(), std::string(LeafOf(name)).c_str(), 0);
+            }
+            Move(aside, name, index_, name);
+        }
+        return whole;
+    }
+
+    int index_;
+    const std::string& indexFolder_;
+};
 
 }  // namespace
 
 void RecoverIndexFolder(const std::string& indexFolder) {
+    const UniqueFd index = OpenFolder(indexFolder);
+    if (!index.ok()) return;
     const std::string staging = PathIn(indexFolder, StagingName);
     const std::string aside = PathIn(indexFolder, AsideName);
-    if (KindOf(aside) == 'd' && KindOf(PathIn(staging, DoneName)) == 0) {
-        Manifest manifest;
-        if (!ReadManifest(PathIn(staging, ManifestName), manifest)) PutBackAsideFiles(aside, indexFolder);
-        for (const std::string& name : manifest.added) {
-            const std::string target = PathIn(indexFolder, name);
-            if (KindOf(PathIn(staging, name)) == 0 && KindOf(target) == 'f' &&
-                !MoveFile(target, PathIn(staging, name)))
-                throw IndexRunError(CannotWriteText(target));
-        }
-        for (const std::string& name : manifest.All()) {
-            const std::string target = PathIn(indexFolder, name);
-            if (KindOf(PathIn(aside, name)) != 0 && !MoveFile(PathIn(aside, name), target))
-                throw IndexRunError(CannotWriteText(target));
-        }
+    // Either name as a link is not our folder: it stays, and so does the other one.
+    const EntryKind stagingKind = EntryKindBeneath(index.get(), StagingName);
+    const EntryKind asideKind = EntryKindBeneath(index.get(), AsideName);
+    if (stagingKind == EntryKind::Link || asideKind == EntryKind::Link)
+        throw IndexRunError(CannotRestoreText(stagingKind == EntryKind::Link ? staging : aside, indexFolder));
+    if (asideKind == EntryKind::Folder &&
+        EntryKindBeneath(index.get(), std::string(StagingName) + "/" + DoneName) == EntryKind::Missing) {
+        const UniqueFd stagingFolder(stagingKind == EntryKind::Folder
+                                         ? OpenBeneath(index.get(), StagingName, O_PATH | O_DIRECTORY)
+                                         : -1);
+        const UniqueFd asideFolder(OpenBeneath(index.get(), AsideName, O_RDONLY | O_DIRECTORY | O_NONBLOCK));
+        if (!asideFolder.ok() ||
+            !RollBack(index.get(), indexFolder).Run(stagingFolder.get(), asideFolder.get()))
+            throw IndexRunError(CannotRestoreText(aside, indexFolder));
     }
     // The staging folder holds the marker: it goes last.
-    RemoveFolder(aside);
-    if (KindOf(aside) == 0) RemoveFolder(staging);
+    RemoveEntryAt(index.get(), AsideName);
+    if (EntryKindBeneath(index.get(), AsideName) == EntryKind::Missing)
+        RemoveEntryAt(index.get(), StagingName);
 }
 
 IndexStaging::IndexStaging(const std::string& indexFolder)
@@ -188,12 +258,17 @@ void IndexStaging::Drop(const std::string& relativeName) { dropped_.push_back(re
 void IndexStaging::Commit() {
     Manifest manifest;
     manifest.added = written_;
-    // A folder in a file's place is not ours to move.
+    // A folder in a file's place is not ours to move, nor a file reached through a link.
+    const UniqueFd index = OpenFolder(indexFolder_);
+    auto movable = [&index](const std::string& name) {
+        const EntryKind kind = EntryKindBeneath(index.get(), name);
+        return kind != EntryKind::Folder && kind != EntryKind::Refused;
+    };
     for (const std::string& name : written_)
-        if (KindOf(Path(name)) != 'f' || KindOf(PathIn(indexFolder_, name)) == 'd')
+        if (KindOf(Path(name)) != 'f' || !movable(name))
             throw IndexRunError(CannotWriteText(PathIn(indexFolder_, name)));
     for (const std::string& name : dropped_)
-        if (KindOf(PathIn(indexFolder_, name)) == 'f' &&
+        if (KindOf(PathIn(indexFolder_, name)) == 'f' && movable(name) &&
             std::ranges::find(written_, name) == written_.end() &&
             std::ranges::find(manifest.dropped, name) == manifest.dropped.end())
             manifest.dropped.push_back(name);

@@ -42,7 +42,9 @@ private:
 
 // An interrupted commit finished (when all its new files were in place) or undone, then the staging
 // folders removed. Looks at two names in the index folder, nothing more. IndexRunError naming an old file
-// that could not be put back: the folders stay for the next try.
+// that could not be put back: the folders stay for the next try. The manifest's names are taken only as
+// plain names below the index folder and reached without following a link; what cannot be put back so
+// stays where it is, with both folders, and IndexRunError names the folder.
 void RecoverIndexFolder(const std::string& indexFolder);
 
 // Tests: called before each change that a commit makes on disk, with the path it concerns; false makes

@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
 
 namespace qv {
@@ -483,11 +484,10 @@ class WorkFolder {
 public:
     explicit WorkFolder(const std::string& parent) {
         std::string pattern = parent + "/" + kWorkPrefix + "XXXXXX";
-        if (::mkdtemp(pattern.data())) path_ = pattern;
+        if (MakeOwnWorkFolder(pattern)) path_ = pattern;
     }
     ~WorkFolder() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(path_, ec);
+        if (!path_.empty()) RemoveTree(path_);
     }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
@@ -567,20 +567,24 @@ void WriteEntry(const std::string& cacheFolder, const std::string& templatePath,
 }  // namespace
 
 void RemoveLeftOverBookWork(const std::string& programFolder, const std::string& cacheFolder) {
-    std::error_code ec;
-    if (!programFolder.empty())
-        for (const auto& entry : fs::directory_iterator(programFolder, ec))
-            if (entry.path().filename().string().starts_with(kWorkPrefix)) fs::remove_all(entry.path(), ec);
+    if (const UniqueFd program = OpenFolder(programFolder); !programFolder.empty() && program.ok())
+        RemoveOwnLeftovers(program.get(), kWorkPrefix);
     if (cacheFolder.empty()) return;
-    // The cache folder is shared by every copy of the program: only entries of writers gone are removed.
-    for (const auto& entry : fs::directory_iterator(EntryFolder(cacheFolder), ec)) {
-        const std::string name = entry.path().filename().string();
-        const size_t at = name.find(kTemporaryEntry);
-        if (at == std::string::npos) continue;
-        const char* digits = name.c_str() + at + sizeof kTemporaryEntry - 1;
+    // The cache folder is shared by every copy of the program: only entries of writers gone are removed,
+    // each a file named as WriteEntry names them.
+    const UniqueFd entries = OpenFolder(EntryFolder(cacheFolder));
+    if (!entries.ok()) return;
+    constexpr size_t KeyedName = 16 + sizeof ".fods" - 1;
+    for (const std::string& name : NamesIn(entries.get())) {
+        if (name.size() <= KeyedName ||
+            name.compare(KeyedName, sizeof kTemporaryEntry - 1, kTemporaryEntry) != 0)
+            continue;
+        const char* digits = name.c_str() + KeyedName + sizeof kTemporaryEntry - 1;
         pid_t pid = 0;
-        std::from_chars(digits, name.c_str() + name.size(), pid);
-        if (pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH)) fs::remove(entry.path(), ec);
+        const auto [end, error] = std::from_chars(digits, name.c_str() + name.size(), pid);
+        if (error != std::errc() || !IsMadeTemporaryName(std::string_view(end), "-")) continue;
+        if (EntryKindBeneath(entries.get(), name) != EntryKind::File) continue;
+        if (pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH)) ::unlinkat(entries.get(), name.c_str(), 0);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "DiskToolsFixture.h"
+#include "catalogue/BeneathFolder.h"
 
 using namespace qv;
 using namespace qv::test;
@@ -33,17 +34,22 @@ TEST_F(FolderFormTest, FolderFormAndBackGivesTheSameLibrary) {
 
     // Partial copies a killed run left in a folder it writes into (moves across file systems copy).
     const std::string singerFolder = form + "/英語/外語歌手/Tom";
-    std::filesystem::create_directories(singerFolder + "/.qvcopy-Ab3xYz");
+    std::filesystem::create_directories(singerFolder + "/.qvcopy-Ab3xYz");  // the user's: no marker
+    std::string killedCopy = singerFolder + "/.qvcopy-XXXXXX";
+    ASSERT_TRUE(MakeOwnWorkFolder(killedCopy));
+    WriteFile(killedCopy + "/copy", "half a copy");
     WriteFile(singerFolder + "/.qvcopy-Q9rT2k", "half a copy");
     WriteFile(singerFolder + "/.qvcopy-notours", "the user's");
 
     host.folders = {form + "/"};
     ui.answers = {true};
     BuildFolderFormLibrary();
-    EXPECT_FALSE(PathExists(singerFolder + "/.qvcopy-Ab3xYz"));
+    EXPECT_FALSE(PathExists(killedCopy));
     EXPECT_FALSE(PathExists(singerFolder + "/.qvcopy-Q9rT2k"));
+    EXPECT_TRUE(IsFolder(singerFolder + "/.qvcopy-Ab3xYz"));
     EXPECT_EQ(ReadFile(singerFolder + "/.qvcopy-notours"), "the user's");
     std::filesystem::remove(singerFolder + "/.qvcopy-notours");
+    std::filesystem::remove(singerFolder + "/.qvcopy-Ab3xYz");
     EXPECT_EQ(ui.Texts("askblue"), std::vector<std::string>{"是否確定開始產生歌庫?"});
     EXPECT_EQ(ui.Texts("wait"), std::vector<std::string>{"資料夾形式歌庫產生中, 請稍候..."});
     EXPECT_EQ(ui.Texts("blue"), std::vector<std::string>{"產生完成, 但有1首歌曲找不到來源影音檔"});

@@ -8,9 +8,11 @@
 #include <algorithm>
 
 #include "SongLibraryFixture.h"
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/UserInterface.h"
 #include "platform/CopyProgress.h"
 #include "support/FileLimits.h"
+#include "support/FolderSnapshot.h"
 
 namespace qv::test {
 namespace {
@@ -281,23 +283,70 @@ TEST_F(SongFilesTest, CopiesIntoTheLibraryAreStagedAndPlacedWhole) {
     EXPECT_FALSE(Exists(".qvstaging"));
 }
 
-// Only our own temporaries go: ".qvcopy-" and six characters, file or folder.
+std::vector<std::string> SortedEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Only our own temporaries go: ".qvcopy-" and the six characters mkstemp made, and for a folder also the
+// marker it was made with. Look-alikes holding the user's files stay, and so does a link of that name.
 TEST_F(SongFilesTest, LeftoverCopiesAreOursAlone) {
+    std::filesystem::create_directories(root.File("out/.qvcopy-photos"));
+    WriteBytes(root.File("out/.qvcopy-photos/1.jpg"), "the user's");
     std::filesystem::create_directories(root.File("out/.qvcopy-Zz9Zz9"));
-    for (const char* name :
-         {".qvcopy-a1B2c3", ".qvcopy-abc", "x.qvcopy-a1B2c3", ".qvcopy-a1B2c3d", "00101.mpg"})
-        WriteBytes(root.File(std::string("out/") + name), "x");
     WriteBytes(root.File("out/.qvcopy-Zz9Zz9/1.jpg"), "x");
+    std::string killedCopy = root.File("out/.qvcopy-XXXXXX");
+    ASSERT_TRUE(MakeOwnWorkFolder(killedCopy));
+    WriteBytes(killedCopy + "/copy", "half a copy");
+    for (const char* name : {".qvcopy-a1B2c3", ".qvcopy-abc", "x.qvcopy-a1B2c3", ".qvcopy-a1B2c3d",
+                             ".qvcopy-a1B-c3", "00101.mpg"})
+        WriteBytes(root.File(std::string("out/") + name), "x");
+    std::filesystem::create_directory(root.File("elsewhere"));
+    std::filesystem::create_directory_symlink(root.File("elsewhere"), root.File("out/.qvcopy-L1nk00"));
     ClearStagingFolder();  // none there: nothing happens
     EXPECT_FALSE(Exists(".qvstaging"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.File("out")), {}), 6);
+    EXPECT_EQ(SortedEntries(root.File("out")).size(), 10u);
+
     RemoveLeftoverCopies(root.File("out"));
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(root.File("out")))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left,
-              (std::vector<std::string>{".qvcopy-a1B2c3d", ".qvcopy-abc", "00101.mpg", "x.qvcopy-a1B2c3"}));
+    std::vector<std::string> expected{".qvcopy-L1nk00",  ".qvcopy-Zz9Zz9", ".qvcopy-a1B-c3",
+                                      ".qvcopy-a1B2c3d", ".qvcopy-abc",    ".qvcopy-photos",
+                                      "00101.mpg",       "x.qvcopy-a1B2c3"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(SortedEntries(root.File("out")), expected);
+    EXPECT_EQ(Media("out/.qvcopy-photos/1.jpg"), "the user's");
+    EXPECT_TRUE(std::filesystem::is_symlink(root.File("out/.qvcopy-L1nk00")));
+    EXPECT_TRUE(Exists("elsewhere"));
+}
+
+// At start the staging folder loses what copies left there and goes when nothing else is in it; a
+// staging folder that is a link stays, and so does everything where it points.
+TEST_F(SongFilesTest, StartUpClearsOnlyOwnCopiesFromTheStagingFolder) {
+    std::filesystem::create_directory(root.File(".qvstaging"));
+    std::string killedCopy = root.File(".qvstaging/.qvcopy-XXXXXX");
+    ASSERT_TRUE(MakeOwnWorkFolder(killedCopy));
+    WriteBytes(killedCopy + "/copy", "half a copy");
+    WriteBytes(root.File(".qvstaging/.qvcopy-Ab12Cd"), "half a file");
+    std::filesystem::create_directory(root.File(".qvstaging/.qvcopy-photos"));
+    WriteBytes(root.File(".qvstaging/.qvcopy-photos/1.jpg"), "the user's");
+    ClearStagingFolder();
+    EXPECT_EQ(SortedEntries(root.File(".qvstaging")), std::vector<std::string>{".qvcopy-photos"});
+    EXPECT_EQ(Media(".qvstaging/.qvcopy-photos/1.jpg"), "the user's");
+    std::filesystem::remove_all(root.File(".qvstaging/.qvcopy-photos"));
+    ClearStagingFolder();
+    EXPECT_FALSE(Exists(".qvstaging"));
+
+    TempFolder outside;
+    WriteBytes(outside.File(".qvcopy-Ab12Cd"), "outside");
+    std::string marked = outside.File(".qvcopy-XXXXXX");
+    ASSERT_TRUE(MakeOwnWorkFolder(marked));
+    const FolderSnapshot before = SnapshotOf(outside.Path());
+    std::filesystem::create_directory_symlink(outside.Path(), root.File(".qvstaging"));
+    ClearStagingFolder();
+    EXPECT_TRUE(std::filesystem::is_symlink(root.File(".qvstaging")));
+    EXPECT_EQ(SnapshotOf(outside.Path()), before);
 }
 
 TEST_F(SongFilesTest, ReorderRefusesToReplaceAnEntryOfFolder000AndPutsEverythingBack) {

@@ -10,6 +10,7 @@
 
 #include "catalogue/SongRecord.h"
 #include "outputs/SongBook.h"
+#include "support/TempFolder.h"
 #include "SongBookFixture.h"
 #include "catalogue/ReadingCodes.h"
 #include "outputs/OutputSteps.h"
@@ -321,12 +322,19 @@ TEST_F(SongBookTest, WorkLeftByAKilledBookGoesAtTheNextStart) {
         return count;
     };
     ASSERT_EQ(leftOvers(), 1);
-    // Unfinished cache entries: one of a writer gone, one of a writer still running.
+    // The user's folders that look alike stay: one named by another pattern, one without the marker.
+    for (const char* name : {".qv-book-notes", ".qv-book-Ab3xYz"}) {
+        std::filesystem::create_directory(library.Path(name));
+        std::ofstream(library.Path(name) + "/mine.txt") << "the user's";
+    }
+    // Unfinished cache entries: one of a writer gone, one of a writer still running, and a file of
+    // another name that only looks like one.
     std::filesystem::create_directories(cache + "/qvsong/templates");
-    const std::string gone = cache + "/qvsong/templates/a.fods.tmp-" + std::to_string(child) + "-x";
-    const std::string running = cache + "/qvsong/templates/b.fods.tmp-" + std::to_string(::getpid()) + "-x";
-    std::ofstream(gone) << "half";
-    std::ofstream(running) << "half";
+    const std::string entries = cache + "/qvsong/templates/";
+    const std::string gone = entries + "0123456789abcdef.fods.tmp-" + std::to_string(child) + "-Ab3xYz";
+    const std::string running = entries + "fedcba9876543210.fods.tmp-" + std::to_string(::getpid()) + "-Ab3xYz";
+    const std::string alike = entries + "notes.fods.tmp-" + std::to_string(child) + "-x";
+    for (const std::string& path : {gone, running, alike}) std::ofstream(path) << "half";
 
     ::setenv("QV_SOFFICE", program.c_str(), 1);
     ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
@@ -334,9 +342,12 @@ TEST_F(SongBookTest, WorkLeftByAKilledBookGoesAtTheNextStart) {
     StartupOutputSteps().prepareSpreadsheetEngine();
     ::unsetenv("QV_SOFFICE");
     ::unsetenv("XDG_CACHE_HOME");
-    EXPECT_EQ(leftOvers(), 0);
+    EXPECT_EQ(leftOvers(), 2);
+    for (const char* name : {".qv-book-notes", ".qv-book-Ab3xYz"})
+        EXPECT_EQ(test::ReadBytes(library.Path(name) + "/mine.txt"), "the user's") << name;
     EXPECT_FALSE(std::filesystem::exists(gone));
     EXPECT_TRUE(std::filesystem::exists(running));
+    EXPECT_TRUE(std::filesystem::exists(alike));
 }
 
 }  // namespace
