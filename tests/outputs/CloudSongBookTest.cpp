@@ -160,9 +160,8 @@ TEST_F(CloudSongBookTest, EveryFailureLeavesTheCatalogueAndTheLastUploadAlone) {
     EXPECT_FALSE(fs::exists(served_.File("x.txt")));
     EXPECT_TRUE(ui_.Texts("error").empty());
 
-    // A failed connect leaves the list for the next upload to overwrite.
-    EXPECT_TRUE(fs::exists(library_.Path("obrel.txt")));
-    fs::remove(library_.Path("obrel.txt"));
+    // The list is the upload's copy only: no failure leaves it behind.
+    EXPECT_FALSE(fs::exists(library_.Path("obrel.txt")));
 
     // The switch off: only its message, no file, no connection.
     setup::ObrelEnabled = false;
