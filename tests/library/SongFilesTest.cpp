@@ -281,6 +281,26 @@ TEST_F(SongFilesTest, CopiesIntoTheLibraryAreStagedAndPlacedWhole) {
     EXPECT_FALSE(Exists(".qvstaging"));
 }
 
+// The bar of a large copy is set back at its end, which is a step of the run: an end request met there
+// abandons the copy like any other step (never from a destructor, which would end the process).
+TEST_F(SongFilesTest, AnEndMetAsTheCopyBarIsSetBackAbandonsTheCopy) {
+    std::filesystem::create_directories(root.File("001"));
+    std::filesystem::create_directories(root.File("src"));
+    WriteBytes(root.File("src/big.mpg"), "");
+    std::filesystem::resize_file(root.File("src/big.mpg"), LargeCopyBytes);
+    bool reachedEnd = false;
+    ui.onProgress = [&](int position) {
+        if (position == 100) reachedEnd = true;
+        if (reachedEnd && position == 0) throw RunAbandoned{};
+    };
+    EXPECT_THROW(CopyFileWithProgress(root.File("src/big.mpg"), root.File("001/00101.mpg"), true),
+                 RunAbandoned);
+    ui.onProgress = nullptr;
+    EXPECT_TRUE(reachedEnd);
+    EXPECT_FALSE(Exists("001/00101.mpg"));
+    EXPECT_FALSE(Exists(".qvstaging"));
+}
+
 // Only our own temporaries go: ".qvcopy-" and six characters, file or folder.
 TEST_F(SongFilesTest, LeftoverCopiesAreOursAlone) {
     std::filesystem::create_directories(root.File("out/.qvcopy-Zz9Zz9"));

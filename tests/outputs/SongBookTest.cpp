@@ -11,6 +11,7 @@
 #include "catalogue/SongRecord.h"
 #include "outputs/SongBook.h"
 #include "SongBookFixture.h"
+#include "support/BarRecord.h"
 #include "catalogue/ReadingCodes.h"
 #include "outputs/OutputSteps.h"
 #include "outputs/SingerBook.h"
@@ -176,6 +177,26 @@ TEST_F(SongBookTest, NewSongMarksTurnOnlyAfterAGoodSave) {
     ui.onProgress = nullptr;
     EXPECT_EQ(AllSong[0][colNewMark], "@");
     EXPECT_NE(library.Record(0).find('@'), std::string::npos);
+}
+
+// The template's conversion, the pages and the book's conversion share one run of the bar.
+TEST_F(SongBookTest, TheBarOfEitherBookRunsOnceForwardToItsEnd) {
+    std::vector<SongRow> songs;
+    for (int i = 1; i <= 150; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%05d", i);
+        songs.push_back(Song(number, "AAA" + std::to_string(i), "Singer" + std::to_string(i % 7)));
+    }
+    library.Fill(songs);
+    {
+        BarRecord bar(ui);
+        ASSERT_TRUE(WriteSongBookCommand(SongBookKind::All));
+        EXPECT_TRUE(bar.MovedForwardToItsEnd());
+    }
+    BarRecord bar(ui);
+    ASSERT_TRUE(WriteSingerBookCommand(false));
+    EXPECT_TRUE(bar.MovedForwardToItsEnd());
+    EXPECT_EQ(ui.lastProgress, 0);
 }
 
 TEST_F(SongBookTest, RefusalsAndRefusedPageNamesAreReported) {
