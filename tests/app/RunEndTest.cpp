@@ -32,16 +32,6 @@ std::map<std::string, std::string> FilesBelow(const std::string& folder) {
     return files;
 }
 
-std::vector<qv::SongRow> Songs(int count) {
-    std::vector<qv::SongRow> rows;
-    for (int i = 1; i <= count; ++i) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%05d", i);
-        rows.push_back(qv::test::TempSongLibrary::Song(number, "歌" + std::to_string(i), "歌手"));
-    }
-    return rows;
-}
-
 // Raises SIGTERM from the offline book's progress once the book has moved past its start.
 class SignalAtProgress : public QObject {
 public:
@@ -76,13 +66,13 @@ private slots:
 
     void aSignalDuringTheOfflineBookAbandonsItAndKeepsTheOldBook() {
         qv::test::TempSongLibrary library;
-        library.Fill(Songs(3));
+        library.Fill(qv::test::TempSongLibrary::Numbered(3, "歌", "歌手"));
         QVERIFY(qv::WriteOfflineObrelBook());
         const std::string book = library.Path("obrel");
         const auto before = FilesBelow(book);
         QVERIFY(!before.empty());
 
-        library.Fill(Songs(400));  // pages enough for the bar to move
+        library.Fill(qv::test::TempSongLibrary::Numbered(400, "歌", "歌手"));  // pages enough for the bar to move
         SignalAtProgress signal;
         qApp->installEventFilter(&signal);
         bool abandoned = false;

@@ -179,13 +179,7 @@ TEST_F(CloudSongBookTest, EveryFailureLeavesTheCatalogueAndTheLastUploadAlone) {
 TEST_F(CloudSongBookTest, TheAccountsFileIsReplacedOnlyByAWholeBook) {
     const std::string part = served_.File(std::string(Account) + ".txt.part");
     WriteBytes(served_.File(std::string(Account) + ".txt"), "the old book");
-    std::vector<SongRow> songs;
-    for (int i = 1; i <= 6000; ++i) {  // some 250 KB of list
-        char number[8];
-        std::snprintf(number, sizeof number, "%05d", i);
-        songs.push_back(TempSongLibrary::Song(number, "一首名字很長的歌" + std::to_string(i), "歌手"));
-    }
-    library_.Fill(songs);
+    library_.Fill(TempSongLibrary::Numbered(6000, "一首名字很長的歌", "歌手"));  // some 250 KB of list
     const char* uploadFailed = "雲端歌簿上傳失敗, 請檢查電腦是否連上網路.";
     {
         test::LoopbackFtpServer slow{served_.Path(), Login, "KTR3061957KTR", logs_.File("slow.log"),

@@ -181,13 +181,7 @@ TEST_F(SongBookTest, NewSongMarksTurnOnlyAfterAGoodSave) {
 
 // The template's conversion, the pages and the book's conversion share one run of the bar.
 TEST_F(SongBookTest, TheBarOfEitherBookRunsOnceForwardToItsEnd) {
-    std::vector<SongRow> songs;
-    for (int i = 1; i <= 150; ++i) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%05d", i);
-        songs.push_back(Song(number, "AAA" + std::to_string(i), "Singer" + std::to_string(i % 7)));
-    }
-    library.Fill(songs);
+    library.Fill(TempSongLibrary::Numbered(150, "AAA", "Singer"));
     {
         BarRecord bar(ui);
         ASSERT_TRUE(WriteSongBookCommand(SongBookKind::All));
