@@ -26,14 +26,9 @@ public:
     ::testing::AssertionResult MovedForwardToItsEnd() const {
         std::vector<int> run = percents;
         while (!run.empty() && run.back() == 0) run.pop_back();
-        if (run.empty()) return ::testing::AssertionFailure() << "the bar never moved";
-        const auto back = std::is_sorted_until(run.begin(), run.end());
-        if (back != run.end())
-            return ::testing::AssertionFailure()
-                   << "the bar went back from " << *(back - 1) << " to " << *back << " at step "
-                   << (back - run.begin());
-        if (run.back() != 100) return ::testing::AssertionFailure() << "the bar stopped at " << run.back();
-        return ::testing::AssertionSuccess();
+        if (!run.empty() && run.back() == 100 && std::is_sorted(run.begin(), run.end()))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the bar went " << ::testing::PrintToString(percents);
     }
 
 private:
