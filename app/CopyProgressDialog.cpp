@@ -5,6 +5,7 @@
 #include <QProgressDialog>
 
 #include "app/FormSupport.h"
+#include "app/QtUserInterface.h"
 #include "catalogue/Big5Codec.h"
 
 namespace qv {
@@ -26,7 +27,12 @@ void CopyProgressDialog::Begin(const std::string& source, const std::string& tar
 bool CopyProgressDialog::Step(std::int64_t done) {
     if (!dialog_) return true;
     dialog_->setValue(static_cast<int>(done * 1000 / total_));
-    QCoreApplication::processEvents();
+    // The cancel button needs the user's input; the rest of the window is blocked by the dialog.
+    {
+        AbandonableRun::Outside outside;
+        QCoreApplication::processEvents();
+    }
+    AbandonIfEndRequested();
     return !dialog_->wasCanceled();
 }
 

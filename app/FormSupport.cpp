@@ -1,4 +1,5 @@
 #include "app/FormSupport.h"
+#include "app/QtUserInterface.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -40,6 +41,7 @@ void CentreOnScreen(QWidget* window) {
 }
 
 void ShowAndPaintNow(QWidget* window) {
+    AbandonableRun::Outside outside;
     window->show();
     window->raise();
     // The window system maps the window asynchronously; wait briefly for it, or painting has nowhere to go.

@@ -1,10 +1,10 @@
 #include "app/ObrelForm.h"
 
-#include <QApplication>
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/QtUserInterface.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/UserInterface.h"
 #include "outputs/HtmlObrel.h"
@@ -34,10 +34,14 @@ void TObrelForm::showEvent(QShowEvent* event) {
 }
 
 void TObrelForm::FormActivate() {
-    const bool written = WriteOfflineObrelBook([this](int percent) {
-        ProgressBar1->setValue(percent);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    bool written = false;
+    const bool finished = RunInDialog(this, [this, &written] {
+        written = WriteOfflineObrelBook([this](int percent) {
+            ProgressBar1->setValue(percent);
+            UI().ProcessEvents();
+        });
     });
+    if (!finished) return;
     if (written)
         Timer1->start();
     else
@@ -46,7 +50,9 @@ void TObrelForm::FormActivate() {
 
 void N38Click(QWidget* parent) {
     TObrelForm form(parent);
-    if (form.exec() == QDialog::Accepted) UI().ShowInfoMessage(B5("離線雲端歌簿輸出完成"));
+    const int result = form.exec();
+    AbandonIfEndRequested();
+    if (result == QDialog::Accepted) UI().ShowInfoMessage(B5("離線雲端歌簿輸出完成"));
 }
 
 }  // namespace qv

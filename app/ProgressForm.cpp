@@ -1,10 +1,11 @@
 #include "app/ProgressForm.h"
 
-#include <QApplication>
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/QtUserInterface.h"
+#include "catalogue/UserInterface.h"
 #include "library/DiskTools.h"
 
 namespace qv {
@@ -35,11 +36,13 @@ void TProgressForm::showEvent(QShowEvent* event) {
 }
 
 void TProgressForm::FormActivate() {
-    moveFailed_ = !MoveSingerPhotos(singerPictureRoot_, [this](int percent) {
-        ProgressBar->setValue(percent);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const bool finished = RunInDialog(this, [this] {
+        moveFailed_ = !MoveSingerPhotos(singerPictureRoot_, [this](int percent) {
+            ProgressBar->setValue(percent);
+            UI().ProcessEvents();
+        });
     });
-    Timer1->start();
+    if (finished) Timer1->start();
 }
 
 void TProgressForm::Timer1Timer() { done(moveFailed_ ? 2 : 1); }

@@ -4,6 +4,7 @@
 
 #include "app/FormSupport.h"
 #include "app/ProgressForm.h"
+#include "app/QtUserInterface.h"
 #include "app/SelectDirForm.h"
 
 namespace qv {
@@ -42,7 +43,9 @@ int QtDiskToolsHost::ShowSelectDirForm(const std::string& iniDir) {
 
 int QtDiskToolsHost::ShowProgressForm(const std::string& pictureRoot) {
     TProgressForm form(pictureRoot, owner_);
-    return form.exec();
+    const int result = form.exec();
+    AbandonIfEndRequested();
+    return result;
 }
 
 }  // namespace qv

@@ -80,7 +80,11 @@ bool RunBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, cons
         box->setPalette(palette);
         box->setAutoFillBackground(true);
     }
-    const bool yes = box->exec() == QMessageBox::Yes;
+    bool yes = false;
+    {
+        AbandonableRun::Outside outside;
+        yes = box->exec() == QMessageBox::Yes;
+    }
     // A box closed by the end request answers nothing.
     if (AbandonAtThisStep()) return false;
     return yes;
@@ -163,23 +167,29 @@ void QtUserInterface::SetLineMessage(const std::string& text) {
     lineLabel_->repaint();
 }
 
+// Called for every song of a long run: the bar is repainted only when it changes, the step is taken always.
 void QtUserInterface::SetProgress(int position, int maximum) {
-    if (!progressBar_) {
-        AbandonAtThisStep();
-        return;
+    if (progressBar_) {
+        // A range of 0..0 would turn the bar into a busy indicator.
+        const int top = std::max(maximum, 1);
+        const int value = std::clamp(position, 0, top);
+        if (progressBar_->minimum() != 0 || progressBar_->maximum() != top || progressBar_->value() != value) {
+            progressBar_->setRange(0, top);
+            progressBar_->setValue(value);
+            progressBar_->repaint();
+        }
     }
-    // A range of 0..0 would turn the bar into a busy indicator.
-    const int top = std::max(maximum, 1);
-    progressBar_->setRange(0, top);
-    progressBar_->setValue(std::clamp(position, 0, top));
-    progressBar_->repaint();
     AbandonAtThisStep();
 }
 
 bool QtUserInterface::AskIndexRange(std::string& from, std::string& to) {
     if (AbandonAtThisStep()) return false;
     TIndexRangeForm form(owner_);
-    const bool confirmed = form.exec() == QDialog::Accepted;
+    bool confirmed = false;
+    {
+        AbandonableRun::Outside outside;
+        confirmed = form.exec() == QDialog::Accepted;
+    }
     if (AbandonAtThisStep() || !confirmed) return false;
     from = ToBig5(form.RangeStartNo);
     to = ToBig5(form.RangeEndNo);
@@ -189,8 +199,24 @@ bool QtUserInterface::AskIndexRange(std::string& from, std::string& to) {
 // User input stays queued: a click cannot start a second command inside a running one.
 // An end request comes in as an event, so it is looked at afterwards.
 void QtUserInterface::ProcessEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    {
+        AbandonableRun::Outside outside;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     AbandonAtThisStep();
+}
+
+void AbandonIfEndRequested() { AbandonAtThisStep(); }
+
+bool RunInDialog(QDialog* dialog, const std::function<void()>& work) {
+    try {
+        AbandonableRun run;
+        work();
+        return true;
+    } catch (const RunAbandoned&) {
+        dialog->reject();
+        return false;
+    }
 }
 
 void RunAbandonable(const std::function<void()>& command) {

@@ -4,9 +4,11 @@
 #include <QPointer>
 
 #include <functional>
+#include <utility>
 
 #include "catalogue/UserInterface.h"
 
+class QDialog;
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -27,9 +29,31 @@ public:
     AbandonableRun& operator=(const AbandonableRun&) = delete;
     static bool Active() { return depth_ > 0; }
 
+    // While the framework delivers events from inside a run (its steps, a box, a dialog's loop), what it
+    // calls is no part of that run: a queued slot or a timer then gets the quiet answers, and the run
+    // meets the end request at its own next step.
+    class Outside {
+    public:
+        Outside() : saved_(std::exchange(depth_, 0)) {}
+        ~Outside() { depth_ = saved_; }
+        Outside(const Outside&) = delete;
+        Outside& operator=(const Outside&) = delete;
+
+    private:
+        int saved_;
+    };
+
 private:
     static inline int depth_ = 0;
 };
+
+// Once the end was asked for, a run going on is abandoned here (RunAbandoned); elsewhere nothing happens.
+void AbandonIfEndRequested();
+
+// Work that a dialog starts from its own loop once it is shown is a run of its own. When it is abandoned
+// the dialog is closed and false comes back; the run that opened the dialog then meets the end request at
+// its next step (AbandonIfEndRequested after exec).
+bool RunInDialog(QDialog* dialog, const std::function<void()>& work);
 
 // Runs a command as an abandonable run; when it is abandoned, the handler set here ends the program (the
 // main window's). The handlers of the window and of its panels go through it.

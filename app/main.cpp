@@ -22,6 +22,8 @@ public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
         try {
+            // What the framework delivers is never part of a run that is processing events.
+            qv::AbandonableRun::Outside outside;
             return QApplication::notify(receiver, event);
         } catch (const qv::RunAbandoned&) {
             if (mainForm) mainForm->EndNow();

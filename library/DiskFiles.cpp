@@ -258,15 +258,23 @@ CopyResult CopyFileTo(const std::string& source, const std::string& path, const 
     ::fchmod(out.get(), 0644);
 
     const std::int64_t total = st.st_size;
-    // The window goes also when an abandoned run unwinds from one of its steps.
+    // The window goes also when an abandoned run unwinds from one of its steps. Its end may be a step of
+    // the run itself, so it is taken here, where it may throw, and in the destructor only while unwinding.
     struct ProgressShown {
         bool shown;
+        void End() {
+            if (std::exchange(shown, false)) CopyProgress().End();
+        }
         ~ProgressShown() {
-            if (shown) CopyProgress().End();
+            try {
+                End();
+            } catch (...) {  // already unwinding: the first exception is the one that counts
+            }
         }
     } progress{total >= progressFrom};
     if (progress.shown) CopyProgress().Begin(source, shownTarget, total);
     CopyResult result = CopyBytes(in.get(), out.get(), total, progress.shown);
+    progress.End();
     if (!out.Close() && result == CopyResult::Copied) result = CopyResult::Failed;
     return result;
 }

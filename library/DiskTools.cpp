@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -95,15 +96,30 @@ void ClearNewSongMarks() {
 
 namespace {
 
-// A column tool: every row changed under the wait window, the column written, the list repainted.
+// A column tool: every row changed under the wait window, the column written, the list repainted. A tool
+// that touches a file per row moves the bar; abandoned there, it still writes the rows it changed, so
+// the song list agrees with the files.
 void RunColumnTool(const char* waitText, const std::function<void(SongRow&)>& change, bool (*writeColumn)(),
-                   const char* doneText) {
+                   const char* doneText, bool withBar = false) {
     UI().ShowWaitMessage(B5(waitText));
-    for (int r = 0; r < AllSongCount; ++r) change(AllSong[static_cast<std::size_t>(r)]);
+    try {
+        int shown = -1;
+        for (int r = 0; r < AllSongCount; ++r) {
+            change(AllSong[static_cast<std::size_t>(r)]);
+            if (!withBar) continue;
+            const int percent = static_cast<int>(static_cast<long long>(r + 1) * 100 / AllSongCount);
+            UI().SetProgress(percent, 100);
+            if (std::exchange(shown, percent) != percent) UI().ProcessEvents();
+        }
+    } catch (const RunAbandoned&) {
+        writeColumn();
+        throw;
+    }
     const bool written = writeColumn();
     TheDiskToolsHost().RefreshSongList();
     UI().HideWaitMessage();
     if (ReportSongListWrite(written)) UI().ShowInfoMessage(B5(doneText));
+    if (withBar) UI().SetProgress(0, 100);
 }
 
 }  // namespace
@@ -138,7 +154,7 @@ void ResetAllSongVolumes() {
             row[colVolume] = volume;
             RenameSongFileAttr(row[colSongNo], row[colVolume], row[colChannel]);
         },
-        WriteVolumeColumn, "歌曲音量重設完成!");
+        WriteVolumeColumn, "歌曲音量重設完成!", true);
 }
 
 // ---- empty song folders ----

@@ -104,6 +104,10 @@ bool UploadObrelBook() {
     const std::vector<std::string> lines = CloudListLines();
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
+    // The list is only the upload's copy: it goes whatever the outcome, an abandoned run's too.
+    struct ListCopy {
+        ~ListCopy() { RemoveFile(ObrelPath()); }
+    } listCopy;
     if (!ReplaceFileContents(ObrelPath(), text)) return false;
 
     std::unique_ptr<FtpSession> ftp = MakeFtpSession();
@@ -113,7 +117,6 @@ bool UploadObrelBook() {
         const std::string remote = account + ".txt";
         ok = ftp->Upload(ObrelPath(), remote);
         if (ok) ftp->Command("chmod 777 " + remote);
-        RemoveFile(ObrelPath());
     }
     ftp->Disconnect();
     return ok;

@@ -45,6 +45,15 @@ std::string FirstCharacters(const std::string& text, int count) {
     return text.substr(0, i);
 }
 
+// The bar runs once from 0 to 100 over a book: the template's conversion (when it is not kept from an
+// earlier run), the pages, then the book's conversion on saving.
+constexpr int TemplateBarEnd = 10;
+constexpr int PagesBarEnd = 55;
+
+int BarWithin(int from, int to, long long done, long long total) {
+    return from + static_cast<int>(total > 0 ? done * (to - from) / total : to - from);
+}
+
 // An error box ends the command's wait window and bar first.
 void ShowRunError(const std::string& text) {
     UI().HideWaitMessage();
@@ -138,7 +147,7 @@ bool OpenBookTemplate(const std::string& path) {
     // A template not converted before moves the bar while the converter reads it.
     const bool bound = engine->Open(path,
                                     [](int percent) {
-                                        UI().SetProgress(percent, 100);
+                                        UI().SetProgress(BarWithin(0, TemplateBarEnd, percent, 100), 100);
                                         UI().ProcessEvents();
                                     }) &&
                        engine->SheetItem(ExcelSheetChinese) > 0 && engine->SheetItem(ExcelSheetEnglish) > 0 &&
@@ -155,7 +164,7 @@ bool OpenBookTemplate(const std::string& path) {
 
 void ShowPageProgress(int done, int total) {
     static int shown = -1;
-    const int position = total > 0 ? static_cast<int>(static_cast<long long>(done) * 50 / total) : 50;
+    const int position = BarWithin(TemplateBarEnd, PagesBarEnd, done, total);
     if (position == shown && done != 0) return;
     shown = position;
     UI().SetProgress(position, 100);
@@ -171,7 +180,7 @@ int BeginPage(const std::string& templateSheet, int& pagesMade) {
 bool SaveBook(const std::string& fileName, const std::function<void()>& afterSave) {
     const std::string path = PathIn(AppDir, fileName);
     const bool saved = engine->SaveAs(path, [](int percent) {
-        UI().SetProgress(50 + percent / 2, 100);
+        UI().SetProgress(BarWithin(PagesBarEnd, 100, percent, 100), 100);
         UI().ProcessEvents();
     });
     if (saved && afterSave) afterSave();

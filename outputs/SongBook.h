@@ -37,8 +37,8 @@ int SongsPerPage();
 // Font colour of a singer of the class code, from the singer colour settings.
 int SingerClassColor(const std::string& singerClass);
 
-// Shared by the song books and the singer song books: the progress of page writing (the first half of
-// the bar; the conversion on saving moves the second half), and a page copied from a template sheet.
+// Shared by the song books and the singer song books: the progress of page writing (the middle of the
+// bar, after the template's conversion and before the book's), and a page copied from a template sheet.
 void ShowPageProgress(int done, int total);
 int BeginPage(const std::string& templateSheet, int& pagesMade);
 

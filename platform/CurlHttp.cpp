@@ -1,4 +1,5 @@
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,7 +56,7 @@ public:
         namespace fs = std::filesystem;
         fs::path target(path);
         std::string pattern = TemporaryPatternFor(path);
-        int fd = ::mkstemp(pattern.data());
+        int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0) return false;
         std::FILE* file = ::fdopen(fd, "wb");
         if (!file) {

@@ -25,6 +25,20 @@ public:
     }
 };
 
+// Counts the paint events one widget receives.
+class BarPaints : public QObject {
+public:
+    explicit BarPaints(QWidget* bar) : bar_(bar) {}
+    int count = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched == bar_) ++count;
+        return false;
+    }
+
+private:
+    QWidget* bar_;
+};
+
 class WaitAndStatusTest : public QObject {
     Q_OBJECT
 
@@ -125,6 +139,25 @@ private slots:
         ui.SetProgress(0, 0);  // an empty run must not turn the bar into a busy indicator
         QVERIFY(bar.maximum() > bar.minimum());
         QCOMPARE(bar.value(), 0);
+    }
+
+    // A run sets the bar for every song; it is painted only for the positions that show a change.
+    void theBarIsPaintedOnlyWhenItChanges() {
+        QProgressBar bar(&owner);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        ui.AttachProgressBar(&bar);
+        ui.SetProgress(0, 100);
+        BarPaints paints(&bar);
+        qApp->installEventFilter(&paints);
+        for (int song = 0; song < 2000; ++song) ui.SetProgress(song * 100 / 2000, 100);
+        qApp->removeEventFilter(&paints);
+        QCOMPARE(bar.value(), 99);
+        QVERIFY(paints.count > 0);
+        QVERIFY(paints.count <= 2 * 99);  // at most the bar's own repaint of a new value and ours
+        ui.SetProgress(99, 120);  // a new range is a change too
+        QCOMPARE(bar.maximum(), 120);
+        ui.AttachProgressBar(nullptr);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "DiskToolsFixture.h"
+#include "support/BarRecord.h"
 #include "catalogue/SingerTable.h"
 #include "resources/ShippedData.h"
 #include "settings/Settings.h"
@@ -104,6 +105,33 @@ TEST_F(DiskToolsTest, VolumesAreResetInTableFileAndItemNames) {
     setup::DefaultSongVolumn = 5;
     ResetAllSongVolumes();
     EXPECT_EQ(AllSong[0][colVolume], "");
+}
+
+// The reset renames a file per song: its bar runs to the end, and a run abandoned on the way still writes
+// the volumes of the songs whose files it renamed.
+TEST_F(DiskToolsTest, TheVolumeResetMovesTheBarAndAnAbandonedOneKeepsListAndFilesAgreed) {
+    for (const char* number : {"00101", "00102", "00103", "00104"}) AddSong(number, "甲", "王");
+    setup::DefaultSongVolumn = 10;
+    {
+        BarRecord bar(ui);
+        ui.answers = {true};
+        ResetAllSongVolumes();
+        EXPECT_TRUE(bar.MovedForwardToItsEnd());
+    }
+    EXPECT_EQ(ui.lastProgress, 0);
+
+    setup::DefaultSongVolumn = 3;
+    ui.answers = {true};
+    ui.onProgress = [](int position) {
+        if (position >= 50) throw RunAbandoned{};
+    };
+    EXPECT_THROW(ResetAllSongVolumes(), RunAbandoned);
+    ui.onProgress = nullptr;
+    std::vector<std::string> volumes;
+    for (const FieldList& record : StoredRecords()) volumes.push_back(record[colVolume]);
+    EXPECT_EQ(volumes, (std::vector<std::string>{"3", "3", "A", "A"}));
+    EXPECT_TRUE(PathExists(root_ + "/001/0010230.mpg"));
+    EXPECT_TRUE(PathExists(root_ + "/001/00103A0.mpg"));
 }
 
 TEST_F(DiskToolsTest, EmptyFoldersAreMadeWhereMissingAndThePictureIsKept) {

@@ -291,6 +291,26 @@ std::vector<std::string> SortedEntries(const std::string& folder) {
     return names;
 }
 
+// The bar of a large copy is set back at its end, which is a step of the run: an end request met there
+// abandons the copy like any other step (never from a destructor, which would end the process).
+TEST_F(SongFilesTest, AnEndMetAsTheCopyBarIsSetBackAbandonsTheCopy) {
+    std::filesystem::create_directories(root.File("001"));
+    std::filesystem::create_directories(root.File("src"));
+    WriteBytes(root.File("src/big.mpg"), "");
+    std::filesystem::resize_file(root.File("src/big.mpg"), LargeCopyBytes);
+    bool reachedEnd = false;
+    ui.onProgress = [&](int position) {
+        if (position == 100) reachedEnd = true;
+        if (reachedEnd && position == 0) throw RunAbandoned{};
+    };
+    EXPECT_THROW(CopyFileWithProgress(root.File("src/big.mpg"), root.File("001/00101.mpg"), true),
+                 RunAbandoned);
+    ui.onProgress = nullptr;
+    EXPECT_TRUE(reachedEnd);
+    EXPECT_FALSE(Exists("001/00101.mpg"));
+    EXPECT_FALSE(Exists(".qvstaging"));
+}
+
 // Only our own temporaries go: ".qvcopy-" and the six characters mkstemp made, and for a folder also the
 // marker it was made with. Look-alikes holding the user's files stay, and so does a link of that name.
 TEST_F(SongFilesTest, LeftoverCopiesAreOursAlone) {

@@ -86,6 +86,8 @@ TEST_F(CloudSongBookTest, UploadSendsTheListInBookOrderAndStoresTheSongListAge) 
                                    "00104##天 ##歌手乙##2##1##4##0##0\r\n"
                                    "00102##Hello##Band##4##1##0##*##*\r\n"));
     EXPECT_FALSE(fs::exists(library_.Path("obrel.txt")));
+    EXPECT_NE(server_.Log().find("RNTO QV7A2B9.txt"), std::string::npos);
+    EXPECT_FALSE(fs::exists(served_.File("QV7A2B9.txt.part")));
     EXPECT_NE(server_.Log().find("chmod 777 QV7A2B9.txt"), std::string::npos);
     EXPECT_EQ(ui_.Texts("wait"), std::vector<std::string>{"雲端歌簿上傳中, 請稍候..."});
     EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"雲端歌簿上傳完成"});
@@ -160,9 +162,8 @@ TEST_F(CloudSongBookTest, EveryFailureLeavesTheCatalogueAndTheLastUploadAlone) {
     EXPECT_FALSE(fs::exists(served_.File("x.txt")));
     EXPECT_TRUE(ui_.Texts("error").empty());
 
-    // A failed connect leaves the list for the next upload to overwrite.
-    EXPECT_TRUE(fs::exists(library_.Path("obrel.txt")));
-    fs::remove(library_.Path("obrel.txt"));
+    // The list is the upload's copy only: no failure leaves it behind.
+    EXPECT_FALSE(fs::exists(library_.Path("obrel.txt")));
 
     // The switch off: only its message, no file, no connection.
     setup::ObrelEnabled = false;
@@ -171,6 +172,46 @@ TEST_F(CloudSongBookTest, EveryFailureLeavesTheCatalogueAndTheLastUploadAlone) {
     EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{"雲端歌簿尚未啟動, 請先在設定中啟動雲端歌簿功能."});
     EXPECT_TRUE(ui_.Texts("wait").empty());
     EXPECT_FALSE(fs::exists(library_.Path("obrel.txt")));
+}
+
+// Other installations sync from the account's file at any time: an upload cut by the end request while the
+// (slowed) server still takes in the bytes, or one whose rename the server refuses, leaves it as it was.
+TEST_F(CloudSongBookTest, TheAccountsFileIsReplacedOnlyByAWholeBook) {
+    const std::string part = served_.File(std::string(Account) + ".txt.part");
+    WriteBytes(served_.File(std::string(Account) + ".txt"), "the old book");
+    library_.Fill(TempSongLibrary::Numbered(6000, "一首名字很長的歌", "歌手"));  // some 250 KB of list
+    const char* uploadFailed = "雲端歌簿上傳失敗, 請檢查電腦是否連上網路.";
+    {
+        test::LoopbackFtpServer slow{served_.Path(), Login, "KTR3061957KTR", logs_.File("slow.log"),
+                                     {"elradfmwMT", 32 * 1024}};
+        SetCloudSongBookService({slow.Host(), Login, "KTR3061957KTR", ""});
+        bool cut = false;
+        ui_.onProcessEvents = [&] {
+            std::error_code ec;
+            if (fs::file_size(part, ec) == 0 || ec) return;
+            cut = true;
+            throw RunAbandoned{};  // as the window's step does once the end is asked for
+        };
+        EXPECT_THROW(N34Click(), RunAbandoned);
+        ui_.onProcessEvents = nullptr;
+        EXPECT_TRUE(cut);
+        EXPECT_EQ(Remote(), "the old book");
+        EXPECT_EQ(slow.Log().find("RNFR"), std::string::npos);
+        EXPECT_FALSE(fs::exists(library_.Path("obrel.txt")));
+        EXPECT_EQ(LastUpdate(), "(none)");
+    }
+
+    test::LoopbackFtpServer noRename{served_.Path(), Login, "KTR3061957KTR", logs_.File("refusing.log"),
+                                     {"elradmwMT", 0}};
+    SetCloudSongBookService({noRename.Host(), Login, "KTR3061957KTR", ""});
+    ui_.shown.clear();
+    N34Click();
+    EXPECT_EQ(ui_.Texts("info"), std::vector<std::string>{uploadFailed});
+    EXPECT_NE(noRename.Log().find("RNFR"), std::string::npos);
+    EXPECT_EQ(Remote(), "the old book");
+    EXPECT_FALSE(fs::exists(part));  // also the one the cut upload left
+    EXPECT_FALSE(fs::exists(library_.Path("obrel.txt")));
+    EXPECT_EQ(LastUpdate(), "(none)");
 }
 
 TEST_F(CloudSongBookTest, CloseOffersTheUploadWhenTheSongListIsNewer) {

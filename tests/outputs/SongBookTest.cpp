@@ -12,6 +12,7 @@
 #include "outputs/SongBook.h"
 #include "support/TempFolder.h"
 #include "SongBookFixture.h"
+#include "support/BarRecord.h"
 #include "catalogue/ReadingCodes.h"
 #include "outputs/OutputSteps.h"
 #include "outputs/SingerBook.h"
@@ -179,6 +180,20 @@ TEST_F(SongBookTest, NewSongMarksTurnOnlyAfterAGoodSave) {
     EXPECT_NE(library.Record(0).find('@'), std::string::npos);
 }
 
+// The template's conversion, the pages and the book's conversion share one run of the bar.
+TEST_F(SongBookTest, TheBarOfEitherBookRunsOnceForwardToItsEnd) {
+    library.Fill(TempSongLibrary::Numbered(150, "AAA", "Singer"));
+    {
+        BarRecord bar(ui);
+        ASSERT_TRUE(WriteSongBookCommand(SongBookKind::All));
+        EXPECT_TRUE(bar.MovedForwardToItsEnd());
+    }
+    BarRecord bar(ui);
+    ASSERT_TRUE(WriteSingerBookCommand(false));
+    EXPECT_TRUE(bar.MovedForwardToItsEnd());
+    EXPECT_EQ(ui.lastProgress, 0);
+}
+
 TEST_F(SongBookTest, RefusalsAndRefusedPageNamesAreReported) {
     library.Fill({Song("00001", "AAA", "x", "0"), Song("00002", "BBB", "x", "12", "4")});
     ExcelAvailable = false;
@@ -268,7 +283,8 @@ TEST_F(SongBookTest, TheWaitWindowAndBarComeBeforeTheTemplateAndAFailingConverte
     SetSongBookEngine(&workbook);
     ASSERT_TRUE(WriteSongBookCommand(SongBookKind::All));
     EXPECT_EQ(watched.waits, (std::vector<std::string>{"歌簿排序中, 請稍候 ...", "歌簿輸出中, 請稍候 ..."}));
-    EXPECT_EQ(watched.bars, (std::vector<int>{37, 50 + 37 / 2}));
+    // The template's conversion has the first tenth of the bar, the book's the part after the pages.
+    EXPECT_EQ(watched.bars, (std::vector<int>{37 / 10, 55 + 37 * 45 / 100}));
     EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{"歌簿產生完成"});
 
     // The converter failing on the book: its own words, not the file's, and no end message.

@@ -28,6 +28,7 @@ public:
     int waitHides = 0;
     int lastProgress = 0, lastProgressMax = 0;
     std::function<void(int position)> onProgress;  // may throw, as an abandoned run's step does
+    std::function<void()> onProcessEvents;         // the same for the run's other step
 
     void ShowErrorBox(const std::string& t) override { Add("error", t); }
     void ShowWarningBox(const std::string& t) override { Add("warning", t); }
@@ -62,7 +63,9 @@ public:
         ranges.pop_front();
         return true;
     }
-    void ProcessEvents() override {}
+    void ProcessEvents() override {
+        if (onProcessEvents) onProcessEvents();
+    }
 
     // Texts of one kind, in order.
     std::vector<std::string> Texts(const std::string& kind) const {

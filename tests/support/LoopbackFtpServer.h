@@ -1,6 +1,8 @@
 #pragma once
 // A real FTP server on 127.0.0.1 for tests: Debian's pyftpdlib run by Debian's own python3, serving one
 // folder to one login, on a free port, logging every command it receives. Stopped with the object.
+// The login's rights are pyftpdlib's letters ("f": rename); readLimit slows what the server takes in
+// (bytes a second; 0: no limit), so that an upload is still going on when a test cuts it.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,10 +16,15 @@
 
 namespace qv::test {
 
+struct FtpServerRules {
+    std::string rights = "elradfmwMT";
+    int readLimit = 0;
+};
+
 class LoopbackFtpServer {
 public:
     LoopbackFtpServer(const std::string& folder, const std::string& login, const std::string& password,
-                      const std::string& logPath)
+                      const std::string& logPath, const FtpServerRules& rules = {})
         : log_(logPath) {
         const std::string portFile = logPath + ".port";
         static const char* script = R"(
@@ -25,11 +32,15 @@ import logging, sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
-folder, login, password, log, port_file = sys.argv[1:6]
+from pyftpdlib.handlers import ThrottledDTPHandler
+folder, login, password, log, port_file, rights, read_limit = sys.argv[1:8]
 logging.basicConfig(filename=log, level=logging.DEBUG)
 authorizer = DummyAuthorizer()
-authorizer.add_user(login, password, folder, perm="elradfmwMT")
+authorizer.add_user(login, password, folder, perm=rights)
 FTPHandler.authorizer = authorizer
+if int(read_limit) > 0:
+    ThrottledDTPHandler.read_limit = int(read_limit)
+    FTPHandler.dtp_handler = ThrottledDTPHandler
 FTPHandler.permit_foreign_addresses = False
 FTPHandler.auth_failed_timeout = 0
 # Names that are not UTF-8 reach the disk byte for byte.
@@ -41,10 +52,12 @@ import os
 os.rename(port_file + ".tmp", port_file)
 server.serve_forever(timeout=0.2)
 )";
+        const std::string readLimit = std::to_string(rules.readLimit);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::execl("/usr/bin/python3", "python3", "-c", script, folder.c_str(), login.c_str(),
-                    password.c_str(), logPath.c_str(), portFile.c_str(), static_cast<char*>(nullptr));
+                    password.c_str(), logPath.c_str(), portFile.c_str(), rules.rights.c_str(),
+                    readLimit.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         // A loaded machine may take its time to start Python: wait up to two minutes for the port.

@@ -1,6 +1,7 @@
 #pragma once
 // A song library in a fresh temporary folder: AllSong rows, their "song.qv2" and media items in the song
 // folders. LibraryRoot points at it while it lives.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +52,17 @@ public:
         row[colLanguage] = language;
         row[colSingerClass] = singerClass;
         return row;
+    }
+
+    // Songs 00001 .. count, each name the given one followed by its number.
+    static std::vector<SongRow> Numbered(int count, const std::string& name, const std::string& singer) {
+        std::vector<SongRow> rows;
+        for (int i = 1; i <= count; ++i) {
+            const std::string number = std::to_string(i);
+            rows.push_back(Song(std::string(5 - std::min<size_t>(5, number.size()), '0') + number,
+                                name + number, singer));
+        }
+        return rows;
     }
 
     // The table (all rows shown) and its song list file.
