@@ -1,12 +1,13 @@
 #include "library/AddSong.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -193,12 +194,15 @@ SingerChoice ChooseSingerEntry(const std::string& entry) {
 bool IsTmpgEncMpeg(const std::string& path) {
     const std::string ext = LowerAscii(PathExtension(path));
     if (ext != ".mpg" && ext != ".dat") return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(2000);
+    // A media file a user points at may be anything: never wait on a FIFO or a device.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
     char buffer[500];
-    in.read(buffer, sizeof buffer);
-    const std::string_view read(buffer, static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    ssize_t got = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) got = ::pread(fd, buffer, sizeof buffer, 2000);
+    ::close(fd);
+    const std::string_view read(buffer, static_cast<size_t>(std::max<ssize_t>(got, 0)));
     return read.find("TMPGEnc") != std::string_view::npos;
 }
 

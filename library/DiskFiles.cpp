@@ -218,7 +218,7 @@ public:
         const std::string where = TempFolderFor(target, workFolder);
         if (where == StagingFolder()) staging_ = where;
         std::string name = where + "/" + CopyTempPattern;
-        if (folder ? ::mkdtemp(name.data()) != nullptr : (fd_ = ::mkstemp(name.data())) >= 0) path_ = name;
+        if (folder ? ::mkdtemp(name.data()) != nullptr : (fd_ = ::mkostemp(name.data(), O_CLOEXEC)) >= 0) path_ = name;
     }
     ~TempEntry() {
         if (fd_ >= 0) ::close(fd_);
@@ -242,7 +242,7 @@ private:
 CopyResult CopyFileTo(const std::string& source, const std::string& path, const std::string& shownTarget,
                       std::int64_t progressFrom, int outFd = -1) {
     Fd out(outFd >= 0 ? outFd : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (out.get() < 0 || in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return CopyResult::Failed;
