@@ -262,5 +262,35 @@ TEST(LibreOfficeTest, TheProfileStaysTakenWhileAnythingTheConverterStartedRuns) 
     EXPECT_TRUE(Eventually([&] { return SlotFree(folder); }));
 }
 
+TEST(LibreOfficeTest, TheRealConverterDoesNotOutliveAProgramKilledOutright) {
+    const std::string office = LibreOfficeProgram();
+    if (office.empty()) GTEST_SKIP() << "no converter installed";
+    test::TempFolder folder;
+    std::ofstream(folder.File("book.fods"))
+        << R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" office:version="1.2"><office:body><office:spreadsheet/></office:body></office:document>)";
+    // Converts until killed, so that the kill comes during a conversion.
+    const pid_t program = ::fork();
+    if (program == 0) {
+        LibreOfficeConverter converter(office, folder.File("cache"));
+        for (;;) converter.Convert(folder.File("book.fods"), folder.File("book.xls"), "xls", {}, 1);
+    }
+    ASSERT_GT(program, 0);
+    const std::string profile = folder.File("cache/office-profile");
+    // The office's own process, which the starter program (when there is one) forks.
+    const bool converting = Eventually([&] {
+        for (pid_t pid : test::ProcessesNaming(profile))
+            if (test::CommandLineOf(pid).find("soffice.bin") != std::string::npos) return true;
+        return false;
+    });
+    const auto killed = std::chrono::steady_clock::now();
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    EXPECT_TRUE(converting);
+    EXPECT_TRUE(Eventually([&] { return test::ProcessesNaming(profile).empty(); }));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killed);
+    std::cout << "the office gone " << took.count() << " ms after the program was killed\n";
+    for (pid_t pid : test::ProcessesNaming(profile)) ::kill(pid, SIGKILL);
+}
+
 }  // namespace
 }  // namespace qv
