@@ -12,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "bench/BenchLibrary.h"
@@ -73,10 +72,12 @@ struct Session {
 };
 
 // A figure of /proc/<pid>/status ("VmHWM", "VmRSS") in MB; 0 when the process is gone.
+// (Read as bytes: a stream throws when the process goes while it reads.)
 double StatusMegabytes(const std::string& pid, const std::string& field) {
-    std::ifstream in("/proc/" + pid + "/status");
-    for (std::string line; std::getline(in, line);)
-        if (line.starts_with(field + ":")) return std::atof(line.c_str() + field.size() + 1) / 1024.0;
+    std::string status;
+    if (!ReadFileBytes("/proc/" + pid + "/status", status)) return 0;
+    for (std::string_view line : SplitLines(status))
+        if (line.starts_with(field + ":")) return std::atof(std::string(line.substr(field.size() + 1)).c_str()) / 1024.0;
     return 0;
 }
 
@@ -102,9 +103,8 @@ private:
                 while (const dirent* entry = ::readdir(proc)) {
                     const std::string pid = entry->d_name;
                     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-                    std::ifstream cmdline("/proc/" + pid + "/cmdline", std::ios::binary);
-                    const std::string line((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-                    if (line.find(cache_) != std::string::npos)
+                    std::string line;
+                    if (ReadFileBytes("/proc/" + pid + "/cmdline", line) && line.find(cache_) != std::string::npos)
                         peak_ = std::max(peak_.load(), StatusMegabytes(pid, "VmHWM"));
                 }
                 ::closedir(proc);

@@ -1,6 +1,7 @@
 #pragma once
 // Looking at other processes from a test: whether they run, what they hold, waiting for them.
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -8,7 +9,6 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,11 +24,20 @@ inline bool Eventually(const std::function<bool()>& happened) {
     return happened();
 }
 
+// A file of /proc read whole; empty when the process has gone (a stream would throw for the error).
+inline std::string ProcFile(const std::string& path) {
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<size_t>(n));
+    ::close(fd);
+    return bytes;
+}
+
 // Alive and not a zombie.
 inline bool Running(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return false;
+    const std::string line = ProcFile("/proc/" + std::to_string(pid) + "/stat");
     const size_t state = line.rfind(')');
     return state != std::string::npos && state + 2 < line.size() && line[state + 2] != 'Z';
 }
@@ -60,8 +69,7 @@ inline std::string DescriptorTarget(pid_t pid, int fd) {
 }
 
 inline std::string CommandLineOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-    std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string line = ProcFile("/proc/" + std::to_string(pid) + "/cmdline");
     std::replace(line.begin(), line.end(), '\0', ' ');
     return line;
 }
