@@ -115,6 +115,8 @@ void OnWatchSignal(int) { watchAsked = 1; }
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     const int keep[] = {run.lifeline, run.report, run.null, run.given};
     CloseAllFrom3But(keep, 4);
+    // Nor does it hold our terminal or the pipe someone reads our output from.
+    for (int fd : {0, 1, 2}) ::dup2(run.null, fd);
 
     int started[2];
     if (::pipe2(started, O_CLOEXEC) != 0) ::_exit(1);
@@ -128,9 +130,6 @@ void OnWatchSignal(int) { watchAsked = 1; }
         ::setpgid(0, 0);
         // Were we killed on our own, the program goes too (what it started stays with the given lock).
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::dup2(run.null, 0);
-        ::dup2(run.null, 1);
-        ::dup2(run.null, 2);
         if (run.given >= 0) ::fcntl(run.given, F_SETFD, 0);
         ::execve(run.program, run.argv, environ);
         const int error = errno;

@@ -223,6 +223,17 @@ TEST(LibreOfficeTest, TheConverterDoesNotOutliveAProgramKilledOutright) {
             EXPECT_EQ(target, folder.File("soffice")) << fd;
     }
     EXPECT_EQ(locks, 1);
+    // Nor does its watch hold anything of the program's but the two pipes to it (and a handle on the
+    // converter of its own).
+    int pipes = 0;
+    for (int fd : test::DescriptorsOf(run.watch)) {
+        const std::string target = test::DescriptorTarget(run.watch, fd);
+        pipes += target.starts_with("pipe:");
+        EXPECT_TRUE(target == "/dev/null" || target == profile + ".lock" || target.starts_with("pipe:") ||
+                    target == "anon_inode:[pidfd]")
+            << fd << " " << target;
+    }
+    EXPECT_EQ(pipes, 2);
     EXPECT_FALSE(SlotFree(folder));
 
     const auto killed = std::chrono::steady_clock::now();
