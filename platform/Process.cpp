@@ -120,6 +120,7 @@ void OnWatchSignal(int) { watchAsked = 1; }
 
     int started[2];
     if (::pipe2(started, O_CLOEXEC) != 0) ::_exit(1);
+    const pid_t watch = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
         const Report failed{0, errno};
@@ -130,6 +131,7 @@ void OnWatchSignal(int) { watchAsked = 1; }
         ::setpgid(0, 0);
         // Were we killed on our own, the program goes too (what it started stays with the given lock).
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != watch) ::_exit(127);  // gone before the request counted
         if (run.given >= 0) ::fcntl(run.given, F_SETFD, 0);
         ::execve(run.program, run.argv, environ);
         const int error = errno;
