@@ -1,10 +1,18 @@
 // Song books of the full song disk and of 1,000 songs, end to end as the menu command runs them:
 // selection, pages, conversion, file. The first book of a fresh session (no profile, no converted
 // template: both are made on the way) against a book of a later session (a new converter over the cache
-// an earlier session left), with the floor: the bare conversion of the finished workbook.
+// an earlier session left), with the floor: the bare conversion of the finished workbook. Each run also
+// reports the peak resident memory of the program during the book, of the program before it, and of the
+// converter's largest process.
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "bench/BenchLibrary.h"
 #include "catalogue/ProgramState.h"
@@ -63,6 +71,54 @@ struct Session {
     }
 };
 
+// A figure of /proc/<pid>/status ("VmHWM", "VmRSS") in MB; 0 when the process is gone.
+// (Read as bytes: a stream throws when the process goes while it reads.)
+double StatusMegabytes(const std::string& pid, const std::string& field) {
+    std::string status;
+    if (!ReadFileBytes("/proc/" + pid + "/status", status)) return 0;
+    for (std::string_view line : SplitLines(status))
+        if (line.starts_with(field + ":")) return std::atof(std::string(line.substr(field.size() + 1)).c_str()) / 1024.0;
+    return 0;
+}
+
+// The program's peak resident memory starts again from what it holds now.
+void ResetOwnPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// Samples the peak resident memory of the converter's processes (every process whose command line names
+// the cache folder, as the profile argument does) while a book is made; the largest process's peak.
+class ConverterPeak {
+public:
+    explicit ConverterPeak(std::string cache) : cache_(std::move(cache)), sampler_([this] { Sample(); }) {}
+    ~ConverterPeak() { Stop(); }
+    double Stop() {
+        done_ = true;
+        if (sampler_.joinable()) sampler_.join();
+        return peak_;
+    }
+
+private:
+    void Sample() {
+        while (!done_) {
+            if (DIR* proc = ::opendir("/proc")) {
+                while (const dirent* entry = ::readdir(proc)) {
+                    const std::string pid = entry->d_name;
+                    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+                    std::string line;
+                    if (ReadFileBytes("/proc/" + pid + "/cmdline", line) && line.find(cache_) != std::string::npos)
+                        peak_ = std::max(peak_.load(), StatusMegabytes(pid, "VmHWM"));
+                }
+                ::closedir(proc);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    std::string cache_;
+    std::atomic<bool> done_{false};
+    std::atomic<double> peak_{0};
+    std::thread sampler_;
+};
+
 enum class Phase { Fresh, Later, Floor };
 
 void RunBook(benchmark::State& state, bool singer, Phase phase) {
@@ -96,7 +152,11 @@ void RunBook(benchmark::State& state, bool singer, Phase phase) {
         }
     }
     fs::remove(file);
+    double before = 0, programPeak = 0, converterPeak = 0;
     for (auto _ : state) {
+        before = std::max(before, StatusMegabytes("self", "VmRSS"));
+        ResetOwnPeak();
+        ConverterPeak converterMemory(cache);
         if (phase == Phase::Floor) {
             LibreOfficeConverter converter(program, cache);
             if (!converter.Convert(flat, file, "xls", {}, 60))
@@ -105,7 +165,12 @@ void RunBook(benchmark::State& state, bool singer, Phase phase) {
             Session session(program, cache, flat);
             command();
         }
+        converterPeak = std::max(converterPeak, converterMemory.Stop());
+        programPeak = std::max(programPeak, StatusMegabytes("self", "VmHWM"));
     }
+    state.counters["program_MB_before"] = before;
+    state.counters["program_peak_MB"] = programPeak;
+    state.counters["converter_peak_MB"] = converterPeak;
     if (!fs::exists(file)) state.SkipWithError("the book was not written");
     state.counters["bytes"] = static_cast<double>(fs::exists(file) ? fs::file_size(file) : 0);
     AppDir = LibraryRoot = ".";

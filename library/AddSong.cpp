@@ -1,6 +1,8 @@
 #include "library/AddSong.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>

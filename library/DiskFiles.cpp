@@ -221,7 +221,7 @@ public:
         if (where == StagingFolder()) staging_ = where;
         std::string name = where + "/" + CopyTempPattern;
         if (!folder) {
-            if ((fd_ = ::mkstemp(name.data())) >= 0) path_ = name;
+            if ((fd_ = ::mkostemp(name.data(), O_CLOEXEC)) >= 0) path_ = name;
         } else if (MakeOwnWorkFolder(name)) {
             holder_ = name;
             if (::mkdir((name + "/copy").c_str(), 0755) == 0) path_ = name + "/copy";

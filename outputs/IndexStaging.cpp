@@ -229,7 +229,7 @@ void IndexStaging::Write(const std::string& relativeName, const std::string& byt
     const std::string path = Path(relativeName);
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(path.c_str(), "wbe");
     bool good = file != nullptr;
     if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (file && std::fflush(file) != 0) good = false;

@@ -1,13 +1,11 @@
 #include "platform/LibreOffice.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QUrl>
 #include <chrono>
 #include <cmath>
@@ -17,6 +15,7 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/UserInterface.h"
+#include "platform/Process.h"
 
 namespace qv {
 
@@ -32,8 +31,9 @@ bool IsExecutableFile(const std::string& path) {
 // Profiles of the converter: one per conversion running at the same time, reused afterwards.
 constexpr int kProfileSlots = 8;
 
-// One profile held for one conversion: an exclusive lock on "<profile>.lock" (never inherited by the
-// office) says it is in use. A lock goes with the process that held it, so a killed run frees its slot.
+// One profile held for one conversion: an exclusive lock on "<profile>.lock" says it is in use. The
+// converter and its watch get the lock's descriptor, so the slot stays taken while any of them runs, also
+// after we are gone; a lock goes with the last process that holds it.
 class ProfileSlot {
 public:
     ProfileSlot() = default;
@@ -63,6 +63,7 @@ public:
         return opened ? Take::Busy : Take::NoFolder;
     }
     const std::string& Folder() const { return folder_; }
+    int Fd() const { return fd_; }
 
 private:
     int fd_ = -1;
@@ -72,26 +73,20 @@ private:
 // Ends the converter and everything it started, however the wait for it ends (a time-out, the end of
 // the program asked for, an exception from the progress callback); then, unless the conversion was kept,
 // removes what it may have produced, which nothing can write any more.
-class ProcessGroupGuard {
+class ConversionGuard {
 public:
-    ProcessGroupGuard(QProcess& process, qint64 pid, fs::path produced)
-        : process_(process), pid_(pid), produced_(std::move(produced)) {}
-    ProcessGroupGuard(const ProcessGroupGuard&) = delete;
-    ProcessGroupGuard& operator=(const ProcessGroupGuard&) = delete;
-    ~ProcessGroupGuard() {
-        if (pid_ > 0) ::kill(-static_cast<pid_t>(pid_), SIGKILL);
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(-1);
-        }
+    ConversionGuard(SupervisedRun& run, fs::path produced) : run_(run), produced_(std::move(produced)) {}
+    ConversionGuard(const ConversionGuard&) = delete;
+    ConversionGuard& operator=(const ConversionGuard&) = delete;
+    ~ConversionGuard() {
+        run_.Stop();
         std::error_code ec;
         if (!kept_) fs::remove(produced_, ec);
     }
     void Keep() { kept_ = true; }
 
 private:
-    QProcess& process_;
-    qint64 pid_;
+    SupervisedRun& run_;
     fs::path produced_;
     bool kept_ = false;
 };
@@ -167,43 +162,34 @@ bool LibreOfficeConverter::Convert(const std::string& source, const std::string&
     const fs::path produced = out / (fs::path(source).stem().string() + "." + format);
     fs::remove(produced, ec);
 
-    QProcess process;
-    process.setProgram(QString::fromStdString(program_));
-    process.setArguments(
-        {QStringLiteral("-env:UserInstallation=") +
-             QUrl::fromLocalFile(QString::fromStdString(profile.Folder())).toString(QUrl::FullyEncoded),
-         "--headless", "--invisible", "--nologo", "--norestore", "--nodefault", "--nolockcheck",
-         "--convert-to", QString::fromStdString(filter), "--outdir", QString::fromStdString(out.string()),
-         QString::fromStdString(source)});
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    // Its own process group, so that a time-out ends the office's own children too.
-    process.setChildProcessModifier([] { ::setsid(); });
-    process.start();
-    if (!process.waitForStarted(60000)) {
-        failure_ = WithProgram("無法啟動: ") + Utf8ToBig5(program_);
-        return false;
-    }
-    ProcessGroupGuard guard(process, process.processId(), produced);
-    bool finished = false;
+    SupervisedRun run;
+    ConversionGuard guard(run, produced);
+    const std::vector<std::string> arguments{
+        "-env:UserInstallation=" +
+            QUrl::fromLocalFile(QString::fromStdString(profile.Folder())).toString(QUrl::FullyEncoded).toStdString(),
+        "--headless", "--invisible", "--nologo", "--norestore", "--nodefault", "--nolockcheck",
+        "--convert-to", filter, "--outdir", out.string(), source};
+    const bool started = run.Start(program_, arguments, profile.Fd());
     // Short waits: an end asked for by a signal kills the converter within a tenth of a second.
-    while (!(finished = process.waitForFinished(100))) {
-        if (process.state() == QProcess::NotRunning) break;
+    while (started && !run.Finished(100)) {
         if (EndRequested()) throw RunAbandoned{};
-        if (clock.elapsed() > timeoutMs) break;
+        if (clock.elapsed() > timeoutMs) {
+            failure_ = WithProgram("轉換逾時 (") + std::to_string(timeoutMs / 1000) + B5("秒), 已中止.");
+            return false;
+        }
         // The converter tells nothing of its progress: the bar follows the expected time, never reaching 100.
         if (progress)
             progress(static_cast<int>(99.0 * (1.0 - std::exp(-clock.elapsed() / 1000.0 / expected))));
     }
-    if (!finished && process.state() != QProcess::NotRunning) {
-        failure_ = WithProgram("轉換逾時 (") + std::to_string(timeoutMs / 1000) + B5("秒), 已中止.");
+    if (!started || run.Outcome() == SupervisedRun::End::NotStarted) {
+        failure_ = WithProgram("無法啟動: ") + Utf8ToBig5(program_);
         return false;
     }
     if (!fs::is_regular_file(produced, ec) || fs::file_size(produced, ec) == 0) {
         failure_ =
-            process.exitStatus() == QProcess::CrashExit
+            run.Outcome() == SupervisedRun::End::Crashed
                 ? WithProgram("轉換時異常結束.")
-                : WithProgram("轉換失敗, 未產生檔案 (結束碼 ") + std::to_string(process.exitCode()) + ").";
+                : WithProgram("轉換失敗, 未產生檔案 (結束碼 ") + std::to_string(run.ExitCode()) + ").";
         return false;
     }
     guard.Keep();

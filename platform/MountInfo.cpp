@@ -1,9 +1,9 @@
 #include "platform/MountInfo.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
+
+#include "catalogue/TextFile.h"
 
 namespace qv {
 namespace {
@@ -75,11 +75,9 @@ MountEntry MountOf(const std::string& path) {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
     if (ec) return {};
-    std::ifstream in("/proc/self/mountinfo");
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return MountHolding(text.str(), p.string());
+    std::string text;
+    if (!ReadFileBytes("/proc/self/mountinfo", text)) return {};
+    return MountHolding(text, p.string());
 }
 
 bool IsOnCdRom(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/OdsWorkbook.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,9 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
@@ -456,13 +455,54 @@ const XmlNode* FindChild(const XmlNode& node, const std::string& name) {
     return nullptr;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    bytes = s.str();
-    return static_cast<bool>(in) || in.eof();
+// Far above any workbook or template the books use.
+constexpr size_t kMostWorkbookBytes = size_t{1} << 30;
+
+// Opens a file to read without blocking on a FIFO or a device: a regular file only, -1 otherwise.
+int OpenRegularFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+// Up to `most` bytes from the file's start; false when the file cannot be read or holds more.
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t most = kMostWorkbookBytes) {
+    bytes.clear();
+    const int fd = OpenRegularFile(path);
+    if (fd < 0) return false;
+    char buffer[1 << 16];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, most + 1 - bytes.size()));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n >= 0 && bytes.size() + static_cast<size_t>(std::max<ssize_t>(n, 0)) <= most;
+        if (n <= 0 || !ok) break;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0 && errno != EINTR) return false;
+        if (n > 0) done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A file of our own work folder, made anew.
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool written = WriteAll(fd, bytes);
+    return ::close(fd) == 0 && written;
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
@@ -551,16 +591,10 @@ void WriteEntry(const std::string& cacheFolder, const std::string& templatePath,
     fs::create_directories(EntryFolder(cacheFolder), ec);
     const std::string entry = EntryPath(cacheFolder, templatePath);
     std::string temporary = entry + kTemporaryEntry + std::to_string(::getpid()) + "-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return;
-    const std::string bytes = EntryHead(key, xml) + xml;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0 && errno != EINTR) break;
-        if (n > 0) done += static_cast<size_t>(n);
-    }
-    const bool written = ::close(fd) == 0 && done == bytes.size();
+    const bool whole = WriteAll(fd, EntryHead(key, xml) + xml);
+    const bool written = ::close(fd) == 0 && whole;
     if (!written || ::rename(temporary.c_str(), entry.c_str()) != 0) ::unlink(temporary.c_str());
 }
 
@@ -883,10 +917,9 @@ bool OdsWorkbook::OpenConverted(const std::string& path, const std::string& key,
     const fs::path parent = fs::path(path).parent_path();
     WorkFolder work(parent.empty() ? "." : parent.string());
     if (!work.Ok()) return false;
-    std::error_code ec;
     // Under a plain name: the converter names its output after its input.
-    fs::copy_file(path, work.File("template.xls"), ec);
-    if (ec) return false;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes) || !WriteNewFile(work.File("template.xls"), bytes)) return false;
     if (!converter_->Convert(work.File("template.xls"), work.File("template.fods"), "fods", progress, 30)) {
         failure_ = converter_->Failure();
         return false;
@@ -911,11 +944,7 @@ bool OdsWorkbook::SaveAs(const std::string& path, const std::function<void(int)>
     if (!work.Ok()) return false;
     const std::string xml = ToFlatOds();
     const std::string flat = work.File("book.fods");
-    {
-        std::ofstream out(flat, std::ios::binary | std::ios::trunc);
-        out.write(xml.data(), static_cast<std::streamsize>(xml.size()));
-        if (!out.flush()) return false;
-    }
+    if (!WriteNewFile(flat, xml)) return false;
     std::string produced = flat;
     if (!EndsWith(LowerAscii(path), ".fods")) {
         if (!converter_) return false;
@@ -925,11 +954,12 @@ bool OdsWorkbook::SaveAs(const std::string& path, const std::function<void(int)>
             failure_ = converter_->Failure();
             return false;
         }
-        std::string head;
-        std::ifstream in(produced, std::ios::binary);
-        head.resize(8);
+        char head[8] = {};
+        const int in = OpenRegularFile(produced);
+        const bool read = in >= 0 && ::read(in, head, sizeof head) == static_cast<ssize_t>(sizeof head);
+        if (in >= 0) ::close(in);
         // The converter reports success whatever happened: the file itself must be a compound document.
-        if (!in.read(head.data(), 8) || head != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
+        if (!read || std::string(head, sizeof head) != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
             if (!converter_->Name().empty()) failure_ = converter_->Name() + B5("產生的檔案不是Excel活頁簿.");
             return false;
         }

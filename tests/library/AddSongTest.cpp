@@ -113,6 +113,11 @@ TEST_F(AddSongTest, TmpgEncFilesAreAskedAbout) {
     EXPECT_TRUE(IsTmpgEncMpeg(warned));
     EXPECT_FALSE(IsTmpgEncMpeg(Source("late.dat", bytes)));
     EXPECT_FALSE(IsTmpgEncMpeg(Source("w.avi", ReadBytes(warned))));
+    // A FIFO under a media name, with nothing ever writing into it, is no such file and is not waited on.
+    const std::string fifo = Source("pipe.mpg");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(IsTmpgEncMpeg(fifo));
 
     panel.songName = Utf8ToBig5("歌");
     panel.singer = Utf8ToBig5("張三");

@@ -1,17 +1,22 @@
 #include "platform/LibreOffice.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <thread>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/UserInterface.h"
+#include "support/Processes.h"
 #include "support/TempFolder.h"
 
 namespace qv {
@@ -64,22 +69,8 @@ TEST(LibreOfficeTest, ASuccessIsAFileThereAndABookIsACompoundDocument) {
 const char* const kWriteOutput =
     "o=; for a; do d=$o; o=$a; done; printf x > \"$d/$(basename \"$o\" .fods).xls\"";
 
-// Waits for something outside the test to happen, up to a deadline no loaded machine reaches.
-bool Eventually(const std::function<bool()>& happened) {
-    for (int i = 0; i < 2400; ++i) {
-        if (happened()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return happened();
-}
-
-bool Running(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return false;
-    const size_t state = line.rfind(')');
-    return state != std::string::npos && state + 2 < line.size() && line[state + 2] != 'Z';
-}
+using test::Eventually;
+using test::Running;
 
 TEST(LibreOfficeTest, ConversionsAtTheSameTimeTakeProfilesOfTheirOwnAndAFailureNamesTheConverter) {
     test::TempFolder folder;
@@ -142,12 +133,13 @@ TEST(LibreOfficeTest, AnEndAskedForKillsTheConverterAndLeavesTheTargetAsItWas) {
     std::ofstream(folder.File("book.xls")) << "old";
     // The converter starts a child of its own, then the end is asked for as a signal would.
     const std::string body = "sleep 600 & echo $! > " + folder.File("pids") + "\necho $$ >> " +
-                             folder.File("pids") + "\nkill -TERM $PPID\nwait";
+                             folder.File("pids") + "\nkill -TERM $(cat " + folder.File("owner") + ")\nwait";
     const std::string program = FakeOffice(folder, body);
     const pid_t child = ::fork();
     if (child == 0) {
         std::signal(
             SIGTERM, +[](int) { RequestEnd(); });
+        std::ofstream(folder.File("owner")) << ::getpid();
         LibreOfficeConverter converter(program, folder.File("cache"));
         OdsWorkbook book(&converter);
         if (!book.LoadFlatOds(
@@ -172,6 +164,146 @@ TEST(LibreOfficeTest, AnEndAskedForKillsTheConverterAndLeavesTheTargetAsItWas) {
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
     for (const auto& entry : fs::directory_iterator(folder.Path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with(".qv-book")) << entry.path();
+}
+
+// A converter that leaves a child of its own running (a shell loop that carries the converter's command
+// line, profile and all), notes the pids, and then waits for ever.
+std::string LingeringOffice(const test::TempFolder& folder) {
+    return FakeOffice(folder, "( while :; do sleep 1; done ) &\necho $! > " + folder.File("left") + "\necho $PPID > " +
+                                  folder.File("watch") + "\necho $$ > " + folder.File("office.tmp") + "\nmv " +
+                                  folder.File("office.tmp") + " " + folder.File("office") + "\nwhile :; do sleep 1; done");
+}
+
+// A program that runs one conversion with the lingering converter and never returns from it by itself,
+// and the pids the converter noted.
+struct Lingering {
+    pid_t program = 0, office = 0, left = 0, watch = 0;
+    bool Started() const { return program > 0 && office > 0 && left > 0 && watch > 0; }
+};
+Lingering ConvertingProgram(const test::TempFolder& folder) {
+    const std::string office = LingeringOffice(folder);
+    std::ofstream(folder.File("book.fods")) << "x";
+    Lingering run;
+    run.program = ::fork();
+    if (run.program == 0) {
+        LibreOfficeConverter converter(office, folder.File("cache"));
+        converter.Convert(folder.File("book.fods"), folder.File("book.xls"), "xls", {}, 1);
+        ::_exit(0);
+    }
+    if (run.program < 0) return run;
+    run.office = test::PidWrittenTo(folder.File("office"));
+    run.left = test::PidWrittenTo(folder.File("left"));
+    run.watch = test::PidWrittenTo(folder.File("watch"));
+    return run;
+}
+
+bool SlotFree(const test::TempFolder& folder) {
+    const int fd = ::open(folder.File("cache/office-profile.lock").c_str(), O_RDWR | O_CLOEXEC);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return free;
+}
+
+TEST(LibreOfficeTest, TheConverterDoesNotOutliveAProgramKilledOutright) {
+    test::TempFolder folder;
+    const Lingering run = ConvertingProgram(folder);
+    ASSERT_TRUE(run.Started());
+    const pid_t office = run.office;
+    const std::string profile = folder.File("cache/office-profile");
+    // The converter and its child name the profile (and, for a moment, each child they fork).
+    const std::vector<pid_t> naming = test::ProcessesNaming(profile);
+    for (pid_t pid : {office, run.left}) EXPECT_NE(std::find(naming.begin(), naming.end(), pid), naming.end()) << pid;
+    // The converter has the standard files and the profile's lock, nothing else of ours (the shell that
+    // runs the stand-in holds its script).
+    int locks = 0;
+    for (int fd : test::DescriptorsOf(office)) {
+        const std::string target = test::DescriptorTarget(office, fd);
+        if (fd <= 2)
+            EXPECT_EQ(target, "/dev/null") << fd;
+        else if (target == profile + ".lock")
+            ++locks;
+        else
+            EXPECT_EQ(target, folder.File("soffice")) << fd;
+    }
+    EXPECT_EQ(locks, 1);
+    // Nor does its watch hold anything of the program's but the two pipes to it (and a handle on the
+    // converter of its own).
+    int pipes = 0;
+    for (int fd : test::DescriptorsOf(run.watch)) {
+        const std::string target = test::DescriptorTarget(run.watch, fd);
+        pipes += target.starts_with("pipe:");
+        EXPECT_TRUE(target == "/dev/null" || target == profile + ".lock" || target.starts_with("pipe:") ||
+                    target == "anon_inode:[pidfd]")
+            << fd << " " << target;
+    }
+    EXPECT_EQ(pipes, 2);
+    EXPECT_FALSE(SlotFree(folder));
+
+    const auto killed = std::chrono::steady_clock::now();
+    ::kill(run.program, SIGKILL);
+    ::waitpid(run.program, nullptr, 0);
+    const bool gone = Eventually([&] { return test::ProcessesNaming(profile).empty(); });
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killed);
+    EXPECT_TRUE(gone);
+    EXPECT_TRUE(Eventually([&] { return SlotFree(folder); }));
+    std::cout << "converter gone " << took.count() << " ms after the program was killed\n";
+    for (pid_t pid : test::ProcessesNaming(profile)) ::kill(pid, SIGKILL);
+}
+
+TEST(LibreOfficeTest, TheProfileStaysTakenWhileAnythingTheConverterStartedRuns) {
+    test::TempFolder folder;
+    const Lingering run = ConvertingProgram(folder);
+    ASSERT_TRUE(run.Started());
+    // The worst case: the program and its watch both killed outright; the converter goes with its watch,
+    // but what it started is left running, an orphan.
+    ::kill(run.program, SIGKILL);
+    ::kill(run.watch, SIGKILL);
+    ::waitpid(run.program, nullptr, 0);
+    EXPECT_TRUE(Running(run.left));
+    EXPECT_FALSE(SlotFree(folder));
+    // A conversion meanwhile takes the next profile, not the orphan's.
+    std::ofstream(folder.File("next.fods")) << "x";
+    const std::string noting = "echo \"${1#-env:UserInstallation=}\" > " + folder.File("profile") + "\n" + kWriteOutput;
+    test::TempFolder other;
+    LibreOfficeConverter next(FakeOffice(other, noting), folder.File("cache"));
+    EXPECT_TRUE(next.Convert(folder.File("next.fods"), folder.File("next.xls"), "xls", {}, 1));
+    std::ifstream in(folder.File("profile"));
+    std::string used;
+    std::getline(in, used);
+    EXPECT_EQ(used, "file://" + folder.File("cache/office-profile-2"));
+
+    ::kill(run.left, SIGKILL);
+    EXPECT_TRUE(Eventually([&] { return SlotFree(folder); }));
+}
+
+TEST(LibreOfficeTest, TheRealConverterDoesNotOutliveAProgramKilledOutright) {
+    const std::string office = LibreOfficeProgram();
+    if (office.empty()) GTEST_SKIP() << "no converter installed";
+    test::TempFolder folder;
+    std::ofstream(folder.File("book.fods"))
+        << R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" office:version="1.2"><office:body><office:spreadsheet/></office:body></office:document>)";
+    // Converts until killed, so that the kill comes during a conversion.
+    const pid_t program = ::fork();
+    if (program == 0) {
+        LibreOfficeConverter converter(office, folder.File("cache"));
+        for (;;) converter.Convert(folder.File("book.fods"), folder.File("book.xls"), "xls", {}, 1);
+    }
+    ASSERT_GT(program, 0);
+    const std::string profile = folder.File("cache/office-profile");
+    // The office's own process, which the starter program (when there is one) forks.
+    const bool converting = Eventually([&] {
+        for (pid_t pid : test::ProcessesNaming(profile))
+            if (test::CommandLineOf(pid).find("soffice.bin") != std::string::npos) return true;
+        return false;
+    });
+    const auto killed = std::chrono::steady_clock::now();
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    EXPECT_TRUE(converting);
+    EXPECT_TRUE(Eventually([&] { return test::ProcessesNaming(profile).empty(); }));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killed);
+    std::cout << "the office gone " << took.count() << " ms after the program was killed\n";
+    for (pid_t pid : test::ProcessesNaming(profile)) ::kill(pid, SIGKILL);
 }
 
 }  // namespace

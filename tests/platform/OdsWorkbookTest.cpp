@@ -1,6 +1,7 @@
 #include "platform/OdsWorkbook.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -244,6 +245,31 @@ TEST(OdsWorkbookTest, ConvertedTemplatesAreKeptAcrossSessionsUntilTheTemplateCha
             entry.put('#');
         }
     }
+}
+
+// Nothing writes into these FIFOs: a reader that waited on one would never return.
+TEST(OdsWorkbookTest, AFifoInPlaceOfAWorkbookOrAKeptConversionIsNeverWaitedOn) {
+    test::TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.File("book.fods").c_str(), 0600), 0);
+    CountingConverter converter(folder.File("cache"));
+    OdsWorkbook book(&converter);
+    EXPECT_FALSE(book.Open(folder.File("book.fods")));
+
+    const std::string song = folder.File("song.xls");
+    std::ofstream(song) << kTemplate;
+    ASSERT_TRUE(book.Open(song));
+    for (const auto& entry : fs::directory_iterator(folder.File("cache/templates"))) {
+        fs::remove(entry.path());
+        ASSERT_EQ(::mkfifo(entry.path().c_str(), 0600), 0);
+    }
+    // A kept conversion that is no file: converted again, and kept again as a file.
+    CountingConverter later(folder.File("cache"));
+    OdsWorkbook again(&later);
+    ASSERT_TRUE(again.Open(song));
+    EXPECT_EQ(Names(again), (std::vector<std::string>{"中文格式", "英文格式"}));
+    EXPECT_EQ(later.runs, 1);
+    for (const auto& entry : fs::directory_iterator(folder.File("cache/templates")))
+        EXPECT_TRUE(entry.is_regular_file()) << entry.path();
 }
 
 }  // namespace
