@@ -1,8 +1,6 @@
 #include "library/AddSong.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
