@@ -8,7 +8,9 @@ screen=$1
 shift
 work=$(mktemp -d)
 server=""
+command=""
 finish() {
+    if [ -n "$command" ]; then kill -TERM "$command" 2> /dev/null || true; fi
     if [ -n "$server" ]; then
         kill -TERM "$server" 2> /dev/null || true
         wait "$server" 2> /dev/null || true
@@ -35,8 +37,11 @@ fi
 export DISPLAY=":$number"
 unset XAUTHORITY
 
-set +e
-"$@"
-status=$?
-set -e
+# Waited for in the background, so that a signal to this script ends it (and the command and the server)
+# at once; the command keeps this script's input.
+"$@" 0<&0 &
+command=$!
+status=0
+wait "$command" || status=$?
+command=""
 exit "$status"
