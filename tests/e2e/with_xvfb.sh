@@ -38,8 +38,12 @@ export DISPLAY=":$number"
 unset XAUTHORITY
 
 # Waited for in the background, so that a signal to this script ends it (and the command and the server)
-# at once; the command keeps this script's input.
-"$@" 0<&0 &
+# at once. The command keeps this script's input, and SIGINT and SIGQUIT as they are for a command run in
+# the foreground (a background command would start with them ignored).
+(
+    trap - INT QUIT
+    exec "$@"
+) 0<&0 &
 command=$!
 status=0
 wait "$command" || status=$?
