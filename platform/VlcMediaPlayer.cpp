@@ -93,6 +93,8 @@ void VlcMediaPlayer::SetErrorHandler(std::function<void(const std::string& path)
 
 bool VlcMediaPlayer::IsPlaying() const { return player_ && libvlc_media_player_is_playing(player_); }
 
+bool VlcMediaPlayer::ShowsPicture() const { return player_ && libvlc_media_player_has_vout(player_) > 0; }
+
 bool VlcMediaPlayer::HasEnded() const {
     return player_ && libvlc_media_player_get_state(player_) == libvlc_Ended;
 }

@@ -41,6 +41,8 @@ public:
 
     bool IsPlaying() const;
     bool HasEnded() const;
+    // A video output shows the file's picture.
+    bool ShowsPicture() const;
 
 private:
     static void OnEvent(const libvlc_event_t* event, void* self);

@@ -156,7 +156,7 @@ std::vector<FieldList> SampleSongs(int count) {
         f[colSongName] = SongName(r);
         const bool duet = r.Percent(8);
         if (duet) {
-            // Two Chinese names with the blank that the file-name rules put between a duet's singers.
+            // Two Chinese names, stored as adding a song stores a duet: the blank between them doubled.
             auto chinese = [&] {
                 for (;;) {
                     const std::string& s = singers[r.Below(singers.size())];
@@ -166,7 +166,7 @@ std::vector<FieldList> SampleSongs(int count) {
             const std::string a = chinese();
             std::string b = chinese();
             while (b == a) b = chinese();
-            f[colSinger] = a + " " + b;
+            f[colSinger] = NormalizeWideSpacing(a + " " + b);
         } else {
             f[colSinger] = singers[r.Below(singers.size())];
         }

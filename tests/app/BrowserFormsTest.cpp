@@ -16,6 +16,7 @@
 #include "platform/ServerHosts.h"
 #include "support/FakeUserInterface.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using qv::test::LoopbackHttpServer;
@@ -56,8 +57,9 @@ class BrowserFormsTest : public QObject {
             return {200, "<html><body>new</body></html>"};
         return {404, ""};
     }};
-    fs::path folder =
-        fs::temp_directory_path() / ("qv_forms_" + std::to_string(QCoreApplication::applicationPid()));
+    // A fresh program folder for each test, inside a folder of this run's own that goes with the run.
+    qv::test::TempFolder run;
+    fs::path folder = fs::path(run.Path()) / "program";
 
 private slots:
     void init() {

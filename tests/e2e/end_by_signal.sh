@@ -3,6 +3,7 @@
 # with its staged files, the process ends and a new start finds the folder free and the old outputs whole.
 # Arguments: program, sample library generator.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 program=$1
 maker=$2
 folder=$(mktemp -d)
@@ -12,7 +13,7 @@ cd "$folder/lib"
 rm -f 001/*  # every song's media is missing: each one is reported in a box
 
 export QV_MAKER_SERVER=${QV_MAKER_SERVER:-127.0.0.1:9}
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+bash "$here/with_xvfb.sh" 1024x768x24 bash -c '
   set -u
   program=$0
   # Starts the program and waits (a minute at most) for its main window; prints the window.

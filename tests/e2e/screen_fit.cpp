@@ -1,4 +1,4 @@
-// The main window on a 1024 x 768 screen of a real X server (run under xvfb-run): it opens within the
+// The main window on a 1024 x 768 screen of a real X server (run under Xvfb): it opens within the
 // screen and every control of it lies on the screen, not cut off by the window or a parent.
 #include <QAbstractButton>
 #include <QComboBox>

@@ -4,6 +4,7 @@
 # "setting.ini" holds the new value with every other byte kept.
 # Arguments: program, screenshot tool, screenshot file (taken when something fails).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 program=$1
 screenshot=$2
 picture=$3
@@ -13,7 +14,7 @@ cd "$folder"
 printf '; kept\r\n[Basic Setting]\r\nSongNameFormat=1\r\nPingYing=0\r\n[Mine]\r\nA=1\r\n' > setting.ini
 
 export QV_MAKER_SERVER=${QV_MAKER_SERVER:-127.0.0.1:9}
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+bash "$here/with_xvfb.sh" 1024x768x24 bash -c '
   set -u
   shot() { "$1" "$2" || true; }
   "$0" > program.log 2>&1 &

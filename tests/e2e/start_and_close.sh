@@ -4,6 +4,7 @@
 # logout does and checks what start-up left in the folder.
 # Arguments: program, screenshot tool, screenshot file.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 program=$1
 screenshot=$2
 picture=$3
@@ -35,7 +36,7 @@ PY
 plain_head=$(head -c 5 song.qv2)
 
 export QV_MAKER_SERVER=${QV_MAKER_SERVER:-127.0.0.1:9}
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+bash "$here/with_xvfb.sh" 1280x1024x24 bash -c '
   "$0" > program.log 2>&1 &
   pid=$!
   for i in $(seq 1 600); do

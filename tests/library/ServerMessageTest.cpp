@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <thread>
 
@@ -37,11 +36,7 @@ std::string ReadAll(const fs::path& path) {
 class ServerMessageTest : public ::testing::Test {
 protected:
     struct Site {
-        std::map<std::string, Reply> replies;  // by path, without the query
-        LoopbackHttpServer server{[this](const std::string& target) {
-            auto it = replies.find(target.substr(0, target.find('?')));
-            return it == replies.end() ? Reply{404, ""} : it->second;
-        }};
+        LoopbackHttpServer server;  // replies by path, without the query
     };
 
     void SetUp() override {
@@ -51,8 +46,8 @@ protected:
         AppDir = folder.string();
         SetMakerServers({first.server.Host(), second.server.Host(), web.server.Host()});
         SetHttpClient(client.get());
-        web.replies["/QV_message/qv02se_message.php"] = {200, "<html>message</html>"};
-        web.replies["/QV_song_readme/qv03/qv_song_readme.htm"] = {200, "<html>new</html>"};
+        web.server.SetReply("/QV_message/qv02se_message.php", {200, "<html>message</html>"});
+        web.server.SetReply("/QV_song_readme/qv03/qv_song_readme.htm", {200, "<html>new</html>"});
         InstallationId.clear();
         LatestVersion = 0;
         MessageNo = 0;
@@ -68,8 +63,12 @@ protected:
     void WriteBootBin(const std::string& bytes) {
         std::ofstream(folder / "boot.bin", std::ios::binary) << bytes;
     }
-    void SetMessage(Site& site, const std::string& body) { site.replies["/song2_vorel.php"] = {200, body}; }
-    void SetVersion(Site& site, const std::string& body) { site.replies["/updater.php"] = {200, body}; }
+    void SetMessage(Site& site, const std::string& body) {
+        site.server.SetReply("/song2_vorel.php", {200, body});
+    }
+    void SetVersion(Site& site, const std::string& body) {
+        site.server.SetReply("/updater.php", {200, body});
+    }
 
     // An updater that records its arguments and the folder it was started in.
     void InstallUpdaterStub() {
@@ -153,7 +152,7 @@ TEST_F(ServerMessageTest, AMessageShowsOnlyWhenItsNumberIsAboveTheStoredOne) {
 
 TEST_F(ServerMessageTest, AMessagePageThatDoesNotAnswerShowsNoWindow) {
     SetMessage(first, MessageReply("3"));
-    web.replies.clear();
+    web.server.ClearReplies();
     EXPECT_FALSE(CheckServerMessage());
     EXPECT_TRUE(ui.shown.empty());
 }
@@ -163,7 +162,7 @@ TEST_F(ServerMessageTest, TheSecondServerAnswersWhenTheFirstFails) {
     EXPECT_TRUE(CheckServerMessage());  // first answers 404
     EXPECT_EQ(MessageNo, 7);
 
-    first.replies["/song2_vorel.php"] = {200, "", true};  // accepts and never answers
+    first.server.SetReply("/song2_vorel.php", {200, "", true});  // accepts and never answers
     EXPECT_TRUE(CheckServerMessage());
 
     SetMessage(first, "no message");  // an answer, even without a message, is final
@@ -250,8 +249,8 @@ TEST_F(ServerMessageTest, StartUpShowsTheMessageWindowBeforeTheVersionCheck) {
 // is asked (without the budget: four requests of the client's full time-out each).
 TEST_F(ServerMessageTest, OneBudgetBoundsEveryRequestOfTheCheck) {
     for (Site* site : {&first, &second}) {
-        site->replies["/song2_vorel.php"] = {200, "", true};
-        site->replies["/updater.php"] = {200, "", true};
+        site->server.SetReply("/song2_vorel.php", {200, "", true});
+        site->server.SetReply("/updater.php", {200, "", true});
     }
     std::unique_ptr<HttpClient> patient = MakeCurlHttpClient();  // 6 s a request
     SetHttpClient(patient.get());
@@ -320,7 +319,7 @@ TEST_F(ServerMessageTest, MarkingTheMessageReadKeepsTheOtherLines) {
 TEST_F(ServerMessageTest, TheNewFeaturePageProbe) {
     EXPECT_TRUE(ProbeNewFeaturePage());
     EXPECT_EQ(web.server.Requests(), std::vector<std::string>{"/QV_song_readme/qv03/qv_song_readme.htm"});
-    web.replies.clear();
+    web.server.ClearReplies();
     EXPECT_FALSE(ProbeNewFeaturePage());
     EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"您的電腦目前並非連網狀態，請連上網路後再試試！"});
 }

@@ -1,6 +1,7 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 for tests: answers every GET through a handler, records the request
-// targets, and can accept a connection and never answer.
+// A small HTTP server on 127.0.0.1 for tests: answers every GET through a handler (or from a table of
+// replies by path that the test may change while the server runs), records the request targets, and can
+// accept a connection and never answer.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,6 +26,9 @@ public:
         bool silent = false;  // keep the connection open and send nothing
     };
     using Handler = std::function<Reply(const std::string& target)>;
+
+    // Answers from the table set by SetReply, by path without the query; 404 for any other path.
+    LoopbackHttpServer() : LoopbackHttpServer(nullptr) {}
 
     explicit LoopbackHttpServer(Handler handler) : handler_(std::move(handler)) {
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -52,6 +57,15 @@ public:
         return requests_;
     }
 
+    void SetReply(const std::string& path, Reply reply) {
+        std::lock_guard lock(mutex_);
+        replies_[path] = std::move(reply);
+    }
+    void ClearReplies() {
+        std::lock_guard lock(mutex_);
+        replies_.clear();
+    }
+
     // A loopback port with nobody listening on it.
     static std::string ClosedHost() {
         int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -75,6 +89,14 @@ private:
         }
     }
 
+    Reply Answer(const std::string& target) {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(target);
+        if (handler_) return handler_(target);
+        auto it = replies_.find(target.substr(0, target.find('?')));
+        return it == replies_.end() ? Reply{404, ""} : it->second;
+    }
+
     void Serve(int fd) {
         std::string request;
         char buffer[4096];
@@ -90,11 +112,7 @@ private:
         std::string target = first == std::string::npos || second == std::string::npos
                                  ? std::string()
                                  : request.substr(first + 1, second - first - 1);
-        {
-            std::lock_guard lock(mutex_);
-            requests_.push_back(target);
-        }
-        Reply reply = handler_(target);
+        Reply reply = Answer(target);
         if (reply.silent) {
             held_.push_back(fd);
             return;
@@ -118,8 +136,9 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
     std::vector<int> held_;
-    mutable std::mutex mutex_;
+    mutable std::mutex mutex_;  // the requests, the replies and the handler's own state
     std::vector<std::string> requests_;
+    std::map<std::string, Reply> replies_;
 };
 
 }  // namespace qv::test
