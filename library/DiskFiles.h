@@ -56,6 +56,15 @@ constexpr std::int64_t LargeCopyBytes = 8 * 1024 * 1024;
 // the left-overs of a killed run from that folder first (RemoveLeftoverCopies).
 std::string StagingFolder();
 void ClearStagingFolder();
+// While one lives, copies into the library keep the staging folder from one to the next (it goes when
+// the last session ends, if empty) and name their temporaries without a search: for runs of many copies.
+class StagingSession {
+public:
+    StagingSession();
+    ~StagingSession();
+    StagingSession(const StagingSession&) = delete;
+    StagingSession& operator=(const StagingSession&) = delete;
+};
 // Removes the temporaries of interrupted copies (files or folders of that name) from folder.
 void RemoveLeftoverCopies(const std::string& folder);
 
