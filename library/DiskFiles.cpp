@@ -181,6 +181,7 @@ namespace {
 
 constexpr const char* CopyTempPattern = ".qvcopy-XXXXXX";
 constexpr const char* CopyTempMask = ".qvcopy-??????";
+constexpr size_t CopyTempPrefixLength = 8;  // the pattern without the six characters
 constexpr const char* StagingName = ".qvstaging";
 
 bool SameFileSystem(const std::string& a, const std::string& b) {
@@ -277,7 +278,8 @@ public:
         // In a session's staging folder nobody else makes names: the next number is free but for what a
         // killed run left (cleared at start) or a name already taken, and then the search takes over.
         if (!staging_.empty() && InSession() &&
-            MakeNamed(where + "/.qvcopy-" + SixCharacters(++g_staging.counter)))
+            MakeNamed(where + "/" + std::string(CopyTempPattern, CopyTempPrefixLength) +
+                      SixCharacters(++g_staging.counter)))
             return;
         std::string name = where + "/" + CopyTempPattern;
         if (folder ? ::mkdtemp(name.data()) != nullptr : (fd_ = ::mkstemp(name.data())) >= 0) path_ = name;
