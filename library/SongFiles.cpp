@@ -225,8 +225,9 @@ bool ReadySongFolderFor(const std::string& folder, const std::string& songNo, co
         if (entry.size() >= SongNoLength && entry.compare(0, SongNoLength, songNo, 0, SongNoLength) == 0)
             strays.emplace_back(entry);
     }
-    bool ready = true;
-    for (const std::string& entry : strays) {
+    // A song list whose numbers do not ascend can hold the "next" number already: its item stays.
+    bool ready = strays.empty() || FindSongRow(songNo.substr(0, SongNoLength)) < 0;
+    for (const std::string& entry : ready ? strays : std::vector<std::string>{}) {
         struct stat st {};
         if (::fstatat(fd, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (entry == name && (picture ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode))) {

@@ -56,7 +56,7 @@ std::string PathExtension(const std::string& path);
 // goes, as the number is the next free one and such an entry belongs to no song (a run killed between
 // its copy and its record leaves one). An entry called `name` of the new item's kind (a regular file, or
 // with picture a folder) stays for the copy to replace, made writable. False when the folder cannot be
-// made or an entry cannot be removed.
+// made, an entry cannot be removed, or a song of the table has that number after all (nothing goes).
 bool ReadySongFolderFor(const std::string& folder, const std::string& songNo, const std::string& name,
                         bool picture);
 

@@ -254,6 +254,21 @@ TEST_F(AddSongTest, MediaLeftWithoutARowGivesWayToTheNextSongOfItsNumber) {
     EXPECT_EQ(ReadBytes(outside), "user's file");
     EXPECT_EQ(fs::status(outside).permissions() & fs::perms::all, fs::perms::owner_read);
     EXPECT_EQ(Media("001/00101.mpg"), "00101");
+
+    // A list whose last record is not its highest number: the "next" number is a song's, and its media
+    // stays as it is.
+    FieldList out(SongFieldCount);
+    out[colSongNo] = "00103";
+    out[colSongName] = "b";
+    WriteBytes(root.File("001/00103.mpg"), "00103");
+    ASSERT_TRUE(AddSongRow(out));
+    AddSong("c");  // 00104
+    AllSong[2][colSongNo] = "00102";
+    FieldList fields(AllSongColCount);
+    fields[colSongName] = "d";
+    EXPECT_FALSE(AddSongFile(fields, Source("d.mpg", "new song"), false));
+    EXPECT_EQ(Media("001/00103.mpg"), "00103");
+    EXPECT_EQ(AllSongCount, 3);
 }
 
 class VanishingSource final : public CopyProgressWindow {
