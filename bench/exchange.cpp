@@ -1,30 +1,56 @@
-// Importing a list of 10,000 songs (a 4 KiB media file each) into a library of 69,920 songs opened by the
-// program's own start-up, reported in parts:
-//  - Import10000Own: the program's own share. StartingUp leaves out the song list's ".bak" copy and the
-//    pause that precede each new record; ms_per_song is the median time per song.
+// Importing a list of 1,000 and of 10,000 songs (a 4 KiB media file each) into a library of 69,920 songs,
+// as a user meets it: every repetition is a fresh process on a fresh copy of the library, which opens it
+// with the real main window (offscreen) and its whole start-up, then runs the import with the window's own
+// progress bar, completion box and grid refresh. Reported in parts:
+//  - Import/1000, Import/10000: the program's own share. The song list's ".bak" copy and the pause that
+//    precede each new record are left out; ms_per_song is the median time per song of the list.
+//    floor_ms_per_song is the median of copying the same media files alone (plain reads and writes into
+//    the same numbered folders on the same file system), timed in the same process beside each import
+//    (after it in the odd repetitions, before it in the even ones); ratio is the median of each
+//    repetition's import over its floor. The folders of every repetition stay until the end: a file
+//    system slows the making of files while many were lately deleted, and that would fall on the next
+//    repetition.
 //  - Import20WithSafetyCopies: 20 songs as a user's run adds them, the ".bak" copy and pause included;
 //    ms_per_song less the own share is what each record's safety copy and pause cost.
 //  - SafetyCopyAlone: one copy of the library's song list to its ".bak" (the copy part of that cost).
-//  - CopyFloor10000: copying the same 10,000 media files alone into numbered folders.
+// load_avg is the one-minute load average at the start of the repetitions (median).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/MainForm.h"
+#include "app/QtUserInterface.h"
 #include "bench/BenchLibrary.h"
 #include "catalogue/ProgramState.h"
-#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
 #include "library/DiskFiles.h"
 #include "outputs/SongListExchange.h"
+#include "platform/ServerHosts.h"
 #include "tools/SampleLibrary.h"
+
+extern char** environ;
 
 using namespace qv;
 namespace fs = std::filesystem;
@@ -32,14 +58,42 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kLibrarySongs = 69920;
-constexpr int kListSongs = bench::kFullDiskSongs - kLibrarySongs;  // 10,000
+constexpr int kMostListSongs = bench::kFullDiskSongs - kLibrarySongs;  // 10,000
+constexpr const char* kRepetitionFlag = "--one-repetition";
 
-// The last `count` songs of the full disk as a plain list, with a 4 KiB media file each.
-std::string WriteSourceList(const std::string& folder, int count = kListSongs) {
+using Clock = std::chrono::steady_clock;
+
+double MillisSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double LoadAverage() {
+    double load = 0;
+    std::ifstream("/proc/loadavg") >> load;
+    return load;
+}
+
+// The list's song numbers (the full disk's songs after the library's).
+std::vector<std::string> ListNumbers(int count) {
+    static const std::vector<FieldList> songs = bench::FullLibrarySongs();
+    std::vector<std::string> numbers;
+    for (int i = kLibrarySongs; i < kLibrarySongs + count; ++i)
+        numbers.push_back(songs[static_cast<size_t>(i)][colSongNo]);
+    return numbers;
+}
+
+// The first `count` songs after the library's as a plain list in the folder, with a 4 KiB media file each.
+std::string WriteSourceList(const std::string& folder, int count) {
     const std::vector<FieldList> songs = bench::FullLibrarySongs();
     std::vector<std::string> lines;
-    for (size_t i = kLibrarySongs; i < kLibrarySongs + static_cast<size_t>(count); ++i) {
-        const FieldList& song = songs[i];
+    for (int i = kLibrarySongs; i < kLibrarySongs + count; ++i) {
+        const FieldList& song = songs[static_cast<size_t>(i)];
         lines.push_back(JoinSongRecord(song));
         const std::string songFolder = folder + "/" + song[colSongNo].substr(0, 3);
         fs::create_directories(songFolder);
@@ -51,106 +105,192 @@ std::string WriteSourceList(const std::string& folder, int count = kListSongs) {
     return path;
 }
 
-// The library of the first 69,920 songs, opened by start-up; Restore() brings it back to that state.
-class Library {
-public:
-    Library() {
-        sample::WriteSongList(folder_.path(), kLibrarySongs);
-        if (!bench::StartProgramIn(folder_.path())) std::abort();
-        ReadFileBytes(SongListPath(), songList_);
-        singers_ = SingerDisplayList;
-        singerLanguages_ = SingerDisplayLanguages;
-    }
-    void Restore() {
-        AllSong.resize(kLibrarySongs);
-        AllSongCount = kLibrarySongs;
-        ShownRows.resize(kLibrarySongs);
-        for (int r = 0; r < kLibrarySongs; ++r) ShownRows[static_cast<size_t>(r)] = r;
-        SingerDisplayList = singers_;
-        SingerDisplayLanguages = singerLanguages_;
-        ReplaceFileContents(SongListPath(), songList_);
-        for (int folder = kLibrarySongs / 80 + 1; folder <= 999; ++folder) {
-            char name[4];
-            std::snprintf(name, sizeof name, "%03d", folder);
-            fs::remove_all(folder_.path() + "/" + name);
-        }
-    }
-    const std::string& path() const { return folder_.path(); }
+// ---- one repetition, in its own process ----
 
-private:
-    bench::TempFolder folder_;
-    std::string songList_;
-    std::vector<std::string> singers_, singerLanguages_;
+// The floor: each media file of the list copied into its numbered folder under `to` with plain reads and
+// writes, nothing else.
+bool CopyMediaAlone(const std::string& listFolder, const std::string& to, int songs) {
+    std::set<std::string> folders;
+    std::vector<char> buffer(1 << 20);
+    for (const std::string& no : ListNumbers(songs)) {
+        const std::string folder = to + "/" + no.substr(0, 3);
+        if (folders.insert(folder).second && ::mkdir(folder.c_str(), 0755) != 0) return false;
+        const std::string name = "/" + no.substr(0, 3) + "/" + no + ".mpg";
+        const int in = ::open((listFolder + name).c_str(), O_RDONLY | O_CLOEXEC);
+        const int out = ::open((to + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        bool copied = in >= 0 && out >= 0;
+        for (ssize_t n; copied && (n = ::read(in, buffer.data(), buffer.size())) != 0;)
+            copied = n > 0 && ::write(out, buffer.data(), static_cast<size_t>(n)) == n;
+        if (in >= 0) ::close(in);
+        if (out >= 0 && ::close(out) != 0) copied = false;
+        if (!copied) return false;
+    }
+    return true;
+}
+
+// argv: flag, "own" or "safety", library folder, list path, songs, floor folder, "floor-first" or
+// "floor-after". Prints the import's and the floor's milliseconds and the songs imported; exit status 0
+// when all went as planned.
+int RunOneRepetition(int argc, char** argv) {
+    if (argc != 8) return 2;
+    const bool own = std::string(argv[2]) == "own";
+    const std::string library = argv[3], list = argv[4], floorFolder = argv[6];
+    const int songs = std::atoi(argv[5]);
+    const bool floorFirst = std::string(argv[7]) == "floor-first";
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    SetMakerServers({"127.0.0.1:9", "127.0.0.1:9", "127.0.0.1:9"});
+    QApplication app(argc, argv);
+    fs::current_path(library);
+    auto form = std::make_unique<TMainForm>();
+    form->resize(1024, 700);
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get()) || AllSongCount != kLibrarySongs) return 3;
+    // The completion box is closed as soon as it shows: a user's click, without the user.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    closer.start(1);
+
+    double floorMs = 0;
+    const auto timeFloor = [&] {
+        const Clock::time_point floorStart = Clock::now();
+        const bool copied = CopyMediaAlone(fs::path(list).parent_path().string(), floorFolder, songs);
+        floorMs = MillisSince(floorStart);
+        return copied;
+    };
+    if (floorFirst && !timeFloor()) return 4;
+    StartingUp = own;
+    const Clock::time_point start = Clock::now();
+    bool done = false;
+    {
+        AbandonableRun run;  // as the menu runs its commands
+        done = ImportSongList2(list);
+    }
+    const double importMs = MillisSince(start);
+    StartingUp = false;
+    closer.stop();
+    const int imported = AllSongCount - kLibrarySongs;
+
+    if (!floorFirst && !timeFloor()) return 4;
+    std::printf("%.3f %.3f %d\n", importMs, floorMs, imported);
+    std::fflush(stdout);
+    form.reset();
+    return done ? 0 : 5;
+}
+
+// ---- the parent: fresh folders, one child per repetition ----
+
+struct Repetition {
+    double importMs = 0, floorMs = 0;
+    int imported = 0;
 };
 
-Library& TheLibrary() {
-    static Library library;
-    return library;
+bool SpawnRepetition(const std::vector<std::string>& args, Repetition& result) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const bool spawned = ::posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t n; spawned && (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    if (!spawned || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    std::istringstream(text) >> result.importMs >> result.floorMs >> result.imported;
+    return result.importMs > 0;
 }
 
-// Imports the list into the restored library once per iteration, timed by hand (the restore is not);
-// sets ms_per_song to the median time over the list's songs.
-void TimeImports(benchmark::State& state, const std::string& list, int songs, bool safetyCopies) {
-    Library& library = TheLibrary();
-    std::vector<double> times;
+// The list of `songs` songs, written once per process.
+const std::string& SourceList(int songs) {
+    static bench::TempFolder folder;
+    static std::map<int, std::string> lists;
+    auto it = lists.find(songs);
+    if (it == lists.end())
+        it = lists.emplace(songs, WriteSourceList(folder.path() + "/" + std::to_string(songs), songs)).first;
+    return it->second;
+}
+
+// The library's song list, written once per process.
+const std::string& LibrarySongList() {
+    static bench::TempFolder folder;
+    static const std::string path = [] {
+        sample::WriteSongList(folder.path(), kLibrarySongs);
+        return folder.path() + "/song.qv2";
+    }();
+    return path;
+}
+
+void TimeImports(benchmark::State& state, int songs, bool own) {
+    const std::string& list = SourceList(songs);
+    std::vector<double> perSong, floorPerSong, ratios, loads;
+    std::vector<std::unique_ptr<bench::TempFolder>> folders;  // removed once every repetition ran
+    int imported = 0;
     for (auto _ : state) {
-        library.Restore();
-        StartingUp = !safetyCopies;
-        const auto start = std::chrono::steady_clock::now();
-        ImportSongList2(list);
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(took.count());
-        times.push_back(took.count() * 1000.0);
+        state.PauseTiming();
+        const std::string& library = folders.emplace_back(std::make_unique<bench::TempFolder>())->path();
+        const std::string& floor = folders.emplace_back(std::make_unique<bench::TempFolder>())->path();
+        fs::copy_file(LibrarySongList(), library + "/song.qv2");
+        loads.push_back(LoadAverage());
+        Repetition run;
+        const char* order = perSong.size() % 2 == 0 ? "floor-after" : "floor-first";
+        if (!SpawnRepetition({"bench_exchange", kRepetitionFlag, own ? "own" : "safety", library, list,
+                              std::to_string(songs), floor, order},
+                             run)) {
+            state.SkipWithError("the repetition's process failed");
+            break;
+        }
+        state.SetIterationTime(run.importMs / 1000.0);
+        perSong.push_back(run.importMs / songs);
+        floorPerSong.push_back(run.floorMs / songs);
+        ratios.push_back(run.importMs / run.floorMs);
+        imported = run.imported;
+        state.ResumeTiming();
     }
-    StartingUp = false;
-    std::sort(times.begin(), times.end());
     // The synthetic disk repeats a few name, singer and language triples: those are skipped as duplicates.
-    state.counters["imported"] = AllSongCount - kLibrarySongs;
-    state.counters["ms_per_song"] = times[times.size() / 2] / songs;
+    state.counters["imported"] = imported;
+    state.counters["ms_per_song"] = Median(perSong);
+    state.counters["floor_ms_per_song"] = Median(floorPerSong);
+    state.counters["ratio"] = Median(ratios);
+    state.counters["load_avg"] = Median(loads);
 }
 
-void BM_Import10000Own(benchmark::State& state) {
-    bench::TempFolder source;
-    TimeImports(state, WriteSourceList(source.path()), kListSongs, false);
-}
-BENCHMARK(BM_Import10000Own)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+void BM_Import(benchmark::State& state) { TimeImports(state, static_cast<int>(state.range(0)), true); }
+BENCHMARK(BM_Import)
+    ->Arg(1000)
+    ->Arg(kMostListSongs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
-void BM_Import20WithSafetyCopies(benchmark::State& state) {
-    constexpr int kSongs = 20;
-    bench::TempFolder source;
-    TimeImports(state, WriteSourceList(source.path(), kSongs), kSongs, true);
-}
+void BM_Import20WithSafetyCopies(benchmark::State& state) { TimeImports(state, 20, false); }
 BENCHMARK(BM_Import20WithSafetyCopies)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 void BM_SafetyCopyAlone(benchmark::State& state) {
-    Library& library = TheLibrary();
-    library.Restore();
-    const std::string path = SongListPath();
+    bench::TempFolder library;
+    sample::WriteSongList(library.path(), kLibrarySongs);
+    const std::string path = library.path() + "/song.qv2";
     for (auto _ : state) CopyWholeFile(path, path + ".bak", true);
     state.counters["song_list_bytes"] = static_cast<double>(fs::file_size(path));
 }
 BENCHMARK(BM_SafetyCopyAlone)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// The copies alone: the same files into the same numbered folders through the same copy routine.
-void BM_CopyFloor10000(benchmark::State& state) {
-    bench::TempFolder source, target;
-    WriteSourceList(source.path());
-    const std::vector<FieldList> songs = bench::FullLibrarySongs();
-    for (auto _ : state) {
-        state.PauseTiming();
-        for (const auto& entry : fs::directory_iterator(target.path())) fs::remove_all(entry.path());
-        state.ResumeTiming();
-        for (int i = kLibrarySongs; i < bench::kFullDiskSongs; ++i) {
-            const std::string& no = songs[static_cast<size_t>(i)][colSongNo];
-            const std::string folder = target.path() + "/" + no.substr(0, 3);
-            fs::create_directory(folder);
-            CopyFileWithProgress(source.path() + "/" + no.substr(0, 3) + "/" + no + ".mpg",
-                                 folder + "/" + no + ".mpg", false);
-        }
-    }
-}
-BENCHMARK(BM_CopyFloor10000)->Unit(benchmark::kMillisecond)->Iterations(5);
-
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kRepetitionFlag) return RunOneRepetition(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

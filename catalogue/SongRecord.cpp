@@ -801,8 +801,9 @@ bool AppendSongLine(const std::string& path, const std::string& text) {
     FileHandle file(path);
     const std::string line = text + "\r\n";
     // The appended row is the table's last: the file holds exactly the rows before it.
-    if (!file.IsOpen() || !file.HoldsRows(AllSongCount - 1, line.size())) return false;
-    const off_t end = file.Size();
+    const off_t end = file.IsOpen() ? file.Size() : -1;
+    if (AllSongCount < 1 || end != static_cast<off_t>(AllSongCount - 1) * static_cast<off_t>(line.size()))
+        return false;
     const bool written = file.WriteAt(line.data(), line.size(), end);
     if (file.Close() && written) return true;
     // A record cut short (full disk) or not confirmed (a late error of a network file system) goes again:

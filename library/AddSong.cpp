@@ -1,7 +1,5 @@
 #include "library/AddSong.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -215,23 +213,18 @@ bool AddSongFile(FieldList& fields, const std::string& source, bool picture) {
     if (songNo.empty()) return false;
     fields[colSongNo] = songNo;
     const std::string folder = SongFolderOf(songNo);
-    if (!IsFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) return false;
-
     // Named with its volume and channel characters at once, as a rename afterwards would name it.
     const std::string name = MediaItemName(songNo, fields[colVolume], fields[colChannel],
                                            picture ? std::string() : PathExtension(source));
     const std::string target = PathIn(folder, name);
+    if (!ReadySongFolderFor(folder, songNo, name, picture)) return false;
     if (!KeepsReserve(folder, FileOrFolderSize(source))) {
         DiskFull = true;
         return false;
     }
-    // The number is the next free one: an entry of that name belongs to no song.
-    if (picture) {
-        if (CopyFolderWithProgress(source, target, true) != CopyResult::Copied) return false;
-    } else {
-        if (PathExists(target)) ClearReadOnly(target);
-        if (CopyFileWithProgress(source, target, true) != CopyResult::Copied) return false;
-    }
+    const CopyResult copied = picture ? CopyFolderWithProgress(source, target, true)
+                                      : CopyFileWithProgress(source, target, true);
+    if (copied != CopyResult::Copied) return false;
     const int rowsBefore = AllSongCount;
     if (!AddSongRow(fields)) {
         UndoAddedSong(rowsBefore, target);

@@ -189,6 +189,63 @@ bool SameFileSystem(const std::string& a, const std::string& b) {
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
+// The staging folder, made when missing; its device. A link in its place is not used.
+bool MakeStaging(const std::string& staging, dev_t& device) {
+    struct stat st {};
+    if (::mkdir(staging.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    if (!StatPath(staging, st) || !S_ISDIR(st.st_mode)) return false;
+    device = st.st_dev;
+    return true;
+}
+
+// What a run of many copies into the library keeps between them (see StagingSession): the staging folder
+// it made and its device, the device of the song folder copied into last, the counter that names the
+// temporaries.
+struct StagingState {
+    int sessions = 0;
+    std::string staging;  // empty until the session's first copy into the library
+    dev_t stagingDevice = 0;
+    std::string folder;
+    dev_t folderDevice = 0;
+    unsigned long counter = 0;
+};
+StagingState g_staging;
+
+bool InSession() { return g_staging.sessions > 0; }
+
+// Whether the staging folder (made here when missing) is on the file system of folder.
+bool StagingServes(const std::string& staging, const std::string& folder) {
+    StagingState& s = g_staging;
+    if (!InSession()) {
+        dev_t device = 0;
+        return MakeStaging(staging, device) && SameFileSystem(staging, folder);
+    }
+    if (s.staging != staging) {
+        s.folder.clear();
+        if (!MakeStaging(staging, s.stagingDevice)) {
+            s.staging.clear();
+            return false;
+        }
+        s.staging = staging;
+    }
+    if (s.folder != folder) {
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) != 0) return false;
+        s.folder = folder;
+        s.folderDevice = st.st_dev;
+    }
+    return s.stagingDevice == s.folderDevice;
+}
+
+// Six characters of the alphabet mkstemp draws from, from a number.
+std::string SixCharacters(unsigned long n) {
+    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr unsigned long Size = sizeof Alphabet - 1;
+    std::string text(6, 'A');
+    for (auto it = text.rbegin(); it != text.rend() && n > 0; ++it, n /= Size) *it = Alphabet[n % Size];
+    return text;
+}
+
 bool InLibrary(const std::string& path) {
     if (LibraryRoot.empty()) return false;
     const std::string root = LibraryRoot == "/" ? std::string() : LibraryRoot;
@@ -203,22 +260,26 @@ std::string TempFolderFor(const std::string& target, const std::string& workFold
     const std::string folder = FolderOf(target);
     if (InLibrary(target)) {
         const std::string staging = StagingFolder();
-        if ((::mkdir(staging.c_str(), 0755) == 0 || errno == EEXIST) && SameFileSystem(staging, folder))
-            return staging;
+        if (StagingServes(staging, folder)) return staging;
     }
     if (!workFolder.empty() && SameFileSystem(workFolder, folder)) return workFolder;
     return folder;
 }
 
 // The temporary file or folder of a copy to target, removed with whatever it holds unless it was put in
-// place, also when a run is abandoned in the middle of a copy. The staging folder goes when it is empty.
-// A folder is made inside a marked folder of ours, so that a left-over is known for ours and what is put
-// in place carries no marker.
+// place, also when a run is abandoned in the middle of a copy. The staging folder goes when it is empty
+// and no staging session holds it. A folder is made inside a marked folder of ours, so that a left-over is
+// known for ours and what is put in place carries no marker.
 class TempEntry {
 public:
-    TempEntry(const std::string& target, const std::string& workFolder, bool folder) {
+    TempEntry(const std::string& target, const std::string& workFolder, bool folder) : folder_(folder) {
         const std::string where = TempFolderFor(target, workFolder);
         if (where == StagingFolder()) staging_ = where;
+        // In a session's staging folder nobody else makes names: the next number is free but for what a
+        // killed run left (cleared at start) or a name already taken, and then the search takes over.
+        if (!folder && !staging_.empty() && InSession() &&
+            MakeNamedFile(where + "/" + std::string(CopyTempPrefix) + SixCharacters(++g_staging.counter)))
+            return;
         std::string name = where + "/" + CopyTempPattern;
         if (!folder) {
             if ((fd_ = ::mkostemp(name.data(), O_CLOEXEC)) >= 0) path_ = name;
@@ -233,31 +294,46 @@ public:
             RemoveTree(holder_);
         else if (!path_.empty())
             RemoveTree(path_);
-        if (!staging_.empty()) ::rmdir(staging_.c_str());
+        if (!staging_.empty() && !InSession()) ::rmdir(staging_.c_str());
     }
     TempEntry(const TempEntry&) = delete;
     TempEntry& operator=(const TempEntry&) = delete;
     bool Made() const { return !path_.empty(); }
+    bool IsFolder() const { return folder_; }
     const std::string& path() const { return path_; }
     int TakeFd() { return std::exchange(fd_, -1); }
     void Placed() { path_.clear(); }
 
 private:
+    bool MakeNamedFile(const std::string& name) {
+        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ >= 0) path_ = name;
+        return fd_ >= 0;
+    }
+
+    bool folder_;
     std::string path_, holder_, staging_;
     int fd_ = -1;
 };
 
-// Copies the regular file source into the new file path; Copied, Failed or Cancelled.
-CopyResult CopyFileTo(const std::string& source, const std::string& path, const std::string& shownTarget,
-                      std::int64_t progressFrom, int outFd = -1) {
-    Fd out(outFd >= 0 ? outFd : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));  // a FIFO's open never waits
-    struct stat st {};
-    if (out.get() < 0 || in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return CopyResult::Failed;
+// The regular file at path opened for reading (never blocking on anything else), with its status; -1
+// when it cannot be opened or is not a regular file.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+    ::close(fd);
+    return -1;
+}
+
+// Copies the open regular file source of total bytes into the new file outFd (taken over);
+// Copied, Failed or Cancelled.
+CopyResult CopyFileTo(int in, std::int64_t total, const std::string& source, int outFd,
+                      const std::string& shownTarget, std::int64_t progressFrom) {
+    Fd out(outFd);
+    if (out.get() < 0) return CopyResult::Failed;
     ::fchmod(out.get(), 0644);
 
-    const std::int64_t total = st.st_size;
     // The window goes also when an abandoned run unwinds from one of its steps. Its end may be a step of
     // the run itself, so it is taken here, where it may throw, and in the destructor only while unwinding.
     struct ProgressShown {
@@ -273,7 +349,7 @@ CopyResult CopyFileTo(const std::string& source, const std::string& path, const 
         }
     } progress{total >= progressFrom};
     if (progress.shown) CopyProgress().Begin(source, shownTarget, total);
-    CopyResult result = CopyBytes(in.get(), out.get(), total, progress.shown);
+    CopyResult result = CopyBytes(in, out.get(), total, progress.shown);
     progress.End();
     if (!out.Close() && result == CopyResult::Copied) result = CopyResult::Failed;
     return result;
@@ -283,10 +359,10 @@ CopyResult CopyFileTo(const std::string& source, const std::string& path, const 
 // whole: the two are exchanged and the old one removed), without it an existing target fails.
 bool PlaceTemp(TempEntry& temp, const std::string& target, bool replace) {
     bool placed = false;
-    if (!replace || !PathExists(target)) {
+    if (replace && !temp.IsFolder()) {
+        placed = ::rename(temp.path().c_str(), target.c_str()) == 0;  // whether or not one is there
+    } else if (!replace || !PathExists(target)) {
         placed = RenameNoReplace(temp.path(), target);
-    } else if (!IsFolder(temp.path())) {
-        placed = ::rename(temp.path().c_str(), target.c_str()) == 0;
     } else if (::renameat2(AT_FDCWD, temp.path().c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
         return true;  // the old target now lies under the temporary name, which goes with it
     } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
@@ -311,6 +387,16 @@ bool PlaceTemp(TempEntry& temp, const std::string& target, bool replace) {
 
 std::string StagingFolder() { return PathIn(LibraryRoot, StagingName); }
 
+StagingSession::StagingSession() { ++g_staging.sessions; }
+
+StagingSession::~StagingSession() {
+    if (--g_staging.sessions > 0) return;
+    if (!g_staging.staging.empty()) ::rmdir(g_staging.staging.c_str());
+    const unsigned long counter = g_staging.counter;
+    g_staging = {};
+    g_staging.counter = counter;
+}
+
 void ClearStagingFolder() {
     // Only what copies left there goes; the folder with it when nothing else is in it, never a link.
     const UniqueFd staging = OpenOwnFolder(StagingFolder());
@@ -326,16 +412,15 @@ void RemoveLeftoverCopies(const std::string& folder) {
 
 CopyResult CopyFileWithProgress(const std::string& source, const std::string& target, bool replace,
                                 std::int64_t progressFrom, const std::string& workFolder) {
-    {
-        struct stat st {};
-        if (::stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::Failed;
-    }
-    if (!replace && PathExists(target)) return CopyResult::Failed;
+    struct stat st {};
+    const Fd in(OpenRegularFile(source, st));
+    if (in.get() < 0 || (!replace && PathExists(target))) return CopyResult::Failed;
 
     // The temporary name begins with "." so that no song number prefix ever matches it.
     TempEntry temp(target, workFolder, false);
     if (!temp.Made()) return CopyResult::Failed;
-    const CopyResult result = CopyFileTo(source, temp.path(), target, progressFrom, temp.TakeFd());
+    const CopyResult result =
+        CopyFileTo(in.get(), st.st_size, source, temp.TakeFd(), target, progressFrom);
     if (result != CopyResult::Copied) return result;
     return PlaceTemp(temp, target, replace) ? CopyResult::Copied : CopyResult::Failed;
 }
@@ -348,9 +433,13 @@ CopyResult CopyFolderWithProgress(const std::string& sourceFolder, const std::st
     for (const std::string& file : FolderEntries(sourceFolder)) {
         const std::string from = sourceFolder + "/" + file;
         struct stat st {};
-        if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        const Fd in(OpenRegularFile(from, st));
+        if (in.get() < 0) continue;
+        const std::string to = temp.path() + "/" + file;
         const CopyResult result =
-            CopyFileTo(from, temp.path() + "/" + file, target + "/" + file, LargeCopyBytes);
+            CopyFileTo(in.get(), st.st_size, from,
+                       ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644),
+                       target + "/" + file, LargeCopyBytes);
         if (result != CopyResult::Copied) return result;
     }
     ::chmod(temp.path().c_str(), 0755);

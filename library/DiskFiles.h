@@ -58,6 +58,15 @@ constexpr std::int64_t LargeCopyBytes = 8 * 1024 * 1024;
 std::string StagingFolder();
 // Removes the left-overs of copies from the staging folder, and the folder when nothing else is left.
 void ClearStagingFolder();
+// While one lives, copies into the library keep the staging folder from one to the next (it goes when
+// the last session ends, if empty) and name their temporaries without a search: for runs of many copies.
+class StagingSession {
+public:
+    StagingSession();
+    ~StagingSession();
+    StagingSession(const StagingSession&) = delete;
+    StagingSession& operator=(const StagingSession&) = delete;
+};
 // Removes the temporaries of interrupted copies from folder: files of exactly that name, and folders of
 // that name that hold our marker. Anything else, links included, stays.
 void RemoveLeftoverCopies(const std::string& folder);

@@ -51,6 +51,15 @@ std::string ItemExtension(const std::string& itemName);
 // The extension (dot included) of the last component of a path; empty when it has none.
 std::string PathExtension(const std::string& path);
 
+// Readies the song folder of a new song's item `name` of the number songNo: the folder is made when
+// missing (a link in its place is not followed: false), and every entry naming that number as its item
+// goes, as the number is the next free one and such an entry belongs to no song (a run killed between
+// its copy and its record leaves one). An entry called `name` of the new item's kind (a regular file, or
+// with picture a folder) stays for the copy to replace, made writable. False when the folder cannot be
+// made, an entry cannot be removed, or a song of the table has that number after all (nothing goes).
+bool ReadySongFolderFor(const std::string& folder, const std::string& songNo, const std::string& name,
+                        bool picture);
+
 // Renames the song's item by the naming rule; nothing when it has none. Never replaces another entry.
 void RenameSongFileAttr(const std::string& songNo, const std::string& volume, const std::string& channel);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <numeric>
 
 #include "catalogue/Big5Codec.h"
@@ -22,20 +23,31 @@
 namespace qv {
 namespace {
 
+constexpr int NumberSpace = 999 * 80;  // folders 001..999 of 80 songs each
+
 std::string Folder(const std::string& path) {
     const std::string parent = std::filesystem::path(path).parent_path().string();
     return parent.empty() ? "." : parent;
 }
 
-// The media of a list's song: the entry of the list folder's song folder that begins with the literal
-// five-digit number; other numbers name nothing.
-std::string ListMedia(const std::string& listFolder, const std::string& songNo) {
+// The items of the list folder's song folders, each folder read once per import.
+using FolderListings = std::map<std::string, std::map<std::string, SongItem>>;
+
+// Sets the song's media to the entry of the list folder's song folder that begins with the literal
+// five-digit number; other numbers name nothing. False when there is none.
+bool FindListMedia(const std::string& listFolder, FolderListings& listed, ImportSong& song) {
+    const std::string& songNo = song.fields[colSongNo];
     if (songNo.size() != 5 ||
         !std::all_of(songNo.begin(), songNo.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return {};
+        return false;
     const std::string folder = PathIn(listFolder, songNo.substr(0, 3));
-    const std::string item = FindFileByPrefix(folder, songNo);
-    return item.empty() ? std::string() : PathIn(folder, item);
+    auto listing = listed.find(folder);
+    if (listing == listed.end()) listing = listed.emplace(folder, SongItemKindsOfFolder(folder)).first;
+    const auto item = listing->second.find(songNo);
+    if (item == listing->second.end()) return false;
+    song.media = PathIn(folder, item->second.name);
+    song.picture = item->second.isFolder;
+    return true;
 }
 
 void ReportMissing(const std::string& listFolder, const std::string& songNo) {
@@ -47,6 +59,7 @@ void ReportMissing(const std::string& listFolder, const std::string& songNo) {
 bool ImportListLines(const std::string& path, const std::vector<std::string>& lines,
                      const std::vector<size_t>& order, bool wholeRecords) {
     const std::string listFolder = Folder(path);
+    FolderListings listed;
     return ImportSongs(order.size(), [&](size_t i, ImportSong& song) {
         const std::string& line = lines[order[i]];
         if (line.empty()) return false;
@@ -57,9 +70,9 @@ bool ImportListLines(const std::string& path, const std::vector<std::string>& li
         if (song.fields[colSongNo].empty()) return false;
         song.fields.resize(AllSongColCount);
         song.fields[colNewMark] = "*";
-        song.media = ListMedia(listFolder, song.fields[colSongNo]);
-        if (song.media.empty()) ReportMissing(listFolder, song.fields[colSongNo]);
-        return !song.media.empty();
+        if (FindListMedia(listFolder, listed, song)) return true;
+        ReportMissing(listFolder, song.fields[colSongNo]);
+        return false;
     });
 }
 
@@ -87,13 +100,20 @@ bool ImportSongs(size_t lineCount, const std::function<bool(size_t, ImportSong&)
         // end of the loop (nothing in it reads the singer list).
         SongNameIndex index;
         SingerDisplayBatch singers;
+        // Room for the list's songs at once: a table that grows song by song is moved whole each time it
+        // outgrows its room. The number space bounds it, whatever the list holds.
+        const size_t room = std::min(lineCount, static_cast<size_t>(std::max(NumberSpace - AllSongCount, 0)));
+        AllSong.reserve(static_cast<size_t>(AllSongCount) + room);
+        ShownRows.reserve(ShownRows.size() + room);
+        const StagingSession staging;
         for (size_t i = 0; i < lineCount && !stopped; ++i) {
             UI().SetProgress(static_cast<int>(i + 1), static_cast<int>(lineCount));
             ImportSong song;
             if (!prepare(i, song) || IsImportDuplicate(song.fields, index)) continue;
             DiskFull = false;
             const std::string name = song.fields[colSongName];
-            if (AddSongFile(song.fields, song.media, IsFolder(song.media))) continue;
+            if (AddSongFile(song.fields, song.media, song.picture ? *song.picture : IsFolder(song.media)))
+                continue;
             stopped = true;
             UI().ShowErrorBox(B5(DiskFull ? "歌庫磁碟剩餘的保留空間不足, 匯入停止於第"
                                           : "歌曲複製或寫入失敗, 匯入停止於第") +

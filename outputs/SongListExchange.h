@@ -3,6 +3,7 @@
 // imports of the system's own lists, other makers' lists, the JETKTV list written from a folder and the
 // songlist.txt conversion. Paths are Linux paths (UTF-8); list texts are Big5.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ namespace qv {
 struct ImportSong {
     FieldList fields;
     std::string media;
+    std::optional<bool> picture;  // whether media is a picture folder, when a folder listing told it
 };
 // Adds the songs that prepare(i, song) yields for line i (false: skip the line) through the ordinary add
 // path, duplicates skipped quietly, with the filters reset, the progress bar and the completion message.

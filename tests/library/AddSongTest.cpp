@@ -1,5 +1,8 @@
 #include "library/AddSong.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "SongLibraryFixture.h"
 #include "library/SongFiles.h"
 #include "platform/CopyProgress.h"
@@ -201,6 +204,76 @@ TEST_F(AddSongTest, SongWhoseRecordCannotBeAppendedIsTakenBack) {
     EXPECT_EQ(AllSongCount, 1);
     EXPECT_EQ(AllSong.size(), 1u);
     EXPECT_FALSE(Exists("001/00102.mpg"));
+}
+
+// What a run killed between the copy and the record leaves: the next number's media with no row. The next
+// add of that number replaces it, whatever its name or kind, and never writes through a link.
+TEST_F(AddSongTest, MediaLeftWithoutARowGivesWayToTheNextSongOfItsNumber) {
+    namespace fs = std::filesystem;
+    const std::string outside = root.File("outside.mpg");
+    WriteBytes(outside, "user's file");
+    fs::permissions(outside, fs::perms::owner_read);
+    const auto itemsOf102 = [this] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(root.File("001")))
+            if (e.path().filename().string().rfind("00102", 0) == 0) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    struct Leftover {
+        std::function<void()> make;
+        std::string source, volume;
+        std::vector<std::string> items;
+    };
+    const std::vector<Leftover> cases = {
+        {[&] { WriteBytes(root.File("001/00102.mpg"), "old");
+               fs::permissions(root.File("001/00102.mpg"), fs::perms::owner_read); },
+         "a.mpg", "", {"00102.mpg"}},
+        {[&] { WriteBytes(root.File("001/00102.avi"), "old"); }, "a.mp4", "", {"00102.mp4"}},
+        {[&] { WriteBytes(root.File("001/00102.mpg"), "old"); }, "a.mpg", "C", {"00102C0.mpg"}},
+        {[&] { fs::create_directory(root.File("001/00102"));
+               WriteBytes(root.File("001/00102/1.jpg"), "old"); },
+         "clip", "", {"00102"}},
+        {[&] { fs::create_symlink(outside, root.File("001/00102.mpg")); }, "a.mpg", "", {"00102.mpg"}},
+        {[&] { fs::create_symlink(outside, root.File("001/00102.dat")); }, "a.mpg", "", {"00102.mpg"}},
+    };
+    AddSongs(1);
+    for (const Leftover& leftover : cases) {
+        leftover.make();
+        const std::string source = Source(leftover.source, "new song");
+        setup::DefaultSongVolumn = leftover.volume == "C" ? 12 : -1;
+        FieldList fields(AllSongColCount);
+        fields[colSongName] = "a";
+        EXPECT_TRUE(AddSongFile(fields, source, false)) << leftover.items[0];
+        EXPECT_EQ(itemsOf102(), leftover.items);
+        EXPECT_EQ(Media("001/" + leftover.items[0]), "new song");
+        EXPECT_EQ(FindFileByPrefix(root.File("001"), "00102"), leftover.items[0]);
+        ASSERT_EQ(AllSongCount, 2);
+        // The song goes again, so the next case finds the number free.
+        AllSong.resize(1);
+        AllSongCount = 1;
+        ShownRows.resize(1);
+        ASSERT_TRUE(TruncateSongFile(SongListPath(), SongLineLength, 1));
+        for (const std::string& name : itemsOf102()) fs::remove_all(root.File("001/" + name));
+    }
+    EXPECT_EQ(ReadBytes(outside), "user's file");
+    EXPECT_EQ(fs::status(outside).permissions() & fs::perms::all, fs::perms::owner_read);
+    EXPECT_EQ(Media("001/00101.mpg"), "00101");
+
+    // A list whose last record is not its highest number: the "next" number is a song's, and its media
+    // stays as it is.
+    FieldList out(SongFieldCount);
+    out[colSongNo] = "00103";
+    out[colSongName] = "b";
+    WriteBytes(root.File("001/00103.mpg"), "00103");
+    ASSERT_TRUE(AddSongRow(out));
+    AddSong("c");  // 00104
+    AllSong[2][colSongNo] = "00102";
+    FieldList fields(AllSongColCount);
+    fields[colSongName] = "d";
+    EXPECT_FALSE(AddSongFile(fields, Source("d.mpg", "new song"), false));
+    EXPECT_EQ(Media("001/00103.mpg"), "00103");
+    EXPECT_EQ(AllSongCount, 3);
 }
 
 class VanishingSource final : public CopyProgressWindow {

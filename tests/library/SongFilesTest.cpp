@@ -311,6 +311,56 @@ TEST_F(SongFilesTest, AnEndMetAsTheCopyBarIsSetBackAbandonsTheCopy) {
     EXPECT_FALSE(Exists(".qvstaging"));
 }
 
+// The staging folder is the program's to make: a link in its place, even to a folder on the same disk, is
+// never copied through, in a staging session or not. A session keeps the folder from one copy to the
+// next and removes it at its end.
+TEST_F(SongFilesTest, StagingThroughALinkIsNeverUsedAndASessionKeepsTheFolder) {
+    namespace fs = std::filesystem;
+    class Watch final : public CopyProgressWindow {
+    public:
+        std::string folder;
+        size_t most = 0;
+        void Begin(const std::string&, const std::string&, std::int64_t) override {}
+        bool Step(std::int64_t) override {
+            most = std::max<size_t>(most, std::distance(fs::directory_iterator(folder), {}));
+            return true;
+        }
+        void End() override {}
+    } watch;
+    watch.folder = root.File("user");
+    fs::create_directories(root.File("user"));
+    fs::create_directories(root.File("001"));
+    fs::create_directory_symlink(root.File("user"), root.File(".qvstaging"));
+    WriteBytes(root.File("src.mpg"), std::string(4096, 's'));
+    SetCopyProgressWindow(&watch);
+    EXPECT_EQ(CopyFileWithProgress(root.File("src.mpg"), root.File("001/00101.mpg"), true, 1),
+              CopyResult::Copied);
+    {
+        const StagingSession session;
+        EXPECT_EQ(CopyFileWithProgress(root.File("src.mpg"), root.File("001/00102.mpg"), true, 1),
+                  CopyResult::Copied);
+    }
+    EXPECT_EQ(watch.most, 0u);
+    EXPECT_TRUE(fs::is_symlink(root.File(".qvstaging")));
+
+    fs::remove(root.File(".qvstaging"));
+    watch.folder = root.File(".qvstaging");
+    {
+        const StagingSession session;
+        for (const char* target : {"001/00103.mpg", "001/00104.mpg"}) {
+            EXPECT_EQ(CopyFileWithProgress(root.File("src.mpg"), root.File(target), false, 1),
+                      CopyResult::Copied);
+            EXPECT_TRUE(fs::is_directory(root.File(".qvstaging")));
+            EXPECT_EQ(std::distance(fs::directory_iterator(root.File(".qvstaging")), {}), 0);
+        }
+    }
+    SetCopyProgressWindow(nullptr);
+    EXPECT_EQ(watch.most, 1u);  // the temporary, while it was copied
+    EXPECT_FALSE(Exists(".qvstaging"));
+    for (const char* name : {"00101.mpg", "00102.mpg", "00103.mpg", "00104.mpg"})
+        EXPECT_EQ(Media(std::string("001/") + name), std::string(4096, 's'));
+}
+
 // Only our own temporaries go: ".qvcopy-" and the six characters mkstemp made, and for a folder also the
 // marker it was made with. Look-alikes holding the user's files stay, and so does a link of that name.
 TEST_F(SongFilesTest, LeftoverCopiesAreOursAlone) {

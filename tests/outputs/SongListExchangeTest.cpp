@@ -273,6 +273,47 @@ TEST(SongListExchange, AnImportRefusesWhatItAddedItselfAndListsItsSingersLatestF
     EXPECT_EQ(SingerDisplayLanguages, (std::vector<std::string>{"1", "4", "1", "1"}));
 }
 
+// An import is one run of copies: the table gets room for the list's songs before the first (no row
+// moves while it runs), the staging folder stays from one song to the next and goes at the end, also
+// when the run is abandoned.
+TEST(SongListExchange, AnImportMakesRoomOnceAndKeepsItsStagingFolderToTheEnd) {
+    TempFolder list;
+    test::FakeUserInterface ui;
+    FakeHost host;
+    TempSongLibrary library;
+    library.Fill({Song("00101", "在庫", "甲", "1", "2")});
+    std::vector<SongRow> songs;
+    for (int i = 1; i <= 6; ++i)
+        songs.push_back(Song("0030" + std::to_string(i), "歌" + std::to_string(i), "乙", "1", "2"));
+    const std::string path = WriteList(list, songs, true);
+
+    const SongRow* rows = nullptr;
+    std::vector<bool> stagingBetweenSongs;
+    ui.onProgress = [&](int position) {
+        if (position == 1) rows = AllSong.data();
+        if (position < 2 || position > 6) return;
+        EXPECT_EQ(AllSong.data(), rows) << "before song " << position;
+        stagingBetweenSongs.push_back(fs::is_directory(StagingFolder()));
+    };
+    host.files = {path};
+    QV21Click();
+    EXPECT_EQ(AllSongCount, 7);
+    EXPECT_EQ(stagingBetweenSongs, std::vector<bool>(5, true));
+    EXPECT_FALSE(fs::exists(StagingFolder()));
+    EXPECT_EQ(ReadBytes(library.Path("001/00107.mpg")), "00306");
+
+    // Abandoned in the middle: the songs so far are in, the staging folder and its temporaries gone.
+    library.Fill({Song("00101", "在庫", "甲", "1", "2")});
+    ui.onProgress = [](int position) {
+        if (position == 4) throw RunAbandoned();
+    };
+    host.files = {path};
+    EXPECT_THROW(QV21Click(), RunAbandoned);
+    AddingSongs = false;
+    EXPECT_EQ(AllSongCount, 4);
+    EXPECT_FALSE(fs::exists(StagingFolder()));
+}
+
 std::string CsvLine(const std::string& name, const std::string& singer, const std::string& sex,
                     const std::string& language, const std::string& drive, const std::string& path) {
     return Utf8ToBig5("10001,20001,\"" + name + "\",\"\",2,\"" + singer + "\",\"\",\"\",\"\",\"\",\"\",\"" +
