@@ -8,8 +8,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -254,6 +259,13 @@ bool DropWorkFolder(const std::string& work, const std::string& book) {
 }
 
 bool Unremovable(const std::string& path) {
+    // The flags come with the file's status where the file system reports them; only elsewhere is the
+    // file opened to ask.
+    struct statx sx {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, 0, &sx) == 0 &&
+        (sx.stx_attributes_mask & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) ==
+            (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND))
+        return (sx.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     int flags = 0;
@@ -272,8 +284,67 @@ std::string UnremovableEntry(const std::string& book) {
     return {};
 }
 
-// The pages go into a work folder beside the book without a sync each; the folder is synced once and
-// swapped with the old book, so the user keeps a working book until the new one is whole.
+// Waits for written files to reach the disk and closes them, a few at a time beside the writer: the file
+// system can then commit many in one go, and a sync waits only for these files, not for what other
+// programs write meanwhile.
+class FileSyncs {
+public:
+    FileSyncs() {
+        for (int i = 0; i < Workers; ++i) workers_.emplace_back([this] { Work(); });
+    }
+    ~FileSyncs() { Wait(); }
+    FileSyncs(const FileSyncs&) = delete;
+    FileSyncs& operator=(const FileSyncs&) = delete;
+
+    // Takes the file; waits while many are queued, so that the open files stay few.
+    void Add(int fd) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < MaxQueued; });
+        queue_.push_back(fd);
+        changed_.notify_all();
+    }
+
+    // True when every file so far reached the disk and closed cleanly.
+    bool Wait() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+            changed_.notify_all();
+        }
+        workers_.clear();  // joins
+        return !failed_;
+    }
+
+private:
+    static constexpr int Workers = 8;
+    static constexpr size_t MaxQueued = 64;
+
+    void Work() {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+            if (queue_.empty()) return;
+            const int fd = queue_.front();
+            queue_.pop_front();
+            changed_.notify_all();
+            lock.unlock();
+            const bool synced = ::fsync(fd) == 0;
+            const bool closed = ::close(fd) == 0;
+            if (!synced || !closed) failed_ = true;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<int> queue_;
+    bool closing_ = false;
+    std::atomic<bool> failed_ = false;
+    std::vector<std::jthread> workers_;
+};
+
+// The pages go into a work folder beside the book, each on its way to the disk as soon as it is written;
+// once all are there, with the folder, it is swapped with the old book, so the user keeps a working book
+// until the new one is whole.
 class BookSwap {
 public:
     explicit BookSwap(const std::string& book)
@@ -301,14 +372,26 @@ public:
             ok = n > 0;
             if (ok) done += static_cast<size_t>(n);
         }
-        if (ok) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // on its way to the disk meanwhile
-        return ::close(fd) == 0 && ok;
+        if (!ok) {
+            ::close(fd);
+            return false;
+        }
+        syncs_.Add(fd);
+        return true;
     }
 
-    // Waits for the new book (pages, icon, the folder) to reach the disk. One sync of the file system costs
-    // less than a sync of each file (a few hundredths of a second against a few tenths for the full disk's
-    // book), as the pages are on their way already.
-    bool Sync() { return ::syncfs(dir_) == 0; }
+    // A file put into the work folder by other means (the icon) is synced with the pages.
+    void Adopt(const std::string& name) {
+        const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) syncs_.Add(fd);
+    }
+
+    // Waits for the new book's files, then its folder, to reach the disk: nothing is published that a
+    // power cut could take back.
+    bool Sync() { return syncs_.Wait() && ::fsync(dir_) == 0; }
+
+    // After the swap: the book's folder, which took the old book's folders, reaches the disk too.
+    bool SyncBook() { return ::fsync(dir_) == 0; }
 
     // The old book's folders into the new one, then the two folders swap places; the old one, files only
     // by then, goes. False (nothing of the old book changed) naming the entry in the way.
@@ -352,6 +435,7 @@ private:
     std::string book_, work_, parent_;
     int dir_ = -1;
     bool made_ = false;
+    FileSyncs syncs_;
 };
 
 }  // namespace
@@ -362,8 +446,9 @@ std::vector<ObrelBookRow> ObrelBookRows() {
     std::vector<int> order;
     for (int row = 0; row < AllSongCount; ++row)
         if (AllSong[row][colSpecialDel] != "X") order.push_back(row);
-    std::sort(order.begin(), order.end(), [](int a, int b) { return CompareSongBookOrder(a, b) < 0; });
+    SortBySongBookOrder(order);
     std::vector<ObrelBookRow> rows;
+    rows.reserve(order.size());
     for (int row : order) {
         const SongRow& song = AllSong[row];
         rows.push_back({song[colSongNo], FixTruncatedDbcsTail(song[colSongName]),
@@ -431,8 +516,9 @@ bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     if (!swap.Made()) return Unwritable(IsFolder(WorkFolderOf(book)) ? WorkFolderOf(book) : book);
     Step();
     // A folder of that name in the old book stays, so no icon can be put there.
-    if (!IsFolder(PathIn(book, "icon.ico")))
-        Http().Download(CloudSongBookService().webAddress + "/icon.ico", swap.Path("icon.ico"));
+    if (!IsFolder(PathIn(book, "icon.ico")) &&
+        Http().Download(CloudSongBookService().webAddress + "/icon.ico", swap.Path("icon.ico")))
+        swap.Adopt("icon.ico");
     for (const ObrelPage& page : ObrelBookPages(ObrelBookRows(), progress)) {
         if (!swap.Write(page.fileName, page.bytes)) return Unwritable(PathIn(book, page.fileName));
         Step();
@@ -441,6 +527,7 @@ bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     Step();
     std::string failed;
     if (!swap.SwapIn(failed)) return Unwritable(failed);
+    if (!swap.SyncBook()) return Unwritable(book);
     if (progress) progress(100);
     return true;
 }
