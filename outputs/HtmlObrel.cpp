@@ -246,6 +246,74 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
     return names;
 }
 
+// Work that mostly waits for the disk (a file's sync, the freeing of a removed file's blocks), a few jobs
+// at a time: the file system then serves many in one go, where one thread would wait for each in turn.
+class DiskJobs {
+public:
+    DiskJobs() {
+        for (int i = 0; i < Workers; ++i) workers_.emplace_back([this] { Work(); });
+    }
+    ~DiskJobs() { Wait(); }
+    DiskJobs(const DiskJobs&) = delete;
+    DiskJobs& operator=(const DiskJobs&) = delete;
+
+    // A job answers whether it succeeded. Waits while many are queued, so what they hold (open files)
+    // stays little.
+    void Add(std::function<bool()> job) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < MaxQueued; });
+        queue_.push_back(std::move(job));
+        changed_.notify_all();
+    }
+
+    // True when every job so far succeeded; takes no more jobs.
+    bool Wait() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+            changed_.notify_all();
+        }
+        workers_.clear();  // joins
+        return !failed_;
+    }
+
+private:
+    static constexpr int Workers = 16;
+    static constexpr size_t MaxQueued = 64;
+
+    void Work() {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+            if (queue_.empty()) return;
+            const std::function<bool()> job = std::move(queue_.front());
+            queue_.pop_front();
+            changed_.notify_all();
+            lock.unlock();
+            if (!job()) failed_ = true;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::function<bool()>> queue_;
+    bool closing_ = false;
+    std::atomic<bool> failed_ = false;
+    std::vector<std::jthread> workers_;
+};
+
+// Removes the entries of a folder that are not folders (a link goes itself, never what it names).
+void RemoveFilesIn(const std::string& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0) return;
+    {
+        DiskJobs removals;
+        for (const std::string& name : EntriesOf(folder, false))
+            removals.Add([dir, name] { return ::unlinkat(dir, name.c_str(), 0) == 0; });
+    }
+    ::close(dir);
+}
+
 // A work folder holds no folder of its own making: every folder in it came from the old book and goes
 // back there before the work folder goes.
 bool DropWorkFolder(const std::string& work, const std::string& book) {
@@ -253,6 +321,7 @@ bool DropWorkFolder(const std::string& work, const std::string& book) {
         ::mkdir(book.c_str(), 0777);
         if (!RenameNoReplace(PathIn(work, name), PathIn(book, name))) return false;
     }
+    RemoveFilesIn(work);
     std::error_code ec;
     fs::remove_all(work, ec);
     return !ec;
@@ -284,63 +353,10 @@ std::string UnremovableEntry(const std::string& book) {
     return {};
 }
 
-// Waits for written files to reach the disk and closes them, a few at a time beside the writer: the file
-// system can then commit many in one go, and a sync waits only for these files, not for what other
-// programs write meanwhile.
-class FileSyncs {
-public:
-    FileSyncs() {
-        for (int i = 0; i < Workers; ++i) workers_.emplace_back([this] { Work(); });
-    }
-    ~FileSyncs() { Wait(); }
-    FileSyncs(const FileSyncs&) = delete;
-    FileSyncs& operator=(const FileSyncs&) = delete;
-
-    // Takes the file; waits while many are queued, so that the open files stay few.
-    void Add(int fd) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return queue_.size() < MaxQueued; });
-        queue_.push_back(fd);
-        changed_.notify_all();
-    }
-
-    // True when every file so far reached the disk and closed cleanly.
-    bool Wait() {
-        {
-            std::lock_guard lock(mutex_);
-            closing_ = true;
-            changed_.notify_all();
-        }
-        workers_.clear();  // joins
-        return !failed_;
-    }
-
-private:
-    static constexpr int Workers = 8;
-    static constexpr size_t MaxQueued = 64;
-
-    void Work() {
-        for (;;) {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            const int fd = queue_.front();
-            queue_.pop_front();
-            changed_.notify_all();
-            lock.unlock();
-            const bool synced = ::fsync(fd) == 0;
-            const bool closed = ::close(fd) == 0;
-            if (!synced || !closed) failed_ = true;
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<int> queue_;
-    bool closing_ = false;
-    std::atomic<bool> failed_ = false;
-    std::vector<std::jthread> workers_;
-};
+bool SyncAndClose(int fd) {
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
 
 // The pages go into a work folder beside the book, each on its way to the disk as soon as it is written;
 // once all are there, with the folder, it is swapped with the old book, so the user keeps a working book
@@ -376,14 +392,14 @@ public:
             ::close(fd);
             return false;
         }
-        syncs_.Add(fd);
+        syncs_.Add([fd] { return SyncAndClose(fd); });
         return true;
     }
 
     // A file put into the work folder by other means (the icon) is synced with the pages.
     void Adopt(const std::string& name) {
         const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) syncs_.Add(fd);
+        if (fd >= 0) syncs_.Add([fd] { return SyncAndClose(fd); });
     }
 
     // Waits for the new book's files, then its folder, to reach the disk: nothing is published that a
@@ -435,7 +451,7 @@ private:
     std::string book_, work_, parent_;
     int dir_ = -1;
     bool made_ = false;
-    FileSyncs syncs_;
+    DiskJobs syncs_;
 };
 
 }  // namespace
