@@ -52,6 +52,11 @@ Function* Real(const char* name) {
     return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
 }
 
+int Opened(int fd) {
+    Note("open", fd);
+    return fd;
+}
+
 mode_t ModeOf(int flags, va_list args) {
     return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
 }
@@ -74,30 +79,21 @@ int open(const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = watch::ModeOf(flags, args);
     va_end(args);
-    static auto* real = watch::Real<int(const char*, int, ...)>("open");
-    const int fd = real(path, flags, mode);
-    watch::Note("open", fd);
-    return fd;
+    return watch::Opened(watch::Real<int(const char*, int, ...)>("open")(path, flags, mode));
 }
 int open64(const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
     const mode_t mode = watch::ModeOf(flags, args);
     va_end(args);
-    static auto* real = watch::Real<int(const char*, int, ...)>("open64");
-    const int fd = real(path, flags, mode);
-    watch::Note("open", fd);
-    return fd;
+    return watch::Opened(watch::Real<int(const char*, int, ...)>("open64")(path, flags, mode));
 }
 int openat(int dir, const char* path, int flags, ...) {
     va_list args;
     va_start(args, flags);
     const mode_t mode = watch::ModeOf(flags, args);
     va_end(args);
-    static auto* real = watch::Real<int(int, const char*, int, ...)>("openat");
-    const int fd = real(dir, path, flags, mode);
-    watch::Note("open", fd);
-    return fd;
+    return watch::Opened(watch::Real<int(int, const char*, int, ...)>("openat")(dir, path, flags, mode));
 }
 }
 
