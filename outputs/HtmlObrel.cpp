@@ -14,6 +14,7 @@
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "catalogue/Big5Codec.h"
@@ -250,8 +251,12 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
 // at a time: the file system then serves many in one go, where one thread would wait for each in turn.
 class DiskJobs {
 public:
+    // Without a thread to spare (the process is out of them), the jobs run at once in the caller.
     DiskJobs() {
-        for (int i = 0; i < Workers; ++i) workers_.emplace_back([this] { Work(); });
+        try {
+            for (int i = 0; i < Workers; ++i) workers_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+        }
     }
     ~DiskJobs() { Wait(); }
     DiskJobs(const DiskJobs&) = delete;
@@ -260,6 +265,10 @@ public:
     // A job answers whether it succeeded. Waits while many are queued, so what they hold (open files)
     // stays little.
     void Add(std::function<bool()> job) {
+        if (workers_.empty()) {
+            if (!job()) failed_ = true;
+            return;
+        }
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return queue_.size() < MaxQueued; });
         queue_.push_back(std::move(job));
