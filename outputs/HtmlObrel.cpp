@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -378,6 +379,7 @@ public:
         if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
     ~BookSwap() {
+        syncs_.Wait();  // no page is being written any more
         if (dir_ >= 0) ::close(dir_);
         if (made_) DropWorkFolder(work_, book_);
     }
@@ -387,22 +389,24 @@ public:
     bool Made() const { return dir_ >= 0; }
     std::string Path(const std::string& name) const { return PathIn(work_, name); }
 
-    bool Write(const std::string& name, const std::string& bytes) {
-        const int fd = ::openat(dir_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) return false;
-        bool ok = true;
-        for (size_t done = 0; ok && done < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) done += static_cast<size_t>(n);
-        }
-        if (!ok) {
-            ::close(fd);
+    // Hands the page to the disk jobs, which write, sync and close it while the next pages are made.
+    // False once a page could not be written: the rest need not be.
+    bool Write(const std::string& name, std::string bytes) {
+        if (!FailedPage().empty()) return false;
+        const size_t index = written_++;
+        syncs_.Add([this, index, name, bytes = std::move(bytes)] {
+            if (WritePage(name, bytes)) return true;
+            std::lock_guard lock(failedMutex_);
+            if (index < failedIndex_) failedIndex_ = index, failedPage_ = name;
             return false;
-        }
-        syncs_.Add([fd] { return SyncAndClose(fd); });
+        });
         return true;
+    }
+
+    // The first page in the book's order that could not be written; "" when there is none so far.
+    std::string FailedPage() {
+        std::lock_guard lock(failedMutex_);
+        return failedPage_;
     }
 
     // A file put into the work folder by other means (the icon) is synced with the pages.
@@ -457,9 +461,30 @@ public:
     }
 
 private:
+    bool WritePage(const std::string& name, const std::string& bytes) const {
+        const int fd = ::openat(dir_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) return false;
+        bool ok = true;
+        for (size_t done = 0; ok && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += static_cast<size_t>(n);
+        }
+        if (!ok) {
+            ::close(fd);
+            return false;
+        }
+        return SyncAndClose(fd);
+    }
+
     std::string book_, work_, parent_;
     int dir_ = -1;
     bool made_ = false;
+    size_t written_ = 0;
+    std::mutex failedMutex_;
+    size_t failedIndex_ = SIZE_MAX;
+    std::string failedPage_;
     DiskJobs syncs_;
 };
 
@@ -492,12 +517,14 @@ std::vector<ObrelBookRow> ObrelBookRows() {
     return rows;
 }
 
-std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
-                                      const std::function<void(int)>& progress) {
+namespace {
+
+// The pages of the rows one at a time, in the order they are written; the redirect page last.
+void MakeBookPages(const std::vector<ObrelBookRow>& rows, const std::function<void(int)>& progress,
+                   const std::function<void(ObrelPage&&)>& take) {
     std::array<bool, LanguageCount + 1> present{};
     for (const ObrelBookRow& row : rows) present[row.language] = true;
     PageWriter writer(rows, present);
-    std::vector<ObrelPage> pages;
     std::string redirect;
     std::array<std::string, GroupCount> groups;
     size_t r = 0;
@@ -508,12 +535,20 @@ std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
         size_t end = r;
         while (end < rows.size() && end - r < RowsPerPage && rows[end].language == language) ++end;
         const std::string fileName = std::string(PageNames[language]) + "_" + std::to_string(page) + ".html";
-        pages.push_back({fileName, writer.Page(r, end, page, groups)});
+        take({fileName, writer.Page(r, end, page, groups)});
         if (redirect.empty()) redirect = fileName;
         r = end;
         page = r < rows.size() && rows[r].language != language ? 1 : page + 1;
     }
-    if (!redirect.empty()) pages.push_back({"obrel.html", RedirectPage(redirect)});
+    if (!redirect.empty()) take({"obrel.html", RedirectPage(redirect)});
+}
+
+}  // namespace
+
+std::vector<ObrelPage> ObrelBookPages(const std::vector<ObrelBookRow>& rows,
+                                      const std::function<void(int)>& progress) {
+    std::vector<ObrelPage> pages;
+    MakeBookPages(rows, progress, [&pages](ObrelPage&& page) { pages.push_back(std::move(page)); });
     return pages;
 }
 
@@ -544,11 +579,14 @@ bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     if (!IsFolder(PathIn(book, "icon.ico")) &&
         Http().Download(CloudSongBookService().webAddress + "/icon.ico", swap.Path("icon.ico")))
         swap.Adopt("icon.ico");
-    for (const ObrelPage& page : ObrelBookPages(ObrelBookRows(), progress)) {
-        if (!swap.Write(page.fileName, page.bytes)) return Unwritable(PathIn(book, page.fileName));
+    bool writing = true;
+    MakeBookPages(ObrelBookRows(), progress, [&swap, &writing](ObrelPage&& page) {
+        writing = writing && swap.Write(page.fileName, std::move(page.bytes));
         Step();
-    }
-    if (!swap.Sync()) return Unwritable(book);
+    });
+    const bool synced = swap.Sync();
+    if (!swap.FailedPage().empty()) return Unwritable(PathIn(book, swap.FailedPage()));
+    if (!synced) return Unwritable(book);
     Step();
     std::string failed;
     if (!swap.SwapIn(failed)) return Unwritable(failed);
