@@ -248,8 +248,8 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
     return names;
 }
 
-// Work that mostly waits for the disk (a file's sync, the freeing of a removed file's blocks), a few jobs
-// at a time: the file system then serves many in one go, where one thread would wait for each in turn.
+// Work that mostly waits for the disk (a file's sync, the freeing of a removed file's blocks), several
+// jobs at a time: the file system then serves many in one go, where one thread would wait for each in turn.
 class DiskJobs {
 public:
     // Without a thread to spare (the process is out of them), the jobs run at once in the caller.
@@ -397,7 +397,10 @@ public:
         syncs_.Add([this, index, name, bytes = std::move(bytes)] {
             if (WritePage(name, bytes)) return true;
             std::lock_guard lock(failedMutex_);
-            if (index < failedIndex_) failedIndex_ = index, failedPage_ = name;
+            if (index < failedIndex_) {
+                failedIndex_ = index;
+                failedPage_ = name;
+            }
             return false;
         });
         return true;
