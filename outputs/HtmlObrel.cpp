@@ -379,7 +379,7 @@ public:
         if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
     ~BookSwap() {
-        syncs_.Wait();  // no page is being written any more
+        writes_.Wait();  // no page is being written any more
         if (dir_ >= 0) ::close(dir_);
         if (made_) DropWorkFolder(work_, book_);
     }
@@ -389,12 +389,13 @@ public:
     bool Made() const { return dir_ >= 0; }
     std::string Path(const std::string& name) const { return PathIn(work_, name); }
 
-    // Hands the page to the disk jobs, which write, sync and close it while the next pages are made.
-    // False once a page could not be written: the rest need not be.
+    // Hands the page to the disk jobs, which write it while the next pages are made. False once a page
+    // could not be written: the rest need not be.
     bool Write(const std::string& name, std::string bytes) {
         if (!FailedPage().empty()) return false;
-        const size_t index = written_++;
-        syncs_.Add([this, index, name, bytes = std::move(bytes)] {
+        const size_t index = names_.size();
+        names_.push_back(name);
+        writes_.Add([this, index, name, bytes = std::move(bytes)] {
             if (WritePage(name, bytes)) return true;
             std::lock_guard lock(failedMutex_);
             if (index < failedIndex_) {
@@ -413,14 +414,21 @@ public:
     }
 
     // A file put into the work folder by other means (the icon) is synced with the pages.
-    void Adopt(const std::string& name) {
-        const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) syncs_.Add([fd] { return SyncAndClose(fd); });
-    }
+    void Adopt(const std::string& name) { names_.push_back(name); }
 
     // Waits for the new book's files, then its folder, to reach the disk: nothing is published that a
-    // power cut could take back.
-    bool Sync() { return syncs_.Wait() && ::fsync(dir_) == 0; }
+    // power cut could take back. The files are synced once all are written, already on their way to the
+    // disk by then, so that one commit of the file system serves many.
+    bool Sync() {
+        if (!writes_.Wait()) return false;
+        DiskJobs syncs;
+        for (const std::string& name : names_)
+            syncs.Add([this, &name] {
+                const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+                return fd >= 0 && SyncAndClose(fd);
+            });
+        return syncs.Wait() && ::fsync(dir_) == 0;
+    }
 
     // After the swap: the book's folder, which took the old book's folders, reaches the disk too.
     bool SyncBook() { return ::fsync(dir_) == 0; }
@@ -474,21 +482,18 @@ private:
             ok = n > 0;
             if (ok) done += static_cast<size_t>(n);
         }
-        if (!ok) {
-            ::close(fd);
-            return false;
-        }
-        return SyncAndClose(fd);
+        if (ok) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        return ::close(fd) == 0 && ok;
     }
 
     std::string book_, work_, parent_;
     int dir_ = -1;
     bool made_ = false;
-    size_t written_ = 0;
+    std::vector<std::string> names_;  // of the files written, in order
     std::mutex failedMutex_;
     size_t failedIndex_ = SIZE_MAX;
     std::string failedPage_;
-    DiskJobs syncs_;
+    DiskJobs writes_;
 };
 
 }  // namespace
