@@ -6,6 +6,7 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/SongTable.h"
 
 namespace qv {
@@ -172,19 +173,21 @@ void SortBySongBookOrder(std::vector<int>& rows) {
         std::vector<uint32_t> japanese;  // one number a step
     };
     std::vector<Keys> keys(AllSong.size());
-    for (const int row : rows) {
-        Keys& k = keys[static_cast<size_t>(row)];
-        k.rank = LanguageRank(row);
-        k.words = Number(row, colWordCount);
-        const int language = Number(row, colLanguage);
-        if (language == 6) {
-            const std::string& name = Cell(row, colSongName);
-            for (size_t p = 0; p < name.size(); p += 2) k.japanese.push_back(JapaneseStepKey(name, p));
-            continue;
+    ForEachSlice(rows.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            const int row = rows[i];
+            Keys& k = keys[static_cast<size_t>(row)];
+            k.rank = LanguageRank(row);
+            k.words = Number(row, colWordCount);
+            if (Number(row, colLanguage) == 6) {
+                const std::string& name = Cell(row, colSongName);
+                for (size_t p = 0; p < name.size(); p += 2) k.japanese.push_back(JapaneseStepKey(name, p));
+                continue;
+            }
+            k.strokes = Number(row, colStrokes);
+            k.name = Lower(row, colSongName);
         }
-        k.strokes = Number(row, colStrokes);
-        k.name = Lower(row, colSongName);
-    }
+    });
     std::sort(rows.begin(), rows.end(), [&](int a, int b) {
         const Keys& x = keys[static_cast<size_t>(a)];
         const Keys& y = keys[static_cast<size_t>(b)];

@@ -20,6 +20,7 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
@@ -505,14 +506,18 @@ std::vector<ObrelBookRow> ObrelBookRows() {
     for (int row = 0; row < AllSongCount; ++row)
         if (AllSong[row][colSpecialDel] != "X") order.push_back(row);
     SortBySongBookOrder(order);
-    std::vector<ObrelBookRow> rows;
-    rows.reserve(order.size());
-    for (int row : order) {
-        const SongRow& song = AllSong[row];
-        rows.push_back({song[colSongNo], FixTruncatedDbcsTail(song[colSongName]),
-                        FixTruncatedDbcsTail(song[colSinger]), LanguageOf(song[colLanguage]),
-                        song[colWordCount], song[colStrokes]});
-    }
+    std::vector<ObrelBookRow> rows(order.size());
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            const SongRow& song = AllSong[order[i]];
+            rows[i] = {song[colSongNo],
+                       FixTruncatedDbcsTail(song[colSongName]),
+                       FixTruncatedDbcsTail(song[colSinger]),
+                       LanguageOf(song[colLanguage]),
+                       song[colWordCount],
+                       song[colStrokes]};
+        }
+    });
     const size_t books = rows.size();
     for (int copy : {NewLanguage, FavouriteLanguage}) {
         for (size_t i = 0; i < books; ++i) {
@@ -528,27 +533,49 @@ std::vector<ObrelBookRow> ObrelBookRows() {
 namespace {
 
 // The pages of the rows one at a time, in the order they are written; the redirect page last.
+// Where a page's rows are in the book, and the group start pages of its language.
+struct PagePlan {
+    size_t first = 0, end = 0;
+    int page = 1;
+    size_t groups = 0;
+    std::string fileName;
+};
+
+// The pages of the rows one at a time, in the order they are written, with the progress before each;
+// the redirect page last. The pages are laid out first and made beforehand, spread over the cores.
 void MakeBookPages(const std::vector<ObrelBookRow>& rows, const std::function<void(int)>& progress,
                    const std::function<void(ObrelPage&&)>& take) {
-    std::array<bool, LanguageCount + 1> present{};
-    for (const ObrelBookRow& row : rows) present[row.language] = true;
-    PageWriter writer(rows, present);
-    std::string redirect;
-    std::array<std::string, GroupCount> groups;
+    std::vector<PagePlan> plans;
+    std::vector<std::array<std::string, GroupCount>> groups;
     size_t r = 0;
     for (int page = 1; r < rows.size() && page < 10001;) {
-        if (progress) progress(static_cast<int>(r * 100 / rows.size()));
         const int language = rows[r].language;
-        if (r == 0 || rows[r - 1].language != language) groups = GroupStartPages(rows, r);
+        if (r == 0 || rows[r - 1].language != language) groups.push_back(GroupStartPages(rows, r));
         size_t end = r;
         while (end < rows.size() && end - r < RowsPerPage && rows[end].language == language) ++end;
-        const std::string fileName = std::string(PageNames[language]) + "_" + std::to_string(page) + ".html";
-        take({fileName, writer.Page(r, end, page, groups)});
-        if (redirect.empty()) redirect = fileName;
+        plans.push_back({r, end, page, groups.size() - 1,
+                         std::string(PageNames[language]) + "_" + std::to_string(page) + ".html"});
         r = end;
         page = r < rows.size() && rows[r].language != language ? 1 : page + 1;
     }
-    if (!redirect.empty()) take({"obrel.html", RedirectPage(redirect)});
+    std::array<bool, LanguageCount + 1> present{};
+    for (const ObrelBookRow& row : rows) present[row.language] = true;
+    std::vector<std::string> pages(plans.size());
+    // Slices of rows: each makes the pages that begin in it.
+    ForEachSlice(rows.size(), [&](size_t from, size_t to) {
+        PageWriter writer(rows, present);
+        auto begins = [](const PagePlan& plan, size_t row) { return plan.first < row; };
+        const auto first = std::lower_bound(plans.begin(), plans.end(), from, begins);
+        const auto last = std::lower_bound(plans.begin(), plans.end(), to, begins);
+        for (auto plan = first; plan != last; ++plan)
+            pages[static_cast<size_t>(plan - plans.begin())] =
+                writer.Page(plan->first, plan->end, plan->page, groups[plan->groups]);
+    });
+    for (size_t p = 0; p < plans.size(); ++p) {
+        if (progress) progress(static_cast<int>(plans[p].first * 100 / rows.size()));
+        take({plans[p].fileName, std::move(pages[p])});
+    }
+    if (!plans.empty()) take({"obrel.html", RedirectPage(plans.front().fileName)});
 }
 
 }  // namespace
