@@ -229,7 +229,7 @@ TEST(SongOrder, TheKeyedBookSortOrdersAsTheCompare) {
     uint32_t seed = 4242;
     auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     AllSong.clear();
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 6000; ++i) {  // enough for the keys to be made over several threads
         SongRow row;
         const size_t length = next() % 7;
         for (size_t k = 0; k < length; ++k) row[colSongName] += bytes[next() % sizeof bytes];
