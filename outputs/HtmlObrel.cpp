@@ -11,7 +11,6 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -369,9 +368,8 @@ bool SyncAndClose(int fd) {
     return ::close(fd) == 0 && synced;
 }
 
-// The pages go into a work folder beside the book, each on its way to the disk as soon as it is written;
-// once all are there, with the folder, it is swapped with the old book, so the user keeps a working book
-// until the new one is whole.
+// The pages go into a work folder beside the book; once all of them and the folder are on the disk, it is
+// swapped with the old book, so the user keeps a working book until the new one is whole.
 class BookSwap {
 public:
     explicit BookSwap(const std::string& book)
@@ -380,7 +378,6 @@ public:
         if (made_) dir_ = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
     ~BookSwap() {
-        writes_.Wait();  // no page is being written any more
         if (dir_ >= 0) ::close(dir_);
         if (made_) DropWorkFolder(work_, book_);
     }
@@ -390,28 +387,20 @@ public:
     bool Made() const { return dir_ >= 0; }
     std::string Path(const std::string& name) const { return PathIn(work_, name); }
 
-    // Hands the page to the disk jobs, which write it while the next pages are made. False once a page
-    // could not be written: the rest need not be.
-    bool Write(const std::string& name, std::string bytes) {
-        if (!FailedPage().empty()) return false;
-        const size_t index = names_.size();
+    bool Write(const std::string& name, const std::string& bytes) {
+        const int fd = ::openat(dir_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) return false;
+        bool ok = true;
+        for (size_t done = 0; ok && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += static_cast<size_t>(n);
+        }
+        if (ok) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // on its way to the disk meanwhile
+        if (::close(fd) != 0 || !ok) return false;
         names_.push_back(name);
-        writes_.Add([this, index, name, bytes = std::move(bytes)] {
-            if (WritePage(name, bytes)) return true;
-            std::lock_guard lock(failedMutex_);
-            if (index < failedIndex_) {
-                failedIndex_ = index;
-                failedPage_ = name;
-            }
-            return false;
-        });
         return true;
-    }
-
-    // The first page in the book's order that could not be written; "" when there is none so far.
-    std::string FailedPage() {
-        std::lock_guard lock(failedMutex_);
-        return failedPage_;
     }
 
     // A file put into the work folder by other means (the icon) is synced with the pages.
@@ -421,7 +410,6 @@ public:
     // power cut could take back. The files are synced once all are written, already on their way to the
     // disk by then, so that one commit of the file system serves many.
     bool Sync() {
-        if (!writes_.Wait()) return false;
         DiskJobs syncs;
         for (const std::string& name : names_)
             syncs.Add([this, &name] {
@@ -473,28 +461,10 @@ public:
     }
 
 private:
-    bool WritePage(const std::string& name, const std::string& bytes) const {
-        const int fd = ::openat(dir_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) return false;
-        bool ok = true;
-        for (size_t done = 0; ok && done < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) done += static_cast<size_t>(n);
-        }
-        if (ok) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        return ::close(fd) == 0 && ok;
-    }
-
     std::string book_, work_, parent_;
     int dir_ = -1;
     bool made_ = false;
-    std::vector<std::string> names_;  // of the files written, in order
-    std::mutex failedMutex_;
-    size_t failedIndex_ = SIZE_MAX;
-    std::string failedPage_;
-    DiskJobs writes_;
+    std::vector<std::string> names_;  // of the files written
 };
 
 }  // namespace
@@ -532,7 +502,6 @@ std::vector<ObrelBookRow> ObrelBookRows() {
 
 namespace {
 
-// The pages of the rows one at a time, in the order they are written; the redirect page last.
 // Where a page's rows are in the book, and the group start pages of its language.
 struct PagePlan {
     size_t first = 0, end = 0;
@@ -614,14 +583,13 @@ bool WriteOfflineObrelBook(const std::function<void(int)>& progress) {
     if (!IsFolder(PathIn(book, "icon.ico")) &&
         Http().Download(CloudSongBookService().webAddress + "/icon.ico", swap.Path("icon.ico")))
         swap.Adopt("icon.ico");
-    bool writing = true;
-    MakeBookPages(ObrelBookRows(), progress, [&swap, &writing](ObrelPage&& page) {
-        writing = writing && swap.Write(page.fileName, std::move(page.bytes));
+    std::string failedPage;
+    MakeBookPages(ObrelBookRows(), progress, [&swap, &failedPage](ObrelPage&& page) {
+        if (failedPage.empty() && !swap.Write(page.fileName, page.bytes)) failedPage = page.fileName;
         Step();
     });
-    const bool synced = swap.Sync();
-    if (!swap.FailedPage().empty()) return Unwritable(PathIn(book, swap.FailedPage()));
-    if (!synced) return Unwritable(book);
+    if (!failedPage.empty()) return Unwritable(PathIn(book, failedPage));
+    if (!swap.Sync()) return Unwritable(book);
     Step();
     std::string failed;
     if (!swap.SwapIn(failed)) return Unwritable(failed);
