@@ -3,9 +3,9 @@
 // then writes the book through the program's own progress window and user interface, timed from the
 // window's start to its end (without the pause it keeps for the eye). The floor, timed in the same
 // repetition right after it: `cp -r` of the finished book into a fresh folder (from the page cache, not
-// synced). Twice: on an idle file system,
-// and while another program writes a large file to the same file system (`dd` of 512 MB with
-// conv=fdatasync, over and over, for the whole repetition). The icon request goes to a closed local port.
+// synced). Twice: on an idle file system, and while another program writes a large file to the same file
+// system (`dd` of 512 MB with conv=fdatasync, over and over, for the whole repetition). The icon request
+// goes to a closed local port.
 // Reported per repetition and as medians: the run (the time column), floor_ms, ratio_to_floor and load1
 // (the load average at the repetition's start).
 #include <benchmark/benchmark.h>
