@@ -6,6 +6,7 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/SongTable.h"
 
 namespace qv {
@@ -146,6 +147,57 @@ int CompareSongBookOrder(int a, int b) {
     if (language == 4) return LocaleCompare(Lower(a, colSongName), Lower(b, colSongName));
     if (language == 6) return JapaneseNameOrder(a, b);
     return WordsStrokesName(a, b);
+}
+
+namespace {
+
+// JapaneseNameOrder's view of a two-byte step of a name as one number: kana and kanji (by strokes, then
+// bytes) before anything else (by bytes); a step cut short sorts before the longer steps it begins.
+uint32_t JapaneseStepKey(const std::string& name, size_t p) {
+    const auto first = static_cast<unsigned char>(name[p]);
+    const uint32_t bytes =
+        (first + 1u) << 9 | (p + 1 < name.size() ? static_cast<unsigned char>(name[p + 1]) + 1u : 0u);
+    if (!IsBig5LeadByteEx(first)) return 1u << 30 | bytes;
+    return static_cast<uint32_t>(Big5StrokeCountOfFirstChar(name.substr(p, 2))) << 18 | bytes;
+}
+
+}  // namespace
+
+void SortBySongBookOrder(std::vector<int>& rows) {
+    // CompareSongBookOrder's every answer from keys made once per row, so the same sort gives the same
+    // order. Rows of one rank share their kind of compare: a rank holds one language code, or else
+    // neither 4 nor 6.
+    struct Keys {
+        int rank = 0, words = 0, strokes = 0;
+        std::string name;                // lower-cased
+        std::vector<uint32_t> japanese;  // one number a step
+    };
+    std::vector<Keys> keys(AllSong.size());
+    ForEachSlice(rows.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            const int row = rows[i];
+            Keys& k = keys[static_cast<size_t>(row)];
+            k.rank = LanguageRank(row);
+            k.words = Number(row, colWordCount);
+            if (Number(row, colLanguage) == 6) {
+                const std::string& name = Cell(row, colSongName);
+                for (size_t p = 0; p < name.size(); p += 2) k.japanese.push_back(JapaneseStepKey(name, p));
+                continue;
+            }
+            k.strokes = Number(row, colStrokes);
+            k.name = Lower(row, colSongName);
+        }
+    });
+    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
+        const Keys& x = keys[static_cast<size_t>(a)];
+        const Keys& y = keys[static_cast<size_t>(b)];
+        if (x.rank != y.rank) return x.rank < y.rank;
+        if (x.rank == 4) return x.name < y.name;
+        if (x.words != y.words) return x.words < y.words;
+        if (x.rank == 5) return x.japanese < y.japanese;
+        if (x.strokes != y.strokes) return x.strokes < y.strokes;
+        return x.name < y.name;
+    });
 }
 
 int CompareSingerOrder(int a, int b) { return SingerOrderWith(a, b, CompareAlnum); }

@@ -15,6 +15,9 @@ int ByteCompare(const std::string& a, const std::string& b);
 int CompareRowIndex(int a, int b);
 int CompareAlnum(const std::string& a, const std::string& b);
 int CompareSongBookOrder(int a, int b);
+// Sorts song-table rows (each at most once) as std::sort with CompareSongBookOrder does, for many rows
+// at once.
+void SortBySongBookOrder(std::vector<int>& rows);
 int CompareSingerOrder(int a, int b);
 int CompareLanguageSingerOrder(int a, int b);
 int CompareZtSingerOrder(int a, int b);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/SongOrder.h"
@@ -209,6 +213,40 @@ TEST(SongOrder, TheKeyedCodeAndPrefixSortOrdersAsTheCompare) {
     for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
     SortLines(lines, CompareLineByCodeAndPrefix);
     EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
+
+namespace {
+
+// The book sort reads keys made once per row: every answer must be the compare's, so that the same sort
+// leaves the rows in the same order. Names of few byte values (kana and kanji lead bytes, ASCII of both
+// cases, a lone lead byte at the end), odd lengths, every language rank with codes outside 1..9, and
+// word counts and strokes that tie.
+TEST(SongOrder, TheKeyedBookSortOrdersAsTheCompare) {
+    const char bytes[] = {'a', 'B', 'z', ' ', '\xA4', '\x40', '\xC6', '\xA1', '\xC7', '\xF9'};
+    const char* languages[] = {"1", "2", "4", "5", "6", "6", "9", "0", "12", "x", ""};
+    uint32_t seed = 4242;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    AllSong.clear();
+    for (int i = 0; i < 6000; ++i) {  // enough for the keys to be made over several threads
+        SongRow row;
+        const size_t length = next() % 7;
+        for (size_t k = 0; k < length; ++k) row[colSongName] += bytes[next() % sizeof bytes];
+        row[colLanguage] = languages[next() % std::size(languages)];
+        row[colWordCount] = std::to_string(next() % 3);
+        row[colStrokes] = next() % 5 == 0 ? "" : std::to_string(next() % 3);
+        AllSong.push_back(row);
+    }
+    AllSongCount = static_cast<int>(AllSong.size());
+    std::vector<int> rows;
+    for (int i = 0; i < AllSongCount; ++i) rows.push_back((i * 1187) % AllSongCount);
+    std::vector<int> expected = rows;
+    std::sort(expected.begin(), expected.end(), [](int a, int b) { return CompareSongBookOrder(a, b) < 0; });
+    SortBySongBookOrder(rows);
+    EXPECT_EQ(rows, expected);
+    AllSong.clear();
+    AllSongCount = 0;
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
 // The offline HTML song book: the pages' bytes, their split by language and word count, the links, and
 // the files left in the "obrel" folder.
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdarg>
 #include <filesystem>
 #include <map>
+#include <mutex>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/TextFile.h"
@@ -20,10 +25,107 @@
 #include "support/TempFolder.h"
 #include "support/TempSongLibrary.h"
 
+// What the process asks of the disk while a test watches: the files and folders it opens and syncs, by
+// the path each had at that moment, in order. The calls themselves go on unchanged.
+namespace watch {
+
+struct Event {
+    std::string call, path;
+};
+std::mutex mutex;
+bool on = false;
+std::vector<Event> events;
+
+std::string PathOf(int fd) {
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ec).string();
+}
+
+void Note(const char* call, int fd) {
+    if (fd < 0) return;
+    std::lock_guard lock(mutex);
+    if (on) events.push_back({call, PathOf(fd)});
+}
+
+template <typename Function>
+Function* Real(const char* name) {
+    return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
+}
+
+int Opened(int fd) {
+    Note("open", fd);
+    return fd;
+}
+
+mode_t ModeOf(int flags, va_list args) {
+    return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
+}
+
+}  // namespace watch
+
+extern "C" {
+int fsync(int fd) {
+    watch::Note("fsync", fd);
+    static auto* real = watch::Real<int(int)>("fsync");
+    return real(fd);
+}
+int syncfs(int fd) {
+    watch::Note("syncfs", fd);
+    static auto* real = watch::Real<int(int)>("syncfs");
+    return real(fd);
+}
+int open(const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = watch::ModeOf(flags, args);
+    va_end(args);
+    return watch::Opened(watch::Real<int(const char*, int, ...)>("open")(path, flags, mode));
+}
+int open64(const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = watch::ModeOf(flags, args);
+    va_end(args);
+    return watch::Opened(watch::Real<int(const char*, int, ...)>("open64")(path, flags, mode));
+}
+int openat(int dir, const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = watch::ModeOf(flags, args);
+    va_end(args);
+    return watch::Opened(watch::Real<int(int, const char*, int, ...)>("openat")(dir, path, flags, mode));
+}
+}
+
 namespace qv {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Watches the disk calls while it lives.
+class DiskCalls {
+public:
+    DiskCalls() { Set(true); }
+    ~DiskCalls() { Set(false); }
+    DiskCalls(const DiskCalls&) = delete;
+    DiskCalls& operator=(const DiskCalls&) = delete;
+
+    // The paths of the calls of that name, in order.
+    std::vector<std::string> Paths(const std::string& call) const {
+        std::lock_guard lock(watch::mutex);
+        std::vector<std::string> paths;
+        for (const watch::Event& event : watch::events)
+            if (event.call == call) paths.push_back(event.path);
+        return paths;
+    }
+
+private:
+    static void Set(bool on) {
+        std::lock_guard lock(watch::mutex);
+        watch::on = on;
+        watch::events.clear();
+    }
+};
 
 ObrelBookRow Row(const std::string& no, const std::string& name, int language, const std::string& words,
                  const std::string& strokes = "5", const std::string& singer = "歌手") {
@@ -350,6 +452,61 @@ TEST_F(HtmlObrelRun, AFailedOrAbandonedRunLeavesTheOldBookAsItWas) {
     test::Immutable lockedBook(book);
     ASSERT_TRUE(lockedBook.ok());
     ExpectFailure([] { return WriteOfflineObrelBook(); }, book, written);
+}
+
+// Only what the run wrote is synced, never the whole file system, and in an order that a power cut cannot
+// undo: every page and the work folder while the book still is the old one, the book's folder and the
+// folder holding it after the swap.
+TEST_F(HtmlObrelRun, ARunSyncsWhatItWroteBeforePublishingIt) {
+    std::vector<std::string> synced;
+    {
+        DiskCalls calls;
+        ASSERT_TRUE(WriteOfflineObrelBook());
+        EXPECT_EQ(calls.Paths("syncfs"), std::vector<std::string>{});
+        synced = calls.Paths("fsync");
+    }
+    ASSERT_EQ(Differences(TreeOf(book), newBook), std::vector<std::string>{});
+    const std::string work = book + ".new.tmp";
+    auto at = [&synced](const std::string& path) {
+        return std::find(synced.begin(), synced.end(), path) - synced.begin();
+    };
+    const auto bookSynced = at(book);
+    ASSERT_LT(bookSynced, static_cast<long>(synced.size()));
+    for (const auto& [name, bytes] : newBook) {
+        if (!name.ends_with(".html")) continue;
+        EXPECT_LT(at(work + "/" + name), at(work)) << name;
+    }
+    EXPECT_LT(at(work), bookSynced);
+    EXPECT_LT(at(fs::path(book).parent_path()), static_cast<long>(synced.size()));
+}
+
+// The old book's files go a few at a time; a link among them goes itself, never what it names.
+TEST_F(HtmlObrelRun, TheOldBooksLinksGoWithoutWhatTheyName) {
+    const std::string outside = library.Path("outside.txt");
+    test::WriteBytes(outside, "the user's");
+    fs::create_symlink(outside, book + "/Old_1.html");
+    fs::create_symlink(library.Path("nowhere"), book + "/Old_2.html");
+    ASSERT_TRUE(WriteOfflineObrelBook());
+    EXPECT_EQ(Differences(TreeOf(book), newBook), std::vector<std::string>{});
+    EXPECT_FALSE(fs::is_symlink(book + "/Old_1.html"));
+    EXPECT_EQ(test::ReadBytes(outside), "the user's");
+    EXPECT_EQ(BookEntries(), std::vector<std::string>{"obrel"});
+}
+
+// Whether an old page can be removed is read from its status: none is opened.
+TEST_F(HtmlObrelRun, TheOldPagesAreCheckedWithoutOpeningThem) {
+    struct statx sx {};
+    ASSERT_EQ(::statx(AT_FDCWD, book.c_str(), 0, 0, &sx), 0);
+    if ((sx.stx_attributes_mask & STATX_ATTR_IMMUTABLE) == 0) GTEST_SKIP() << "no flags in the status here";
+    std::vector<std::string> opened;
+    {
+        DiskCalls calls;
+        ASSERT_TRUE(WriteOfflineObrelBook());
+        opened = calls.Paths("open");
+    }
+    ASSERT_FALSE(opened.empty());  // the watch sees the run's own files
+    for (const std::string& path : opened)
+        EXPECT_FALSE(path.starts_with(book + "/") && path.ends_with(".html")) << path;
 }
 
 // A work folder that an earlier run could not remove stops the run: it is the one named, and the book
