@@ -98,6 +98,14 @@ struct StartupFlagsGuard {
     }
 };
 
+// A start-up that fails keeps no half-loaded table.
+void ForgetLoadedSongs() {
+    LoadingSongs = false;
+    AllSong.clear();
+    AllSongCount = 0;
+    ShownRows.clear();
+}
+
 // The song list's migration, check and load. A list that cannot be read, checked or held (no regular file,
 // larger than a list can be, torn by another writer, more than memory allows) gets the open message, and
 // the program ends as for an unreadable file.
@@ -119,10 +127,7 @@ bool LoadSongListAtStart() {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return true;
     } catch (const std::exception&) {
-        LoadingSongs = false;
-        AllSong.clear();
-        AllSongCount = 0;
-        ShownRows.clear();
+        ForgetLoadedSongs();
     }
     ShowOpenError(path);
     return false;
@@ -337,6 +342,7 @@ bool RunStartup(StartupWindow& window) {
         return RunStartupSteps(window);
     } catch (const std::exception&) {
         ProgramUsable = false;
+        ForgetLoadedSongs();
         ShowOpenError(SongListPath());
         return false;
     }

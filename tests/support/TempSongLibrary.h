@@ -12,6 +12,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/LineCipher.h"
 #include "catalogue/ProgramState.h"
+#include "catalogue/SingerTable.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/SongTable.h"
 #include "catalogue/TextFile.h"
@@ -34,6 +35,9 @@ public:
         AllSong.clear();
         AllSongCount = 0;
         ShownRows.clear();
+        // Its singers go with it: a test that set the list alone leaves no lists out of step for the next.
+        SingerDisplayList.clear();
+        SingerDisplayLanguages.clear();
         StartingUp = false;
         LibraryRoot = AppDir = ".";
         std::error_code ec;
