@@ -9,6 +9,7 @@
 
 #include "catalogue/TextFile.h"
 #include "catalogue/UserInterface.h"
+#include "platform/CurlSockets.h"
 #include "platform/Ftp.h"
 
 namespace qv {
@@ -153,6 +154,7 @@ private:
     // The same handle for every request of the session, so its control connection is kept.
     void Prepare(const std::string& remoteName) {
         curl_easy_reset(curl_);
+        OpenSocketsCloseOnExec(curl_);
         std::string url = "ftp://" + account_.host + "/";
         if (!remoteName.empty()) {
             char* escaped = curl_easy_escape(curl_, remoteName.c_str(), static_cast<int>(remoteName.size()));

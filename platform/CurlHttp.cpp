@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "catalogue/TextFile.h"
+#include "platform/CurlSockets.h"
 #include "platform/Http.h"
 
 namespace qv {
@@ -86,6 +87,7 @@ private:
         }
         CURL* curl = curl_easy_init();
         if (!curl) return false;
+        OpenSocketsCloseOnExec(curl);
         std::string noProxy = NoProxyList();
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");

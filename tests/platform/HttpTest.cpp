@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <filesystem>
 #include <fstream>
@@ -17,6 +20,24 @@ std::string ReadAll(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// This process's connections to port that a started program would keep, as "fd fd ..." (empty: none),
+// and how many connections to port there are.
+std::pair<std::string, int> ConnectionsKeptOnExec(int port) {
+    std::string kept;
+    int connections = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        const int fd = std::stoi(entry.path().filename().string());
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET ||
+            ntohs(peer.sin_port) != port)
+            continue;
+        ++connections;
+        if (!(::fcntl(fd, F_GETFD) & FD_CLOEXEC)) kept += std::to_string(fd) + " ";
+    }
+    return {kept, connections};
+}
+
 class HttpTest : public ::testing::Test {
 protected:
     std::unique_ptr<HttpClient> client = MakeCurlHttpClient({300, 1000, 1u << 20});
@@ -28,9 +49,14 @@ protected:
         if (target == "/missing") return {404, "not here"};
         if (target == "/huge") return {200, std::string(2u << 20, 'x')};
         if (target == "/silent") return {200, "", true};
+        if (target == "/sockets") {
+            const auto [kept, connections] = ConnectionsKeptOnExec(Port());
+            return {200, kept + std::to_string(connections)};
+        }
         return {500, ""};
     }};
     std::string Url(const char* path) { return "http://" + server.Host() + path; }
+    int Port() const { return std::stoi(server.Host().substr(server.Host().find(':') + 1)); }
 };
 
 TEST_F(HttpTest, GetReturnsTheBodyOfSuccessfulRepliesByteForByte) {
@@ -41,6 +67,13 @@ TEST_F(HttpTest, GetReturnsTheBodyOfSuccessfulRepliesByteForByte) {
     EXPECT_EQ(body, binary);
     ASSERT_TRUE(client->Get(Url("/empty"), body));
     EXPECT_EQ(body, "");
+}
+
+// Asked while the transfer's connection is open: no program started meanwhile would hold it.
+TEST_F(HttpTest, ATransfersSocketIsClosedOnExec) {
+    std::string body = "unasked";
+    ASSERT_TRUE(client->Get(Url("/sockets"), body));
+    EXPECT_EQ(body, "1");  // the one connection, kept by none
 }
 
 TEST_F(HttpTest, ErrorStatusesOversizedBodiesSilentAndClosedServersFail) {
