@@ -25,7 +25,7 @@ flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-saniti
        -I "$src")
 shared=("$src"/catalogue/*.cpp "$src"/settings/IniFile.cpp "$src"/library/FileNameParser.cpp
         "$src"/library/ServerMessage.cpp "$src"/outputs/ListReaders.cpp "$src"/settings/Settings.cpp
-        "$src"/platform/CurlHttp.cpp "$src"/platform/Ping.cpp
+        "$src"/platform/CurlHttp.cpp "$src"/platform/CurlSockets.cpp "$src"/platform/Ping.cpp
         "$src"/platform/Process.cpp "$src"/platform/ServerHosts.cpp)
 headers=("$src/catalogue" "$src/platform" "$src/settings" "$src/library" "$src/outputs")
 # Readers built on Qt Core: their sources are the fuzzer's own, compiled with Qt's flags, linked with it.
