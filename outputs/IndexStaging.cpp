@@ -5,8 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <set>
+#include <system_error>
+#include <thread>
 
 #include "catalogue/ProgramState.h"
 #include "catalogue/TextFile.h"
@@ -15,6 +19,7 @@
 namespace qv {
 
 bool (*IndexCommitStepHook)(const std::string& path) = nullptr;
+void (*IndexCommitSyncHook)(const std::string& path) = nullptr;
 
 namespace {
 
@@ -37,6 +42,7 @@ constexpr char StagingName[] = "IndexNew.tmp";
 constexpr char AsideName[] = "IndexOld.tmp";
 constexpr char ManifestName[] = "commit.list";
 constexpr char DoneName[] = "commit.done";
+constexpr size_t SyncThreads = 16;
 
 bool Step(const std::string& path) { return !IndexCommitStepHook || IndexCommitStepHook(path); }
 
@@ -57,6 +63,52 @@ bool MoveFile(const std::string& from, const std::string& to) {
 // The file and its name on the disk, or no file.
 bool WriteDurably(const std::string& path, const std::string& bytes) {
     return ReplaceFileContents(path, bytes) && SyncFolder(fs::path(path).parent_path().string());
+}
+
+// Only what the commit wrote or moved is waited for, never the rest of the file system: another program
+// that is writing a video there at the time must not hold up the commit.
+bool SyncOne(const std::string& path, bool folder) {
+    if (IndexCommitSyncHook) IndexCommitSyncHook(path);
+    return folder ? SyncFolder(path) : SyncFile(path);
+}
+
+// Each of the files below the base folder. Several at once: a disk that empties its write cache for each
+// one answers many waiting ones together.
+bool SyncFiles(const std::string& base, const std::vector<std::string>& names) {
+    if (IndexCommitSyncHook)
+        for (const std::string& name : names) IndexCommitSyncHook(PathIn(base, name));
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        for (size_t i; !failed && (i = next++) < names.size();)
+            if (!SyncFile(PathIn(base, names[i]))) failed = true;
+    };
+    {
+        std::vector<std::jthread> helpers;
+        try {
+            for (size_t n = 1; n < std::min<size_t>(names.size(), SyncThreads); ++n)
+                helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            // Fewer helpers: the rest is done here.
+        }
+        work();
+    }
+    return !failed;
+}
+
+// Each folder below a base folder that holds one of the names, and every folder above it up to the base:
+// the names in them, and the folders a move made.
+bool SyncFoldersOf(const std::vector<std::string>& bases, const std::vector<std::string>& names) {
+    std::set<std::string> folders{""};
+    for (const std::string& name : names)
+        for (fs::path up = fs::path(name).parent_path(); !up.empty(); up = up.parent_path())
+            folders.insert(up.generic_string());
+    for (const std::string& base : bases)
+        for (const std::string& folder : folders) {
+            const std::string path = folder.empty() ? base : PathIn(base, folder);
+            if (KindOf(path) == 'd' && !SyncOne(path, true)) return false;
+        }
+    return true;
 }
 
 struct Manifest {
@@ -200,8 +252,9 @@ void IndexStaging::Commit() {
 
     const std::string manifestPath = Path(ManifestName);
     const std::string aside = PathIn(indexFolder_, AsideName);
-    if (!Step(manifestPath) || !SyncFolder(folder_, true) ||
-        !WriteDurably(manifestPath, ManifestText(manifest)))
+    // The new files' bytes and names are on the disk before the first of them is put in place.
+    if (!Step(manifestPath) || !SyncFiles(folder_, manifest.added) ||
+        !SyncFoldersOf({folder_}, manifest.added) || !WriteDurably(manifestPath, ManifestText(manifest)))
         throw IndexRunError(CannotWriteText(manifestPath));
     std::error_code ec;
     if (!Step(aside) || !fs::create_directory(aside, ec) || ec || !SyncFolder(indexFolder_))
@@ -225,7 +278,10 @@ void IndexStaging::Commit() {
         if (!Step(target) || !MoveFile(Path(name), target)) fail(target);
     }
     const std::string done = Path(DoneName);
-    if (!SyncFolder(indexFolder_, true) || !Step(done) || !WriteDurably(done, "")) fail(done);
+    // Every move on the disk before the marker says that the new set stands.
+    if (!SyncFoldersOf({indexFolder_, aside, folder_}, manifest.All()) || !Step(done) ||
+        !WriteDurably(done, ""))
+        fail(done);
 
     // The new set stands. What is left goes now, or at the next recovery if a removal fails.
     written_.clear();

@@ -48,5 +48,7 @@ void RecoverIndexFolder(const std::string& indexFolder);
 // Tests: called before each change that a commit makes on disk, with the path it concerns; false makes
 // the change fail as if the disk had refused it.
 extern bool (*IndexCommitStepHook)(const std::string& path);
+// Tests: called with each file or folder that a commit makes durable, before it does.
+extern void (*IndexCommitSyncHook)(const std::string& path);
 
 }  // namespace qv
