@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "library/SongFiles.h"
 
@@ -21,6 +22,10 @@ private:
     using Folder = std::map<std::string, MediaItem>;  // by number prefix, as the folder's reading gives it
     const Folder& Read(const std::string& songNo);
     std::unordered_map<std::string, Folder> folders_;
+    // The items of five-digit numbers in their own folder ("001" for 00123), by number, once the folder
+    // was read: the run asks for every song's, in an order that jumps between the folders.
+    std::vector<const MediaItem*> byNumber_;
+    std::vector<bool> numberedRead_;
 };
 
 // The error box text of a song without media: "找不到" + song folder + "/" + number + "*.*". Big5.

@@ -196,6 +196,7 @@ IndexStaging::IndexStaging(const std::string& indexFolder)
 }
 
 IndexStaging::~IndexStaging() {
+    Finish();
     try {
         RecoverIndexFolder(indexFolder_);
     } catch (...) {
@@ -283,11 +284,24 @@ void IndexStaging::Commit() {
         !WriteDurably(done, ""))
         fail(done);
 
-    // The new set stands. What is left goes now, or at the next recovery if a removal fails.
+    // The new set stands. What is left goes on another thread while the run shows its end (some disks
+    // make each removed file wait for its blocks to be discarded), or at the next recovery if a removal
+    // fails.
     written_.clear();
     dropped_.clear();
-    if (Step(aside)) RemoveFolder(aside);
-    if (KindOf(aside) == 0 && Step(folder_)) RemoveFolder(folder_);
+    auto tidy = [aside, folder = folder_] {
+        if (Step(aside)) RemoveFolder(aside);
+        if (KindOf(aside) == 0 && Step(folder)) RemoveFolder(folder);
+    };
+    try {
+        tidy_ = std::jthread(tidy);
+    } catch (const std::system_error&) {
+        tidy();
+    }
+}
+
+void IndexStaging::Finish() {
+    if (tidy_.joinable()) tidy_.join();
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 // the run fails or the program is killed in the middle. Paths are UTF-8; names are relative to the index
 // folder ("SPEED/Index/00.ztx").
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qv {
@@ -30,14 +31,17 @@ public:
     void Drop(const std::string& relativeName);
     // Every written file in place of its old self and every dropped file gone: all of it, or after a
     // failure (IndexRunError naming the final file that could not be replaced or taken away) nothing.
-    // Shows nothing: once begun it runs to its end.
+    // Shows nothing: once begun it runs to its end. The staging folder and the old files are removed on
+    // another thread after the new set stands; Finish (or the destructor) waits for that.
     void Commit();
+    void Finish();
 
 private:
     std::string indexFolder_;
     std::string folder_;
     std::vector<std::string> written_;
     std::vector<std::string> dropped_;
+    std::jthread tidy_;
 };
 
 // An interrupted commit finished (when all its new files were in place) or undone, then the staging

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
@@ -123,9 +124,9 @@ bool IsValidVolume(const std::string& volume) {
 }
 
 // The first bad checked field in the order of the run: the message naming the song, or empty.
-std::string FirstBadField(const std::vector<int>& order) {
-    for (int r : order) {
-        const SongRow& row = AllSong[r];
+std::string FirstBadField(const IndexRows& rows) {
+    for (int r : rows.Order()) {
+        const SongRow& row = rows[r];
         const std::string songText = B5("歌曲編號[") + row[colSongNo] + "]";
         if (!IsValidVolume(row[colVolume])) return songText + B5("音量欄位有問題");
         if (!IsInteger(row[colLanguage])) return songText + B5("歌曲種類欄位有問題");
@@ -209,11 +210,12 @@ void AddTableRowLines(VkmSet& set, const SongRow& row, const SingerKeys& singer,
 // The singers' group key: the first 14 bytes of the singer on a character boundary, trimmed.
 std::string GroupSinger(const SongRow& row) { return TrimAndCutName(row[colSinger], 14); }
 
-void BuildSet(const std::vector<int>& order, VkmSet& set) {
+void BuildSet(const IndexRows& rows, VkmSet& set) {
+    const std::vector<int>& order = rows.Order();
     MediaItems media;
     const SongPathField pathField;
     std::vector<std::string> groups(order.size());
-    for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(AllSong[order[i]]);
+    for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;
@@ -223,7 +225,7 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
     for (size_t i = 0; i < order.size(); ++i) {
         progress.At(i);
         const int r = order[i];
-        const SongRow& row = AllSong[r];
+        const SongRow& row = rows[r];
         const std::string& songNo = row[colSongNo];
         const MediaItem item = media.Of(songNo);
         if (item.name.empty()) {
@@ -277,7 +279,9 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
 std::string JoinRecords(std::vector<std::string>& lines,
                         int (*compare)(const std::vector<std::string>&, int, int), size_t from,
                         size_t width) {
+    IndexStep();
     SortLines(lines, compare);
+    IndexStep();
     std::string out;
     out.reserve(lines.size() * width);
     for (const std::string& line : lines)
@@ -302,7 +306,7 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
 }
 
 // Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
-void StoreSet(const std::string& folder, VkmSet& set) {
+void StoreSet(IndexStaging& staging, VkmSet& set) {
     const std::array<std::string, 8> records = {
         JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14),
         set.sislist,
@@ -317,7 +321,6 @@ void StoreSet(const std::string& folder, VkmSet& set) {
     auto* bytes = reinterpret_cast<uint8_t*>(data.data());
     ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
 
-    IndexStaging staging(folder);
     for (size_t f = 0; f < kIndexFiles.size(); ++f) staging.Write(kIndexFiles[f], records[f]);
     staging.Write(kDataFile, data);
     if (LibraryDataDirOk) staging.Write("menu.vkm", VkmMenuBytes());
@@ -387,38 +390,40 @@ struct RunEnd {
     std::string error;  // Big5 texts; empty when none
     std::string info;
     bool completed = false;
+    std::unique_ptr<IndexStaging> staging;  // kept while the closing box is up: the old set goes meanwhile
 };
 
 // The run while the working rows stand; they are gone again when it returns.
 RunEnd RunVkmIndex(const std::string& folder) {
-    TemporaryDuetRows working;
-    SortByZtSingerOrder(ShownRows);
-    const std::vector<int> order = ShownRows;
+    const IndexRows rows;
 
     // Every checked field before anything is touched: a bad one leaves the previous set as it was.
-    if (std::string bad = FirstBadField(order); !bad.empty()) return {{}, bad};
+    if (std::string bad = FirstBadField(rows); !bad.empty()) return {{}, bad, false, nullptr};
     IndexPause();
 
     VkmSet set;
+    RunEnd end{{}, B5("VKM索引檔產生完成"), true, nullptr};
     try {
-        BuildSet(order, set);
-        StoreSet(folder, set);
+        BuildSet(rows, set);
+        end.staging = std::make_unique<IndexStaging>(folder);
+        StoreSet(*end.staging, set);
     } catch (const IndexRunError& error) {
-        return {error.what(), {}};
+        return {error.what(), {}, false, nullptr};
     }
     IndexPause();
-    return {{}, B5("VKM索引檔產生完成"), true};
+    return end;
 }
 
 }  // namespace
 
 void WriteVkmIndex() {
     UI().ShowWaitMessage(B5("VKM索引檔產生中, 請稍候 ..."));
-    const RunEnd end = RunVkmIndex(PathIn(LibraryRoot, "000"));
+    RunEnd end = RunVkmIndex(PathIn(LibraryRoot, "000"));
     UI().HideWaitMessage();
     UI().SetProgress(end.completed ? 100 : 0, 100);
     if (!end.error.empty()) UI().ShowErrorBox(end.error);
     if (!end.info.empty()) UI().ShowInfoMessage(end.info);
+    if (end.staging) end.staging->Finish();
     UI().SetProgress(0, 100);
     if (TheSongFileHooks().refreshGrid) TheSongFileHooks().refreshGrid();
 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -97,11 +99,11 @@ bool MakeSpeedFolders(const std::string& indexFolder) {
 class RecordSet {
 public:
     explicit RecordSet(const SpeedKind* kind = nullptr) : kind_(kind) {}
-    void Add(const std::string& record, const std::string& key = {}) {
+    void Add(std::string_view record, const std::string& key = {}) {
         main_ += record;
         AddToKey(record, key);
     }
-    void AddToKey(const std::string& record, const std::string& key) {
+    void AddToKey(std::string_view record, const std::string& key) {
         if (kind_ && IsKey(key, kind_->keys)) perKey_[key] += record;
     }
     std::string& Main() { return main_; }
@@ -109,8 +111,10 @@ public:
     void WriteTo(IndexStaging& staging, const std::string& fileName) const {
         if (!fileName.empty()) staging.Write(fileName, main_);
         if (!kind_) return;
-        for (const auto& [key, bytes] : perKey_)
+        for (const auto& [key, bytes] : perKey_) {
+            IndexStep();
             staging.Write(SpeedFolderName(*kind_) + "/" + key + ".ztx", bytes);
+        }
     }
 
 private:
@@ -149,17 +153,21 @@ struct RefreshAtEnd {
 
 class ZtIndexRun {
 public:
-    explicit ZtIndexRun(const std::string& indexFolder) : indexFolder_(indexFolder), staging_(indexFolder) {}
+    ZtIndexRun(const std::string& indexFolder, const IndexRows& rows)
+        : indexFolder_(indexFolder), rows_(rows), staging_(indexFolder) {}
 
     void Collect();
     void WriteSet();
     void Commit();
+    // The old set's removal, which goes on after the commit, is over.
+    void Finish() { staging_.Finish(); }
 
 private:
     void AddRow(size_t position, int row);
     void BeginSingerGroup(size_t position, int row, const std::string& cutSinger);
 
     std::string indexFolder_;
+    const IndexRows& rows_;
     IndexStaging staging_;
     SongPathField pathField_;
     MediaItems media_;
@@ -186,9 +194,10 @@ std::string AppendDataLine(std::string& data, const std::string& line) {
 
 void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& cutSinger) {
     // The group counts the rows that follow it in the sorted list, written or not.
+    const std::vector<int>& order = rows_.Order();
     size_t count = 1;
-    while (position + count < ShownRows.size() &&
-           TrimAndCutName(AllSong[ShownRows[position + count]][colSinger], 14) == cutSinger)
+    while (position + count < order.size() &&
+           TrimAndCutName(rows_[order[position + count]][colSinger], 14) == cutSinger)
         ++count;
     singerNumberText_ = FixedDigits(++singerNumber_, 4, B5("歌手編號"));
     const std::string entry = AppendDataLine(
@@ -203,14 +212,14 @@ void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& c
         sizhuyin_.Add(key + entry);
         zhuyinLines_.push_back(strokes + key + entry);
     }
-    const SongRow& song = AllSong[row];
+    const SongRow& song = rows_[row];
     const char singerClass = IndexSingerClass(song[colSingerClass]);
     singerLines_.push_back(std::string{singerClass, ZtStrokeGroup(song[colSinger])} + entry);
     if (IsMarked(song[colSingerPriority])) singerLines_.push_back(std::string{singerClass, '6'} + entry);
 }
 
 void ZtIndexRun::AddRow(size_t position, int row) {
-    const SongRow& song = AllSong[row];
+    const SongRow& song = rows_[row];
     const std::string& songNo = song[colSongNo];
     const MediaItem media = media_.Of(songNo);
     if (media.name.empty()) {
@@ -254,7 +263,8 @@ void ZtIndexRun::AddRow(size_t position, int row) {
 }
 
 void ZtIndexRun::Collect() {
-    const size_t n = ShownRows.size();
+    const std::vector<int>& order = rows_.Order();
+    const size_t n = order.size();
     int shownPercent = -1;
     for (size_t i = 0; i < n; ++i) {
         const int percent = static_cast<int>(i * 100 / n);
@@ -263,17 +273,19 @@ void ZtIndexRun::Collect() {
             UI().ProcessEvents();
             shownPercent = percent;
         }
-        AddRow(i, ShownRows[i]);
+        AddRow(i, order[i]);
     }
 }
 
 // The sorted lines written from their first character (1-based) on, cut to a record width.
 void WriteSorted(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int),
                  size_t from, size_t width, RecordSet& set,
-                 const std::function<std::string(const std::string&)>& keyOf = {}) {
+                 const std::function<std::string(std::string_view)>& keyOf = {}) {
+    IndexStep();
     SortLines(lines, compare);
+    IndexStep();
     for (const std::string& line : lines) {
-        const std::string record = line.substr(from - 1, width);
+        const std::string_view record = std::string_view(line).substr(from - 1, width);
         set.Add(record, keyOf ? keyOf(record) : std::string());
     }
 }
@@ -282,7 +294,7 @@ void ZtIndexRun::WriteSet() {
     staging_.Write(RawDataFile, data_);
     index_.WriteTo(staging_, "index.ztx");
 
-    auto firstTwo = [](const std::string& record) { return record.substr(0, 2); };
+    auto firstTwo = [](std::string_view record) { return std::string(record.substr(0, 2)); };
     RecordSet singer(&SpeedSinger);
     WriteSorted(singerLines_, CompareLineByLeadNumber, 1, 14, singer, firstTwo);
     singer.WriteTo(staging_, "singer.ztx");
@@ -299,7 +311,7 @@ void ZtIndexRun::WriteSet() {
 
     RecordSet sopinyin(&SpeedPinYin);
     WriteSorted(sopinyinLines_, CompareLineByCodeAndPrefix, 3, 22, sopinyin,
-                [](const std::string& record) { return record.substr(0, 1); });
+                [](std::string_view record) { return std::string(record.substr(0, 1)); });
     sopinyin.WriteTo(staging_, "sopinyin.ztx");
 
     RecordSet pinyin;
@@ -351,15 +363,17 @@ bool WriteZtIndex() {
     UI().ShowWaitMessage(B5("ZT索引檔產生中, 請稍候 ..."));
     if (!MakeSpeedFolders(indexFolder)) return false;
     HideWaitAtEnd hideWait;
+    // Kept while the closing box is up: the old set's removal goes on meanwhile.
+    std::unique_ptr<ZtIndexRun> run;
     try {
-        TemporaryDuetRows rows;
-        SortByZtSingerOrder(ShownRows);
-        ZtIndexRun run(indexFolder);
+        IndexRows rows;
+        run = std::make_unique<ZtIndexRun>(indexFolder, rows);
         IndexPause();
-        run.Collect();
-        run.WriteSet();
-        run.Commit();
+        run->Collect();
+        run->WriteSet();
+        run->Commit();
     } catch (const std::exception& error) {
+        run.reset();
         UI().HideWaitMessage();
         UI().ShowErrorBox(error.what());
         UI().SetProgress(0, 100);
@@ -368,6 +382,7 @@ bool WriteZtIndex() {
     UI().HideWaitMessage();
     UI().SetProgress(100, 100);
     UI().ShowInfoMessage(B5("ZT索引檔產生完成"));
+    run->Finish();
     UI().SetProgress(0, 100);
     return true;
 }
