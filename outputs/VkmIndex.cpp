@@ -161,6 +161,7 @@ public:
         last_ = value;
         UI().SetProgress(value, 100);
         UI().ProcessEvents();
+        IndexStep();
     }
 
 private:

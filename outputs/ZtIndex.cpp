@@ -271,6 +271,7 @@ void ZtIndexRun::Collect() {
         if (percent != shownPercent) {
             UI().SetProgress(percent, 100);
             UI().ProcessEvents();
+            IndexStep();
             shownPercent = percent;
         }
         AddRow(i, order[i]);

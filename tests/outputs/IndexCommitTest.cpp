@@ -334,6 +334,35 @@ TEST_F(IndexCommitTest, TheCommitSyncsItsOwnFilesAndFoldersInOrder) {
     }
 }
 
+// The end asked for while the run walks its rows (a logout): the run stops at its next step, not after the
+// rest of its work, and leaves the previous set as it was and the song table as it found it. The end
+// request is for the whole process: a child asks for it.
+TEST_F(IndexCommitTest, AnEndRequestedDuringTheRunStopsItAtItsNextStep) {
+    for (const IndexKind* kind : {&kZt, &kVkm}) {
+        PrepareSets(*kind);
+        ui.shown.clear();
+        auto runAndReport = [&] {
+            int requestedAt = -1;
+            ui.onProgress = [&](int position) {
+                if (requestedAt < 0) {
+                    requestedAt = position;
+                    RequestEnd();
+                }
+            };
+            try {
+                kind->run();
+            } catch (const RunAbandoned&) {
+                const bool stopped = requestedAt >= 0 && ui.lastProgress == requestedAt;
+                const bool old = TreeOf(Folder()) == oldSet && ui.Texts("info").empty();
+                const bool table = AllSong.size() == 3u && ShownRows == std::vector<int>{0, 1, 2};
+                std::_Exit(stopped && old && table ? 7 : 8);
+            }
+            std::_Exit(9);
+        };
+        EXPECT_EXIT(runAndReport(), ::testing::ExitedWithCode(7), "") << kind->name;
+    }
+}
+
 // The staging folder, with the manifest, removed by hand while a commit was cut short: the recovery puts
 // back what it moved aside instead of stopping every later start and run, and the next run writes its set.
 TEST_F(IndexCommitTest, ACommitWhoseManifestWasRemovedIsStillRecovered) {
