@@ -176,9 +176,12 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
 
 }  // namespace
 
-int FreshProcessMain(int argc, char** argv) {
-    if (argc < 4 || std::string(argv[1]) != ChildFlag) return -1;
-    return RunChild(argc, argv);
+int FreshRunBenchmarkMain(int argc, char** argv) {
+    if (argc >= 4 && std::string(argv[1]) == ChildFlag) return RunChild(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 FreshRunResult RunInFreshProcess(const std::string& menuItem, const std::string& folder,

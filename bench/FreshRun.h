@@ -25,9 +25,9 @@ struct FreshRunResult {
 FreshRunResult RunInFreshProcess(const std::string& menuItem, const std::string& folder,
                                  double endAfterMillis = -1);
 
-// Runs the process's part when the program was started as one (see RunInFreshProcess) and returns its exit
-// code; -1 for a benchmark start.
-int FreshProcessMain(int argc, char** argv);
+// main() of these benchmarks: the fresh process's part when the program was started as one (see
+// RunInFreshProcess), else the benchmarks.
+int FreshRunBenchmarkMain(int argc, char** argv);
 
 // The full disk (79,920 songs, a media file each) as a program folder, made once per benchmark program and
 // removed at its end. The menu item is run there once first, so that every timed run replaces a set.

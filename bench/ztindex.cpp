@@ -28,10 +28,4 @@ BENCHMARK(ZtIndexFirstRun)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (const int code = bench::FreshProcessMain(argc, argv); code >= 0) return code;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::FreshRunBenchmarkMain(argc, argv); }
