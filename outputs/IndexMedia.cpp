@@ -25,8 +25,9 @@ int FiveDigitNumber(std::string_view text) {
 
 }  // namespace
 
-MediaItem MediaItems::Of(const std::string& songNo) {
-    if (songNo.size() < 5) return {};
+const MediaItem& MediaItems::Of(const std::string& songNo) {
+    static const MediaItem none;
+    if (songNo.size() < 5) return none;
     const int number = FiveDigitNumber(songNo);
     if (number >= 0) {
         if (byNumber_.empty()) {
@@ -40,11 +41,11 @@ MediaItem MediaItems::Of(const std::string& songNo) {
                 if (const int n = FiveDigitNumber(prefix); n >= 0 && n / NumbersPerFolder == folder)
                     byNumber_[n] = &item;
         }
-        return byNumber_[number] ? *byNumber_[number] : MediaItem{};
+        return byNumber_[number] ? *byNumber_[number] : none;
     }
     const Folder& items = Read(songNo);
     const auto found = items.find(songNo.substr(0, 5));
-    return found == items.end() ? MediaItem{} : found->second;
+    return found == items.end() ? none : found->second;
 }
 
 const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {

@@ -16,7 +16,8 @@ using MediaItem = SongItem;
 
 class MediaItems {
 public:
-    MediaItem Of(const std::string& songNo);
+    // Valid while the object lives.
+    const MediaItem& Of(const std::string& songNo);
 
 private:
     using Folder = std::map<std::string, MediaItem>;  // by number prefix, as the folder's reading gives it

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -127,11 +128,11 @@ bool IsValidVolume(const std::string& volume) {
 std::string FirstBadField(const IndexRows& rows) {
     for (int r : rows.Order()) {
         const SongRow& row = rows[r];
-        const std::string songText = B5("歌曲編號[") + row[colSongNo] + "]";
-        if (!IsValidVolume(row[colVolume])) return songText + B5("音量欄位有問題");
-        if (!IsInteger(row[colLanguage])) return songText + B5("歌曲種類欄位有問題");
-        if (!IsInteger(row[colWordCount])) return songText + B5("歌曲字數欄位有問題");
-        if (!IsInteger(row[colStrokes])) return songText + B5("歌曲筆劃欄位有問題");
+        auto bad = [&](const char* field) { return B5("歌曲編號[") + row[colSongNo] + "]" + B5(field); };
+        if (!IsValidVolume(row[colVolume])) return bad("音量欄位有問題");
+        if (!IsInteger(row[colLanguage])) return bad("歌曲種類欄位有問題");
+        if (!IsInteger(row[colWordCount])) return bad("歌曲字數欄位有問題");
+        if (!IsInteger(row[colStrokes])) return bad("歌曲筆劃欄位有問題");
     }
     return {};
 }
@@ -228,7 +229,7 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
         const int r = order[i];
         const SongRow& row = rows[r];
         const std::string& songNo = row[colSongNo];
-        const MediaItem item = media.Of(songNo);
+        const MediaItem& item = media.Of(songNo);
         if (item.name.empty()) {
             UI().ShowErrorBox(MissingMediaText(songNo));
             continue;
@@ -285,8 +286,12 @@ std::string JoinRecords(std::vector<std::string>& lines,
     IndexStep();
     std::string out;
     out.reserve(lines.size() * width);
-    for (const std::string& line : lines)
-        out += PadField(line.substr(std::min(from, line.size())), static_cast<int>(width), false);
+    for (const std::string& line : lines) {
+        // PadField of the part from `from` on, without a copy of each line.
+        const std::string_view part = std::string_view(line).substr(std::min(from, line.size()), width);
+        out += part;
+        out.append(width - part.size(), ' ');
+    }
     return out;
 }
 

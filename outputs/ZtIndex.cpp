@@ -221,7 +221,7 @@ void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& c
 void ZtIndexRun::AddRow(size_t position, int row) {
     const SongRow& song = rows_[row];
     const std::string& songNo = song[colSongNo];
-    const MediaItem media = media_.Of(songNo);
+    const MediaItem& media = media_.Of(songNo);
     if (media.name.empty()) {
         UI().ShowErrorBox(MissingMediaText(songNo));
         return;
