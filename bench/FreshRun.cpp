@@ -252,6 +252,28 @@ double CommandMillis(const std::string& command) {
     return MillisBetween(start, Clock::now());
 }
 
+void TimeEndRequests(benchmark::State& state, const std::string& menuItem, const std::string& folder,
+                     const std::string& markedFile) {
+    for (auto _ : state) {
+        const FreshRunResult run = RunInFreshProcess(menuItem, folder);
+        if (!run.ok || run.runMillis <= 0) {
+            state.SkipWithError(run.note.empty() ? "the run showed no closing box" : run.note.c_str());
+            return;
+        }
+        const EndLatency latency = MeasureEndLatency(menuItem, folder, markedFile, run.runMillis);
+        if (latency.millis.empty()) {
+            state.SkipWithError(latency.failure.empty() ? "no run was abandoned" : latency.failure.c_str());
+            return;
+        }
+        const double longest = *std::max_element(latency.millis.begin(), latency.millis.end());
+        state.SetIterationTime(longest / 1000);
+        state.counters["median_ms"] = Median(latency.millis);
+        state.counters["max_ms"] = longest;
+        state.counters["samples"] = static_cast<double>(latency.millis.size());
+        state.counters["load_avg"] = LoadAverage();
+    }
+}
+
 double CopyAndFindMillis(const std::string& folder) {
     const std::string copy = folder + "/copy";
     std::error_code ec;

@@ -43,6 +43,12 @@ void TimeFirstRun(benchmark::State& state, const std::string& menuItem, const st
 // `find` over the folder, in milliseconds (-1 when either failed); the copy is removed untimed.
 double CopyAndFindMillis(const std::string& folder);
 
+// One benchmark run (Iterations(1)) of MeasureEndLatency over a run of the menu item timed first: the
+// longest way from the request to the abandoned run is the time; counters median_ms, max_ms, samples and
+// load_avg. Meant for a loaded machine (busy loops beside it).
+void TimeEndRequests(benchmark::State& state, const std::string& menuItem, const std::string& folder,
+                     const std::string& markedFile);
+
 // The shell command's wall time in milliseconds; -1 when it failed.
 double CommandMillis(const std::string& command);
 

@@ -2,7 +2,7 @@
 // singers) as a user meets it: the first run in a fresh process of the program, with its main window
 // (offscreen) and the window's progress bar, the run's two 1 s pauses left out. The floor, timed in the
 // same repetition: `cp -r` of the set the run wrote and a `find` over the disk (the run lists every song
-// folder).
+// folder). Then the way from an end request to the abandoned run, at moments spread over a run.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -25,6 +25,13 @@ BENCHMARK(VkmIndexFirstRun)
     ->Iterations(1)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The way from an end request (a logout) to the abandoned run, at twelve moments spread over a run.
+void VkmIndexEndRequest(benchmark::State& state) {
+    const std::string& disk = bench::FullDiskFolder(MenuItem);
+    bench::TimeEndRequests(state, MenuItem, disk, disk + "/000/index.vkm");
+}
+BENCHMARK(VkmIndexEndRequest)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 }  // namespace
 
