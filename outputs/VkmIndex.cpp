@@ -396,7 +396,9 @@ struct RunEnd {
     std::string error;  // Big5 texts; empty when none
     std::string info;
     bool completed = false;
-    std::unique_ptr<IndexStaging> staging;  // kept while the closing box is up: the old set goes meanwhile
+    // Kept while the closing box is up: the old set goes meanwhile, and the records are let go after it.
+    std::unique_ptr<IndexStaging> staging;
+    std::unique_ptr<VkmSet> set;
 };
 
 // The run while the working rows stand; they are gone again when it returns.
@@ -404,17 +406,17 @@ RunEnd RunVkmIndex(const std::string& folder) {
     const IndexRows rows;
 
     // Every checked field before anything is touched: a bad one leaves the previous set as it was.
-    if (std::string bad = FirstBadField(rows); !bad.empty()) return {{}, bad, false, nullptr};
+    if (std::string bad = FirstBadField(rows); !bad.empty()) return {{}, bad, false, nullptr, nullptr};
     IndexPause();
 
-    VkmSet set;
-    RunEnd end{{}, B5("VKM索引檔產生完成"), true, nullptr};
+    RunEnd end{{}, B5("VKM索引檔產生完成"), true, nullptr, nullptr};
     try {
-        BuildSet(rows, set);
+        end.set = std::make_unique<VkmSet>();
+        BuildSet(rows, *end.set);
         end.staging = std::make_unique<IndexStaging>(folder);
-        StoreSet(*end.staging, set);
+        StoreSet(*end.staging, *end.set);
     } catch (const IndexRunError& error) {
-        return {error.what(), {}, false, nullptr};
+        return {error.what(), {}, false, nullptr, nullptr};
     }
     IndexPause();
     return end;
