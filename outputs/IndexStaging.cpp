@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -42,7 +43,7 @@ constexpr char StagingName[] = "IndexNew.tmp";
 constexpr char AsideName[] = "IndexOld.tmp";
 constexpr char ManifestName[] = "commit.list";
 constexpr char DoneName[] = "commit.done";
-constexpr size_t SyncThreads = 16;
+constexpr size_t Threads = 16;
 
 bool Step(const std::string& path) { return !IndexCommitStepHook || IndexCommitStepHook(path); }
 
@@ -72,28 +73,31 @@ bool SyncOne(const std::string& path, bool folder) {
     return folder ? SyncFolder(path) : SyncFile(path);
 }
 
-// Each of the files below the base folder. Several at once: a disk that empties its write cache for each
-// one answers many waiting ones together.
+// work(0) ... work(count - 1) on several threads at once; false when one of them was. Some file systems
+// take long to make a file or to write one back, and answer many waiting ones together.
+bool AllAtOnce(size_t count, const std::function<bool(size_t)>& work) {
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto worker = [&] {
+        for (size_t i; (i = next++) < count;)
+            if (!work(i)) failed = true;
+    };
+    std::vector<std::jthread> helpers;
+    try {
+        for (size_t n = 1; n < std::min(count, Threads); ++n) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // Fewer helpers: the rest is done here.
+    }
+    worker();
+    helpers.clear();  // joins
+    return !failed;
+}
+
+// Each of the files below the base folder.
 bool SyncFiles(const std::string& base, const std::vector<std::string>& names) {
     if (IndexCommitSyncHook)
         for (const std::string& name : names) IndexCommitSyncHook(PathIn(base, name));
-    std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
-    auto work = [&] {
-        for (size_t i; !failed && (i = next++) < names.size();)
-            if (!SyncFile(PathIn(base, names[i]))) failed = true;
-    };
-    {
-        std::vector<std::jthread> helpers;
-        try {
-            for (size_t n = 1; n < std::min<size_t>(names.size(), SyncThreads); ++n)
-                helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            // Fewer helpers: the rest is done here.
-        }
-        work();
-    }
-    return !failed;
+    return AllAtOnce(names.size(), [&](size_t i) { return SyncFile(PathIn(base, names[i])); });
 }
 
 // Each folder below a base folder that holds one of the names, and every folder above it up to the base:
@@ -143,6 +147,17 @@ bool ReadManifest(const std::string& path, Manifest& manifest) {
 
 // The file's bytes start on their way to the disk now, so that the commit waits less for them.
 void StartWriteback(int fd) { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
+// The bytes in a new file there, on their way to the disk.
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool good = file != nullptr;
+    if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file && std::fflush(file) != 0) good = false;
+    if (good) StartWriteback(::fileno(file));
+    if (file && std::fclose(file) != 0) good = false;
+    return good;
+}
 
 void RemoveFolder(const std::string& path) {
     std::error_code ec;
@@ -212,14 +227,24 @@ void IndexStaging::Write(const std::string& relativeName, const std::string& byt
     const std::string path = Path(relativeName);
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    bool good = file != nullptr;
-    if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file && std::fflush(file) != 0) good = false;
-    if (good) StartWriteback(::fileno(file));
-    if (file && std::fclose(file) != 0) good = false;
-    if (!good) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
+    if (!WriteNewFile(path, bytes)) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
     written_.push_back(relativeName);
+}
+
+void IndexStaging::WriteMany(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::set<fs::path> folders;
+    for (const auto& [name, bytes] : files) folders.insert(fs::path(Path(name)).parent_path());
+    std::error_code ec;
+    for (const fs::path& folder : folders) fs::create_directories(folder, ec);
+    std::vector<char> good(files.size(), 0);
+    AllAtOnce(files.size(), [&](size_t i) {
+        good[i] = WriteNewFile(Path(files[i].first), files[i].second);
+        return true;
+    });
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!good[i]) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, files[i].first)));
+        written_.push_back(files[i].first);
+    }
 }
 
 void IndexStaging::Adopt(const std::string& relativeName) {

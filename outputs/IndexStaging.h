@@ -4,6 +4,7 @@
 // folder ("SPEED/Index/00.ztx").
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -23,6 +24,9 @@ public:
     std::string Path(const std::string& relativeName) const;
     // Writes the bytes there; IndexRunError naming the final file when that fails.
     void Write(const std::string& relativeName, const std::string& bytes);
+    // Write for each file, several at once (making many files is slow on some file systems); the first
+    // failure in the list's order is the one reported.
+    void WriteMany(const std::vector<std::pair<std::string, std::string>>& files);
     // A file that something else made at Path(relativeName) is committed too; a written one is dropped.
     void Adopt(const std::string& relativeName);
     void Forget(const std::string& relativeName);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -313,7 +314,7 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
 
 // Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
 void StoreSet(IndexStaging& staging, VkmSet& set) {
-    const std::array<std::string, 8> records = {
+    std::array<std::string, 8> records = {
         JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14),
         set.sislist,
         JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22),
@@ -327,9 +328,11 @@ void StoreSet(IndexStaging& staging, VkmSet& set) {
     auto* bytes = reinterpret_cast<uint8_t*>(data.data());
     ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
 
-    for (size_t f = 0; f < kIndexFiles.size(); ++f) staging.Write(kIndexFiles[f], records[f]);
-    staging.Write(kDataFile, data);
-    if (LibraryDataDirOk) staging.Write("menu.vkm", VkmMenuBytes());
+    std::vector<std::pair<std::string, std::string>> files;
+    for (size_t f = 0; f < kIndexFiles.size(); ++f) files.emplace_back(kIndexFiles[f], std::move(records[f]));
+    files.emplace_back(kDataFile, std::move(data));
+    if (LibraryDataDirOk) files.emplace_back("menu.vkm", VkmMenuBytes());
+    staging.WriteMany(files);
     staging.Drop(kUnscrambledFile);
     staging.Commit();
 }

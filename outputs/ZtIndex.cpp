@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -107,14 +108,13 @@ public:
         if (kind_ && IsKey(key, kind_->keys)) perKey_[key] += record;
     }
     std::string& Main() { return main_; }
-    // An empty file name writes the per-key copies only.
-    void WriteTo(IndexStaging& staging, const std::string& fileName) const {
-        if (!fileName.empty()) staging.Write(fileName, main_);
+    // Hands its files over to be written, the main one under fileName (none when empty), then the per-key
+    // copies; the records go with them.
+    void MoveTo(std::vector<std::pair<std::string, std::string>>& files, const std::string& fileName) {
+        if (!fileName.empty()) files.emplace_back(fileName, std::move(main_));
         if (!kind_) return;
-        for (const auto& [key, bytes] : perKey_) {
-            IndexStep();
-            staging.Write(SpeedFolderName(*kind_) + "/" + key + ".ztx", bytes);
-        }
+        for (auto& [key, bytes] : perKey_)
+            files.emplace_back(SpeedFolderName(*kind_) + "/" + key + ".ztx", std::move(bytes));
     }
 
 private:
@@ -293,31 +293,32 @@ void WriteSorted(std::vector<std::string>& lines, int (*compare)(const std::vect
 
 void ZtIndexRun::WriteSet() {
     staging_.Write(RawDataFile, data_);
-    index_.WriteTo(staging_, "index.ztx");
+    std::vector<std::pair<std::string, std::string>> files;
+    index_.MoveTo(files, "index.ztx");
 
     auto firstTwo = [](std::string_view record) { return std::string(record.substr(0, 2)); };
     RecordSet singer(&SpeedSinger);
     WriteSorted(singerLines_, CompareLineByLeadNumber, 1, 14, singer, firstTwo);
-    singer.WriteTo(staging_, "singer.ztx");
-    sislist_.WriteTo(staging_, "sislist.ztx");
+    singer.MoveTo(files, "singer.ztx");
+    sislist_.MoveTo(files, "sislist.ztx");
 
     RecordSet language(&SpeedLanguage);
     WriteSorted(languageLines_, CompareLineByHeadAndTail, 1, 14, language, firstTwo);
-    language.WriteTo(staging_, "language.ztx");
+    language.MoveTo(files, "language.ztx");
 
     RecordSet like(&SpeedLike);
     SortLikeLines(likeLines_);
     for (const LikeLine& line : likeLines_) like.Add(line.record, std::string(1, line.code));
-    like.WriteTo(staging_, "like.ztx");
+    like.MoveTo(files, "like.ztx");
 
     RecordSet sopinyin(&SpeedPinYin);
     WriteSorted(sopinyinLines_, CompareLineByCodeAndPrefix, 3, 22, sopinyin,
                 [](std::string_view record) { return std::string(record.substr(0, 1)); });
-    sopinyin.WriteTo(staging_, "sopinyin.ztx");
+    sopinyin.MoveTo(files, "sopinyin.ztx");
 
     RecordSet pinyin;
     WriteSorted(pinyinLines_, CompareLineByCodeAndPrefix, 3, 22, pinyin);
-    pinyin.WriteTo(staging_, "pinyin.ztx");
+    pinyin.MoveTo(files, "pinyin.ztx");
 
     RecordSet sozhuyin, zhuyinSpeed(&SpeedZhuYin);
     WriteSorted(sozhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, sozhuyin);
@@ -325,15 +326,17 @@ void ZtIndexRun::WriteSet() {
         const std::string keypad = KeypadRecord(line.substr(2, 22));
         zhuyinSpeed.AddToKey(keypad, keypad.substr(0, 2));
     }
-    sozhuyin.WriteTo(staging_, "sozhuyin.ztx");
-    zhuyinSpeed.WriteTo(staging_, "");
+    sozhuyin.MoveTo(files, "sozhuyin.ztx");
+    zhuyinSpeed.MoveTo(files, "");
 
     RecordSet zhuyin;
     WriteSorted(zhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, zhuyin);
-    zhuyin.WriteTo(staging_, "zhuyin.ztx");
+    zhuyin.MoveTo(files, "zhuyin.ztx");
 
-    sipinyin_.WriteTo(staging_, "sipinyin.ztx");
-    sizhuyin_.WriteTo(staging_, "sizhuyin.ztx");
+    sipinyin_.MoveTo(files, "sipinyin.ztx");
+    sizhuyin_.MoveTo(files, "sizhuyin.ztx");
+    IndexStep();
+    staging_.WriteMany(files);
 
     if (!ScrambleFile(staging_.Path(RawDataFile), staging_.Path(DataFile)))
         throw IndexRunError(B5("無法加密檔案: ") + Utf8ToBig5(PathIn(indexFolder_, DataFile)));
