@@ -10,6 +10,7 @@
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SongOrder.h"
@@ -155,6 +156,23 @@ std::string SingerKeypadKey(const std::string& cutSinger) {
 }
 
 std::string KeypadRecord(const std::string& bopomofoRecord) { return BopomofoToKeypadCodes(bopomofoRecord); }
+
+std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows) {
+    const std::vector<int>& order = rows.Order();
+    std::vector<SongKeys> keys(order.size());
+    PrepareReadingCodes();
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if (IsTemporaryRow(order[i])) continue;
+            const SongRow& row = rows[order[i]];
+            SongKeys& k = keys[i];
+            k.pinyin = SongPinyinKey(row);
+            k.zhuyin = SongZhuyinKey(row);
+            if (!k.zhuyin.empty()) k.keypad = KeypadRecord(k.zhuyin);
+        }
+    });
+    return keys;
+}
 
 namespace {
 

@@ -77,6 +77,15 @@ std::string SingerKeypadKey(const std::string& cutSinger);
 // Keypad digits of a record whose first ten bytes are Bopomofo; the rest unchanged.
 std::string KeypadRecord(const std::string& bopomofoRecord);
 
+// A song's reading keys as above, the Zhuyin key also in keypad digits; none for a temporary row.
+struct SongKeys {
+    std::string pinyin, zhuyin, keypad;
+};
+class IndexRows;
+// The keys of the rows of a run's order, position by position, made on all cores (the costliest part of a
+// row). Takes no step.
+std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows);
+
 // The working rows of an index run: every AllSong row, then one temporary row per duet singer
 // (colDuetFullSinger holds the full duet text), numbered on from AllSongCount, and their order for the run
 // (CompareZtSingerOrder). The temporary rows live here: the table is neither grown nor moved, and ShownRows

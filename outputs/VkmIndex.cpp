@@ -185,19 +185,18 @@ struct SingerKeys {
     }
 };
 
-void AddReadingLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry) {
+void AddReadingLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
+                     const std::string& entry) {
     const std::string songStrokes = StrokesField(row[colStrokes]);
-    const std::string pinyin = SongPinyinKey(row);
-    if (!pinyin.empty()) set.pinyin.push_back(songStrokes + pinyin + entry);
+    if (!keys.pinyin.empty()) set.pinyin.push_back(songStrokes + keys.pinyin + entry);
     if (!singer.pinyin.empty()) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
-    const std::string zhuyin = SongZhuyinKey(row);
-    if (!zhuyin.empty()) set.zhuyin.push_back(songStrokes + KeypadRecord(zhuyin) + entry);
+    if (!keys.zhuyin.empty()) set.zhuyin.push_back(songStrokes + keys.keypad + entry);
     if (!singer.keypad.empty()) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
 }
 
-void AddTableRowLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry,
-                      size_t ordinal) {
-    AddReadingLines(set, row, singer, entry);
+void AddTableRowLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
+                      const std::string& entry, size_t ordinal) {
+    AddReadingLines(set, row, keys, singer, entry);
     set.index += PadField(row[colSongNo], 5, true) + entry;
     const int words = SafeStrToInt(row[colWordCount]);
     std::string line{VkmLanguageCode(row[colLanguage]), VkmWordCountGroup(words)};
@@ -219,6 +218,7 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
     const SongPathField pathField;
     std::vector<std::string> groups(order.size());
     for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
+    const std::vector<SongKeys> songKeys = SongKeysInOrder(rows);
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;
@@ -273,7 +273,7 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
         set.sislist += singerNumberText + entry;
         if (temporary) continue;
         singerKeys.For(group);
-        AddTableRowLines(set, row, singerKeys, entry, i + 1);
+        AddTableRowLines(set, row, songKeys[i], singerKeys, entry, i + 1);
     }
     for (int r = 0; r < AllSongCount; ++r)
         if (AllSong[r][colSelfPlay] == "*") set.userlist += PadField(AllSong[r][colSongNo], 5, true);

@@ -171,6 +171,7 @@ private:
     IndexStaging staging_;
     SongPathField pathField_;
     MediaItems media_;
+    std::vector<SongKeys> songKeys_;  // by position in the run's order
 
     std::string data_;  // the song data file, unscrambled
     RecordSet sislist_{&SpeedSiSlist}, index_{&SpeedIndex}, sipinyin_, sizhuyin_;
@@ -245,13 +246,14 @@ void ZtIndexRun::AddRow(size_t position, int row) {
     if (temporary) return;
 
     const std::string strokes = StrokesField(song[colStrokes]);
-    if (const std::string key = SongPinyinKey(song); !key.empty()) {
-        sopinyinLines_.push_back(strokes + key + entry);
-        pinyinLines_.push_back(strokes + key + entry);
+    const SongKeys& keys = songKeys_[position];
+    if (!keys.pinyin.empty()) {
+        sopinyinLines_.push_back(strokes + keys.pinyin + entry);
+        pinyinLines_.push_back(strokes + keys.pinyin + entry);
     }
-    if (const std::string key = SongZhuyinKey(song); !key.empty()) {
-        sozhuyinLines_.push_back(strokes + key + entry);
-        zhuyinLines_.push_back(strokes + KeypadRecord(key + entry));
+    if (!keys.zhuyin.empty()) {
+        sozhuyinLines_.push_back(strokes + keys.zhuyin + entry);
+        zhuyinLines_.push_back(strokes + keys.keypad + entry);  // the keypad form changes the key alone
     }
     index_.Add(PadField(songNo, 5, true) + entry, songNo.substr(0, 2));
     languageLines_.push_back(
@@ -265,6 +267,7 @@ void ZtIndexRun::AddRow(size_t position, int row) {
 void ZtIndexRun::Collect() {
     const std::vector<int>& order = rows_.Order();
     const size_t n = order.size();
+    songKeys_ = SongKeysInOrder(rows_);
     int shownPercent = -1;
     for (size_t i = 0; i < n; ++i) {
         const int percent = static_cast<int>(i * 100 / n);
