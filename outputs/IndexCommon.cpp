@@ -1,10 +1,12 @@
 #include "outputs/IndexCommon.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -23,6 +25,25 @@
 namespace qv {
 
 bool IndexPausesEnabled = true;
+
+bool AllAtOnce(size_t count, const std::function<bool(size_t)>& work) {
+    constexpr size_t Threads = 16;
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto worker = [&] {
+        for (size_t i; (i = next++) < count;)
+            if (!work(i)) failed = true;
+    };
+    std::vector<std::jthread> helpers;
+    try {
+        for (size_t n = 1; n < std::min(count, Threads); ++n) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // Fewer helpers: the rest is done here.
+    }
+    worker();
+    helpers.clear();  // joins
+    return !failed;
+}
 std::string IndexDriveOverride;
 
 namespace {

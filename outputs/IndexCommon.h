@@ -4,6 +4,7 @@
 // pauses and the temporary duet rows.
 // Catalogue texts are Big5; paths are UTF-8.
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ public:
 // The index runs' two 1000 ms pauses; tests switch them off.
 extern bool IndexPausesEnabled;
 void IndexPause();
+// work(0) ... work(count - 1), several at once on up to 16 threads (jobs that wait for a disk, sorts of
+// their own lists); false when one of them answered false. work neither throws nor talks to the user.
+bool AllAtOnce(size_t count, const std::function<bool(size_t)>& work);
 // A step of a long loop of a run: a look at the end request, cheap enough for every few hundred rows;
 // RunAbandoned once the end was asked for (not while an exception unwinds).
 void IndexStep();

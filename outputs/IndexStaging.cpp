@@ -43,7 +43,6 @@ constexpr char StagingName[] = "IndexNew.tmp";
 constexpr char AsideName[] = "IndexOld.tmp";
 constexpr char ManifestName[] = "commit.list";
 constexpr char DoneName[] = "commit.done";
-constexpr size_t Threads = 16;
 
 bool Step(const std::string& path) { return !IndexCommitStepHook || IndexCommitStepHook(path); }
 
@@ -71,26 +70,6 @@ bool WriteDurably(const std::string& path, const std::string& bytes) {
 bool SyncOne(const std::string& path, bool folder) {
     if (IndexCommitSyncHook) IndexCommitSyncHook(path);
     return folder ? SyncFolder(path) : SyncFile(path);
-}
-
-// work(0) ... work(count - 1) on several threads at once; false when one of them was. Some file systems
-// take long to make a file or to write one back, and answer many waiting ones together.
-bool AllAtOnce(size_t count, const std::function<bool(size_t)>& work) {
-    std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
-    auto worker = [&] {
-        for (size_t i; (i = next++) < count;)
-            if (!work(i)) failed = true;
-    };
-    std::vector<std::jthread> helpers;
-    try {
-        for (size_t n = 1; n < std::min(count, Threads); ++n) helpers.emplace_back(worker);
-    } catch (const std::system_error&) {
-        // Fewer helpers: the rest is done here.
-    }
-    worker();
-    helpers.clear();  // joins
-    return !failed;
 }
 
 // Each of the files below the base folder.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <memory>
@@ -282,9 +283,7 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
 std::string JoinRecords(std::vector<std::string>& lines,
                         int (*compare)(const std::vector<std::string>&, int, int), size_t from,
                         size_t width) {
-    IndexStep();
     SortLines(lines, compare);
-    IndexStep();
     std::string out;
     out.reserve(lines.size() * width);
     for (const std::string& line : lines) {
@@ -314,16 +313,24 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
 
 // Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
 void StoreSet(IndexStaging& staging, VkmSet& set) {
-    std::array<std::string, 8> records = {
-        JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14),
-        set.sislist,
-        JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22),
-        JoinRecords(set.zhuyin, CompareLineByCodeAndPrefix, 2, 22),
-        set.index,
-        JoinRecords(set.language, CompareLineByHeadAndTail, 0, 14),
-        LikeRecords(set.like),
-        set.userlist,
+    // The sorts of the lists are independent of each other: all at once.
+    IndexStep();
+    std::array<std::string, 8> records;
+    const std::array<std::function<void()>, 5> sorts = {
+        [&] { records[0] = JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14); },
+        [&] { records[2] = JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22); },
+        [&] { records[3] = JoinRecords(set.zhuyin, CompareLineByCodeAndPrefix, 2, 22); },
+        [&] { records[5] = JoinRecords(set.language, CompareLineByHeadAndTail, 0, 14); },
+        [&] { records[6] = LikeRecords(set.like); },
     };
+    AllAtOnce(sorts.size(), [&](size_t i) {
+        sorts[i]();
+        return true;
+    });
+    IndexStep();
+    records[1] = set.sislist;
+    records[4] = set.index;
+    records[7] = set.userlist;
     std::string data = kBom + set.data;
     auto* bytes = reinterpret_cast<uint8_t*>(data.data());
     ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());

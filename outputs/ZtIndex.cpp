@@ -1,6 +1,7 @@
 #include "outputs/ZtIndex.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -281,13 +282,9 @@ void ZtIndexRun::Collect() {
     }
 }
 
-// The sorted lines written from their first character (1-based) on, cut to a record width.
-void WriteSorted(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int),
-                 size_t from, size_t width, RecordSet& set,
+// The lines (sorted) written from their first character (1-based) on, cut to a record width.
+void WriteSorted(const std::vector<std::string>& lines, size_t from, size_t width, RecordSet& set,
                  const std::function<std::string(std::string_view)>& keyOf = {}) {
-    IndexStep();
-    SortLines(lines, compare);
-    IndexStep();
     for (const std::string& line : lines) {
         const std::string_view record = std::string_view(line).substr(from - 1, width);
         set.Add(record, keyOf ? keyOf(record) : std::string());
@@ -296,35 +293,51 @@ void WriteSorted(std::vector<std::string>& lines, int (*compare)(const std::vect
 
 void ZtIndexRun::WriteSet() {
     staging_.Write(RawDataFile, data_);
+    // The sorts of the lists are independent of each other: all at once.
+    IndexStep();
+    const std::array<std::function<void()>, 7> sorts = {
+        [this] { SortLines(singerLines_, CompareLineByLeadNumber); },
+        [this] { SortLines(languageLines_, CompareLineByHeadAndTail); },
+        [this] { SortLikeLines(likeLines_); },
+        [this] { SortLines(sopinyinLines_, CompareLineByCodeAndPrefix); },
+        [this] { SortLines(pinyinLines_, CompareLineByCodeAndPrefix); },
+        [this] { SortLines(sozhuyinLines_, CompareLineByCodeAndPrefix); },
+        [this] { SortLines(zhuyinLines_, CompareLineByCodeAndPrefix); },
+    };
+    AllAtOnce(sorts.size(), [&](size_t i) {
+        sorts[i]();
+        return true;
+    });
+    IndexStep();
+
     std::vector<std::pair<std::string, std::string>> files;
     index_.MoveTo(files, "index.ztx");
 
     auto firstTwo = [](std::string_view record) { return std::string(record.substr(0, 2)); };
     RecordSet singer(&SpeedSinger);
-    WriteSorted(singerLines_, CompareLineByLeadNumber, 1, 14, singer, firstTwo);
+    WriteSorted(singerLines_, 1, 14, singer, firstTwo);
     singer.MoveTo(files, "singer.ztx");
     sislist_.MoveTo(files, "sislist.ztx");
 
     RecordSet language(&SpeedLanguage);
-    WriteSorted(languageLines_, CompareLineByHeadAndTail, 1, 14, language, firstTwo);
+    WriteSorted(languageLines_, 1, 14, language, firstTwo);
     language.MoveTo(files, "language.ztx");
 
     RecordSet like(&SpeedLike);
-    SortLikeLines(likeLines_);
     for (const LikeLine& line : likeLines_) like.Add(line.record, std::string(1, line.code));
     like.MoveTo(files, "like.ztx");
 
     RecordSet sopinyin(&SpeedPinYin);
-    WriteSorted(sopinyinLines_, CompareLineByCodeAndPrefix, 3, 22, sopinyin,
+    WriteSorted(sopinyinLines_, 3, 22, sopinyin,
                 [](std::string_view record) { return std::string(record.substr(0, 1)); });
     sopinyin.MoveTo(files, "sopinyin.ztx");
 
     RecordSet pinyin;
-    WriteSorted(pinyinLines_, CompareLineByCodeAndPrefix, 3, 22, pinyin);
+    WriteSorted(pinyinLines_, 3, 22, pinyin);
     pinyin.MoveTo(files, "pinyin.ztx");
 
     RecordSet sozhuyin, zhuyinSpeed(&SpeedZhuYin);
-    WriteSorted(sozhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, sozhuyin);
+    WriteSorted(sozhuyinLines_, 3, 22, sozhuyin);
     for (const std::string& line : sozhuyinLines_) {
         const std::string keypad = KeypadRecord(line.substr(2, 22));
         zhuyinSpeed.AddToKey(keypad, keypad.substr(0, 2));
@@ -333,7 +346,7 @@ void ZtIndexRun::WriteSet() {
     zhuyinSpeed.MoveTo(files, "");
 
     RecordSet zhuyin;
-    WriteSorted(zhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, zhuyin);
+    WriteSorted(zhuyinLines_, 3, 22, zhuyin);
     zhuyin.MoveTo(files, "zhuyin.ztx");
 
     sipinyin_.MoveTo(files, "sipinyin.ztx");
