@@ -5,6 +5,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "library/SongFiles.h"
+#include "outputs/IndexCommon.h"
 
 namespace qv {
 
@@ -25,21 +26,48 @@ int FiveDigitNumber(std::string_view text) {
 
 }  // namespace
 
+void MediaItems::ReadFoldersOf(const std::vector<std::string_view>& songNos) {
+    // The folders' places are made first: the threads only fill them, each its own.
+    std::vector<std::pair<int, Folder*>> toRead;
+    for (const std::string_view songNo : songNos) {
+        const int number = FiveDigitNumber(songNo);
+        if (number < 0) continue;
+        const int folder = NumberedFolder(number);
+        if (numberedRead_[folder]) continue;
+        numberedRead_[folder] = 1;
+        toRead.emplace_back(folder, &folders_[std::string(songNo.substr(0, 3))]);
+    }
+    AllAtOnce(toRead.size(), [&](size_t i) {
+        const auto [folder, items] = toRead[i];
+        *items = SongItemKindsOfFolder(SongFolderOf(std::to_string(folder + 1000).substr(1)));
+        Number(folder, *items);
+        return true;
+    });
+}
+
+int MediaItems::NumberedFolder(int number) {
+    if (byNumber_.empty()) {
+        byNumber_.assign(Numbers, nullptr);
+        numberedRead_.assign(Numbers / NumbersPerFolder, 0);
+    }
+    return number / NumbersPerFolder;
+}
+
+void MediaItems::Number(int folder, const Folder& items) {
+    for (const auto& [prefix, item] : items)
+        if (const int n = FiveDigitNumber(prefix); n >= 0 && n / NumbersPerFolder == folder)
+            byNumber_[n] = &item;
+}
+
 const MediaItem& MediaItems::Of(const std::string& songNo) {
     static const MediaItem none;
     if (songNo.size() < 5) return none;
     const int number = FiveDigitNumber(songNo);
     if (number >= 0) {
-        if (byNumber_.empty()) {
-            byNumber_.assign(Numbers, nullptr);
-            numberedRead_.assign(Numbers / NumbersPerFolder, false);
-        }
-        const int folder = number / NumbersPerFolder;
+        const int folder = NumberedFolder(number);
         if (!numberedRead_[folder]) {
-            numberedRead_[folder] = true;
-            for (const auto& [prefix, item] : Read(songNo))
-                if (const int n = FiveDigitNumber(prefix); n >= 0 && n / NumbersPerFolder == folder)
-                    byNumber_[n] = &item;
+            numberedRead_[folder] = 1;
+            Number(folder, Read(songNo));
         }
         return byNumber_[number] ? *byNumber_[number] : none;
     }

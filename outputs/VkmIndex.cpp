@@ -220,6 +220,9 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
     std::vector<std::string> groups(order.size());
     for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
     const std::vector<SongKeys> songKeys = SongKeysInOrder(rows);
+    std::vector<std::string_view> songNos(order.size());
+    for (size_t i = 0; i < order.size(); ++i) songNos[i] = rows[order[i]][colSongNo];
+    media.ReadFoldersOf(songNos);
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;

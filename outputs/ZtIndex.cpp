@@ -269,6 +269,9 @@ void ZtIndexRun::Collect() {
     const std::vector<int>& order = rows_.Order();
     const size_t n = order.size();
     songKeys_ = SongKeysInOrder(rows_);
+    std::vector<std::string_view> songNos(n);
+    for (size_t i = 0; i < n; ++i) songNos[i] = rows_[order[i]][colSongNo];
+    media_.ReadFoldersOf(songNos);
     int shownPercent = -1;
     for (size_t i = 0; i < n; ++i) {
         const int percent = static_cast<int>(i * 100 / n);
