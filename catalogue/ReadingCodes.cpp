@@ -169,17 +169,36 @@ std::string MakeZhuyin(const std::string& text, int pingYing) {
     });
 }
 
+namespace {
+
+CharIndex& KanjiIndex() {
+    static CharIndex index;
+    return index;
+}
+
+CharIndex& KanaIndex() {
+    static CharIndex index;
+    return index;
+}
+
+}  // namespace
+
+void PrepareReadingCodes() {
+    ZhuyinIndex().Find(ZhuyinCharList, ZhuyinTableGeneration, 0, 0);
+    KanjiIndex().Find(KanjiList, japaneseGeneration, 0, 0);
+    KanaIndex().Find(KanaList, japaneseGeneration, 0, 0);
+}
+
 std::string MakeJapanesePinyin(const std::string& text, int pingYing) {
-    static CharIndex kanjiIndex, kanaIndex;
     return WalkReading(text, pingYing, [](std::string& out, unsigned char lead, unsigned char trail) {
-        int k = kanjiIndex.Find(KanjiList, japaneseGeneration, lead, trail);
+        int k = KanjiIndex().Find(KanjiList, japaneseGeneration, lead, trail);
         if (k >= 0 && static_cast<std::size_t>(k) < KanjiReadingList.size()) {
             const std::string& kana = KanjiReadingList[k];
             if (kana.size() < 2) return true;
             lead = static_cast<unsigned char>(kana[0]);
             trail = static_cast<unsigned char>(kana[1]);
         }
-        int j = kanaIndex.Find(KanaList, japaneseGeneration, lead, trail);
+        int j = KanaIndex().Find(KanaList, japaneseGeneration, lead, trail);
         if (j >= 0 && static_cast<std::size_t>(j) < KanaInitialList.size()) out += KanaInitialList[j];
         return true;
     });

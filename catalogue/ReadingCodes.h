@@ -16,6 +16,9 @@ extern std::vector<std::string> KanaList;          // one kana each
 extern std::vector<std::string> KanaInitialList;   // upper-case first letter of its romaji
 
 std::string MakePinyin(const std::string& text, int pingYing);
+// The code makers' look-up tables made now for the tables as they stand: until those change, codes may
+// then be made on several threads at once.
+void PrepareReadingCodes();
 std::string MakeZhuyin(const std::string& text, int pingYing);
 std::string MakeJapanesePinyin(const std::string& text, int pingYing);
 

@@ -44,8 +44,8 @@ int DigitAt(const std::string& line, size_t pos) {
     return c >= '0' && c <= '9' ? c - '0' : 0;
 }
 int CompareViews(std::string_view a, std::string_view b) { return Sign(a.compare(b)); }
-std::string Tail(const std::string& line, size_t from) {
-    return from > line.size() ? std::string() : line.substr(from - 1);
+std::string_view TailView(const std::string& line, size_t from) {
+    return from > line.size() ? std::string_view() : std::string_view(line).substr(from - 1);
 }
 
 int LanguageRank(int row) {
@@ -210,22 +210,34 @@ int CompareLanguageSingerOrder(int a, int b) {
 int CompareZtSingerOrder(int a, int b) { return SingerOrderWith(a, b, LocaleCompare); }
 
 void SortByZtSingerOrder(std::vector<int>& rows) {
+    SortByZtSingerOrder(
+        rows, [](int row) -> const SongRow& { return AllSong[row]; }, [] {});
+}
+
+void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongRow&(int)>& rowOf,
+                         const std::function<void()>& step) {
     // CompareZtSingerOrder's every answer from keys made once per row: the same answers in the same
     // sort, so the same order, without lower-casing and parsing cells at each of a million comparisons.
     struct Keys {
         int singerStrokes = 0, words = 0, nameStrokes = 0;
         std::string singer, name;  // lower-cased
     };
-    std::vector<Keys> keys(AllSong.size());
-    for (const int row : rows) {
-        Keys& k = keys[static_cast<size_t>(row)];
-        k.singerStrokes = Big5StrokeCountOfFirstChar(Cell(row, colSinger));
-        k.singer = Lower(row, colSinger);
-        k.words = Number(row, colWordCount);
-        k.nameStrokes = Number(row, colStrokes);
-        k.name = Lower(row, colSongName);
+    const int highest = rows.empty() ? -1 : *std::max_element(rows.begin(), rows.end());
+    std::vector<Keys> keys(static_cast<size_t>(highest + 1));
+    constexpr size_t StepEvery = 4096;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i % StepEvery == 0) step();
+        const SongRow& row = rowOf(rows[i]);
+        Keys& k = keys[static_cast<size_t>(rows[i])];
+        k.singerStrokes = Big5StrokeCountOfFirstChar(row[colSinger]);
+        k.singer = LowerCaseBig5(row[colSinger]);
+        k.words = SafeStrToInt(row[colWordCount]);
+        k.nameStrokes = SafeStrToInt(row[colStrokes]);
+        k.name = LowerCaseBig5(row[colSongName]);
     }
+    size_t compared = 0;
     std::sort(rows.begin(), rows.end(), [&](int a, int b) {
+        if (++compared % (16 * StepEvery) == 0) step();
         const Keys& x = keys[static_cast<size_t>(a)];
         const Keys& y = keys[static_cast<size_t>(b)];
         // Equal singers have equal keys: no need to look at the rows themselves.
@@ -275,7 +287,7 @@ int CompareLineByHeadAndTail(const std::vector<std::string>& lines, int a, int b
     if (int c = Sign(DigitAt(x, 1) - DigitAt(y, 1))) return c;
     if (int c = Sign(ByteAt(x, 15) - ByteAt(y, 15))) return c;
     if (int c = Sign(ByteAt(x, 16) - ByteAt(y, 16))) return c;
-    return LocaleCompare(Tail(x, 17), Tail(y, 17));
+    return CompareViews(TailView(x, 17), TailView(y, 17));  // LocaleCompare without copies
 }
 
 int CompareLineByKindAndNumber(const std::vector<std::string>& lines, int a, int b) {

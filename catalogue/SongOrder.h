@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/SongTable.h"
+
 namespace qv {
 
 // Collation of the catalogue's Big5 texts (byte order: stroke order for Chinese); -1, 0 or 1.
@@ -23,6 +25,10 @@ int CompareLanguageSingerOrder(int a, int b);
 int CompareZtSingerOrder(int a, int b);
 // Sorts song-table rows as SortItems with CompareZtSingerOrder does, for many rows at once.
 void SortByZtSingerOrder(std::vector<int>& rows);
+// The same for rows that rowOf gives (an index run's rows beyond the table); step is called every few
+// thousand rows and comparisons and may throw (the rows are then in no particular order).
+void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongRow&(int)>& rowOf,
+                         const std::function<void()>& step);
 int CompareLowerName(int a, int b);
 int CompareNameGroupsFirst(int a, int b);
 int CompareNameWordsStrokes(int a, int b);

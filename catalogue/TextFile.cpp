@@ -225,12 +225,21 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool SyncFolder(const std::string& folder, bool wholeFileSystem) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+namespace {
+
+// fsync alone: a sync of the whole file system would wait for every other program's writes too.
+bool SyncOpened(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | flags);
     if (fd < 0) return false;
-    const bool synced = (wholeFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0;
+    const bool synced = ::fsync(fd) == 0;
     return ::close(fd) == 0 && synced;
 }
+
+}  // namespace
+
+bool SyncFolder(const std::string& folder) { return SyncOpened(folder, O_DIRECTORY); }
+
+bool SyncFile(const std::string& path) { return SyncOpened(path, 0); }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     return RenameNoReplaceAt(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str());

@@ -42,8 +42,10 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 
 bool FileExists(const std::string& path);
 
-// The folder's names on the disk; with wholeFileSystem every byte and name written to its file system.
-bool SyncFolder(const std::string& folder, bool wholeFileSystem = false);
+// The folder's names on the disk.
+bool SyncFolder(const std::string& folder);
+// The file's bytes on the disk (not a link's target).
+bool SyncFile(const std::string& path);
 
 // Whole-file writes go through a temporary beside the file: "." + name + ".qvtmp-" + six characters, a
 // pattern for mkstemp. A killed run's temporaries are known by that name and removed at the next start.

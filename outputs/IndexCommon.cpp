@@ -1,17 +1,21 @@
 #include "outputs/IndexCommon.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/ReadingCodes.h"
+#include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
 #include "catalogue/UserInterface.h"
 #include "library/FileNameParser.h"
@@ -21,6 +25,25 @@
 namespace qv {
 
 bool IndexPausesEnabled = true;
+
+bool AllAtOnce(size_t count, const std::function<bool(size_t)>& work) {
+    constexpr size_t Threads = 16;
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto worker = [&] {
+        for (size_t i; (i = next++) < count;)
+            if (!work(i)) failed = true;
+    };
+    std::vector<std::jthread> helpers;
+    try {
+        for (size_t n = 1; n < std::min(count, Threads); ++n) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // Fewer helpers: the rest is done here.
+    }
+    worker();
+    helpers.clear();  // joins
+    return !failed;
+}
 std::string IndexDriveOverride;
 
 namespace {
@@ -41,6 +64,10 @@ void IndexPause() {
     // In slices: an end request neither waits for the pause nor lets the run go on past it.
     for (int slice = 0; IndexPausesEnabled && slice < 50 && !EndRequested(); ++slice)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    IndexStep();
+}
+
+void IndexStep() {
     if (EndRequested() && std::uncaught_exceptions() == 0) throw RunAbandoned{};
 }
 
@@ -151,32 +178,57 @@ std::string SingerKeypadKey(const std::string& cutSinger) {
 
 std::string KeypadRecord(const std::string& bopomofoRecord) { return BopomofoToKeypadCodes(bopomofoRecord); }
 
-TemporaryDuetRows::TemporaryDuetRows() {
-    AllSong.resize(static_cast<size_t>(AllSongCount));
-    // Room for both singers of every duet at once: growing a whole library's rows row by row costs more
-    // than the rest of the split.
-    size_t duets = 0;
-    for (int r = 0; r < AllSongCount; ++r) duets += AllSong[r][colSingerClass] == "6";
-    AllSong.reserve(AllSong.size() + 2 * duets);
-    ShownRows.clear();
-    ShownRows.reserve(AllSong.size());
-    // First row (temporary rows included, in row order) of each singer, letter case ignored.
-    std::unordered_map<std::string, std::string> priorityOf;
+std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows) {
+    const std::vector<int>& order = rows.Order();
+    std::vector<SongKeys> keys(order.size());
+    PrepareReadingCodes();
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if (IsTemporaryRow(order[i])) continue;
+            const SongRow& row = rows[order[i]];
+            SongKeys& k = keys[i];
+            k.pinyin = SongPinyinKey(row);
+            k.zhuyin = SongZhuyinKey(row);
+            if (!k.zhuyin.empty()) k.keypad = KeypadRecord(k.zhuyin);
+        }
+    });
+    return keys;
+}
+
+namespace {
+
+constexpr int RowsPerStep = 512;
+
+struct DuetPart {
+    int row;  // the duet's table row
+    std::string singer, other;
+    int singerClass;
+};
+
+// The first row's priority of each singer, letter case ignored, in row order: the table's rows, then the
+// temporary rows in the order they are made. Only the parts' singers are looked for.
+std::vector<std::string> PartPriorities(const std::vector<DuetPart>& parts) {
+    std::unordered_map<std::string, const std::string*> first;
+    for (const DuetPart& part : parts) first.emplace(LowerCaseBig5(part.singer), nullptr);
     for (int r = 0; r < AllSongCount; ++r) {
-        ShownRows.push_back(r);
-        priorityOf.emplace(LowerCaseBig5(AllSong[r][colSinger]), AllSong[r][colSingerPriority]);
+        if (r % (8 * RowsPerStep) == 0) IndexStep();
+        const auto it = first.find(LowerCaseBig5(AllSong[static_cast<size_t>(r)][colSinger]));
+        if (it != first.end() && !it->second)
+            it->second = &AllSong[static_cast<size_t>(r)][colSingerPriority];
     }
-    auto append = [&](int duetRow, const std::string& singer, const std::string& other, int singerClass) {
-        SongRow row = AllSong[duetRow];
-        row[colSinger] = singer;
-        row[colDuetFullSinger] = other.empty() ? singer : singer + " " + other;
-        row[colSingerClass] = std::to_string(singerClass);
-        const auto known = priorityOf.find(LowerCaseBig5(singer));
-        if (known != priorityOf.end()) row[colSingerPriority] = known->second;
-        priorityOf.emplace(LowerCaseBig5(singer), row[colSingerPriority]);
-        ShownRows.push_back(static_cast<int>(AllSong.size()));
-        AllSong.push_back(std::move(row));
-    };
+    std::vector<std::string> priorities;
+    priorities.reserve(parts.size());
+    for (const DuetPart& part : parts) {
+        const std::string*& known = first.at(LowerCaseBig5(part.singer));
+        if (!known) known = &AllSong[static_cast<size_t>(part.row)][colSingerPriority];
+        priorities.push_back(*known);
+    }
+    return priorities;
+}
+
+}  // namespace
+
+IndexRows::IndexRows() {
     // Each name is looked up once, among the singers that may start in it.
     const SingerFinder finder;
     std::unordered_map<std::string, SingerMatch> found;
@@ -185,17 +237,34 @@ TemporaryDuetRows::TemporaryDuetRows() {
         if (it == found.end()) it = found.emplace(name, finder.Find(name)).first;
         return it->second;
     };
+    std::vector<DuetPart> parts;
     for (int r = 0; r < AllSongCount; ++r) {
-        if (AllSong[r][colSingerClass] != "6") continue;
-        const DuetSingers duet = SplitDuetSingers(AllSong[r][colSinger], findSinger);
-        if (!duet.first.empty()) append(r, duet.first, duet.second, duet.firstClass);
-        if (!duet.second.empty()) append(r, duet.second, duet.first, duet.secondClass);
+        if (r % RowsPerStep == 0) IndexStep();
+        const SongRow& row = AllSong[static_cast<size_t>(r)];
+        if (row[colSingerClass] != "6") continue;
+        const DuetSingers duet = SplitDuetSingers(row[colSinger], findSinger);
+        if (!duet.first.empty()) parts.push_back({r, duet.first, duet.second, duet.firstClass});
+        if (!duet.second.empty()) parts.push_back({r, duet.second, duet.first, duet.secondClass});
     }
+    const std::vector<std::string> priorities = PartPriorities(parts);
+    temporary_.reserve(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i % RowsPerStep == 0) IndexStep();
+        const DuetPart& part = parts[i];
+        SongRow& row = temporary_.emplace_back(AllSong[static_cast<size_t>(part.row)]);
+        row[colSinger] = part.singer;
+        row[colDuetFullSinger] = part.other.empty() ? part.singer : part.singer + " " + part.other;
+        row[colSingerClass] = std::to_string(part.singerClass);
+        row[colSingerPriority] = priorities[i];
+    }
+    order_.resize(static_cast<size_t>(AllSongCount) + temporary_.size());
+    for (size_t r = 0; r < order_.size(); ++r) order_[r] = static_cast<int>(r);
+    SortByZtSingerOrder(
+        order_, [this](int row) -> const SongRow& { return (*this)[row]; }, IndexStep);
 }
 
-TemporaryDuetRows::~TemporaryDuetRows() {
-    AllSong.resize(static_cast<size_t>(AllSongCount));
-    ShownRows.resize(AllSong.size());
+IndexRows::~IndexRows() {
+    ShownRows.resize(static_cast<size_t>(AllSongCount));
     for (int r = 0; r < AllSongCount; ++r) ShownRows[static_cast<size_t>(r)] = r;
 }
 

@@ -4,6 +4,7 @@
 // pauses and the temporary duet rows.
 // Catalogue texts are Big5; paths are UTF-8.
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ public:
 // The index runs' two 1000 ms pauses; tests switch them off.
 extern bool IndexPausesEnabled;
 void IndexPause();
+// work(0) ... work(count - 1), several at once on up to 16 threads (jobs that wait for a disk, sorts of
+// their own lists); false when one of them answered false. work neither throws nor talks to the user.
+bool AllAtOnce(size_t count, const std::function<bool(size_t)>& work);
+// A step of a long loop of a run: a look at the end request, cheap enough for every few hundred rows;
+// RunAbandoned once the end was asked for (not while an exception unwinds).
+void IndexStep();
 
 // Mount point that stands for "the drive" of the library in the path field; empty (the default): the real
 // mount point of the file system that holds the library.
@@ -74,15 +81,36 @@ std::string SingerKeypadKey(const std::string& cutSinger);
 // Keypad digits of a record whose first ten bytes are Bopomofo; the rest unchanged.
 std::string KeypadRecord(const std::string& bopomofoRecord);
 
-// The working row list of an index run: ShownRows := every AllSong row in file order, then one temporary
-// row per duet singer appended to AllSong (colDuetFullSinger holds the full duet text). However the run
-// ends, the destructor removes the temporary rows and refills ShownRows in file order.
-class TemporaryDuetRows {
+// A song's reading keys as above, the Zhuyin key also in keypad digits; none for a temporary row.
+struct SongKeys {
+    std::string pinyin, zhuyin, keypad;
+};
+class IndexRows;
+// The keys of the rows of a run's order, position by position, made on all cores (the costliest part of a
+// row). Takes no step.
+std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows);
+
+// The working rows of an index run: every AllSong row, then one temporary row per duet singer
+// (colDuetFullSinger holds the full duet text), numbered on from AllSongCount, and their order for the run
+// (CompareZtSingerOrder). The temporary rows live here: the table is neither grown nor moved, and ShownRows
+// (what the grid shows meanwhile) never holds a row the table does not have. However the run ends,
+// ShownRows is refilled in file order. Takes steps (IndexStep) while it is made.
+class IndexRows {
 public:
-    TemporaryDuetRows();
-    ~TemporaryDuetRows();
-    TemporaryDuetRows(const TemporaryDuetRows&) = delete;
-    TemporaryDuetRows& operator=(const TemporaryDuetRows&) = delete;
+    IndexRows();
+    ~IndexRows();
+    IndexRows(const IndexRows&) = delete;
+    IndexRows& operator=(const IndexRows&) = delete;
+
+    const SongRow& operator[](int row) const {
+        return row < AllSongCount ? AllSong[static_cast<size_t>(row)]
+                                  : temporary_[static_cast<size_t>(row - AllSongCount)];
+    }
+    const std::vector<int>& Order() const { return order_; }
+
+private:
+    std::vector<SongRow> temporary_;
+    std::vector<int> order_;
 };
 bool IsTemporaryRow(int row);
 

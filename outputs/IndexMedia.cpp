@@ -1,16 +1,79 @@
 #include "outputs/IndexMedia.h"
 
+#include <string_view>
+
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ProgramState.h"
 #include "library/SongFiles.h"
+#include "outputs/IndexCommon.h"
 
 namespace qv {
 
-MediaItem MediaItems::Of(const std::string& songNo) {
-    if (songNo.size() < 5) return {};
+namespace {
+
+constexpr int Numbers = 100000, NumbersPerFolder = 100;
+
+// The number of a prefix of five digits; -1 for any other.
+int FiveDigitNumber(std::string_view text) {
+    if (text.size() < 5) return -1;
+    int number = 0;
+    for (const char c : text.substr(0, 5)) {
+        if (c < '0' || c > '9') return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+}  // namespace
+
+void MediaItems::ReadFoldersOf(const std::vector<std::string_view>& songNos) {
+    // The folders' places are made first: the threads only fill them, each its own.
+    std::vector<std::pair<int, Folder*>> toRead;
+    for (const std::string_view songNo : songNos) {
+        const int number = FiveDigitNumber(songNo);
+        if (number < 0) continue;
+        const int folder = NumberedFolder(number);
+        if (numberedRead_[folder]) continue;
+        numberedRead_[folder] = 1;
+        toRead.emplace_back(folder, &folders_[std::string(songNo.substr(0, 3))]);
+    }
+    AllAtOnce(toRead.size(), [&](size_t i) {
+        const auto [folder, items] = toRead[i];
+        *items = SongItemKindsOfFolder(SongFolderOf(std::to_string(folder + 1000).substr(1)));
+        Number(folder, *items);
+        return true;
+    });
+}
+
+int MediaItems::NumberedFolder(int number) {
+    if (byNumber_.empty()) {
+        byNumber_.assign(Numbers, nullptr);
+        numberedRead_.assign(Numbers / NumbersPerFolder, 0);
+    }
+    return number / NumbersPerFolder;
+}
+
+void MediaItems::Number(int folder, const Folder& items) {
+    for (const auto& [prefix, item] : items)
+        if (const int n = FiveDigitNumber(prefix); n >= 0 && n / NumbersPerFolder == folder)
+            byNumber_[n] = &item;
+}
+
+const MediaItem& MediaItems::Of(const std::string& songNo) {
+    static const MediaItem none;
+    if (songNo.size() < 5) return none;
+    const int number = FiveDigitNumber(songNo);
+    if (number >= 0) {
+        const int folder = NumberedFolder(number);
+        if (!numberedRead_[folder]) {
+            numberedRead_[folder] = 1;
+            Number(folder, Read(songNo));
+        }
+        return byNumber_[number] ? *byNumber_[number] : none;
+    }
     const Folder& items = Read(songNo);
     const auto found = items.find(songNo.substr(0, 5));
-    return found == items.end() ? MediaItem{} : found->second;
+    return found == items.end() ? none : found->second;
 }
 
 const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {

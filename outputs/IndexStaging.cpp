@@ -5,8 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <set>
+#include <system_error>
+#include <thread>
 
 #include "catalogue/BeneathFolder.h"
 #include "catalogue/ProgramState.h"
@@ -16,6 +21,7 @@
 namespace qv {
 
 bool (*IndexCommitStepHook)(const std::string& path) = nullptr;
+void (*IndexCommitSyncHook)(const std::string& path) = nullptr;
 
 namespace {
 
@@ -60,6 +66,35 @@ bool WriteDurably(const std::string& path, const std::string& bytes) {
     return ReplaceFileContents(path, bytes) && SyncFolder(fs::path(path).parent_path().string());
 }
 
+// Only what the commit wrote or moved is waited for, never the rest of the file system: another program
+// that is writing a video there at the time must not hold up the commit.
+bool SyncOne(const std::string& path, bool folder) {
+    if (IndexCommitSyncHook) IndexCommitSyncHook(path);
+    return folder ? SyncFolder(path) : SyncFile(path);
+}
+
+// Each of the files below the base folder.
+bool SyncFiles(const std::string& base, const std::vector<std::string>& names) {
+    if (IndexCommitSyncHook)
+        for (const std::string& name : names) IndexCommitSyncHook(PathIn(base, name));
+    return AllAtOnce(names.size(), [&](size_t i) { return SyncFile(PathIn(base, names[i])); });
+}
+
+// Each folder below a base folder that holds one of the names, and every folder above it up to the base:
+// the names in them, and the folders a move made.
+bool SyncFoldersOf(const std::vector<std::string>& bases, const std::vector<std::string>& names) {
+    std::set<std::string> folders{""};
+    for (const std::string& name : names)
+        for (fs::path up = fs::path(name).parent_path(); !up.empty(); up = up.parent_path())
+            folders.insert(up.generic_string());
+    for (const std::string& base : bases)
+        for (const std::string& folder : folders) {
+            const std::string path = folder.empty() ? base : PathIn(base, folder);
+            if (KindOf(path) == 'd' && !SyncOne(path, true)) return false;
+        }
+    return true;
+}
+
 struct Manifest {
     std::vector<std::string> added;    // new files, in the order they move in
     std::vector<std::string> dropped;  // old files present that the new set does not have
@@ -92,6 +127,17 @@ bool ParseManifest(const std::string& text, Manifest& manifest) {
 
 // The file's bytes start on their way to the disk now, so that the commit waits less for them.
 void StartWriteback(int fd) { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
+// The bytes in a new file there, on their way to the disk.
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wbe");
+    bool good = file != nullptr;
+    if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file && std::fflush(file) != 0) good = false;
+    if (good) StartWriteback(::fileno(file));
+    if (file && std::fclose(file) != 0) good = false;
+    return good;
+}
 
 void RemoveFolder(const std::string& path) { RemoveTree(path); }
 
@@ -214,6 +260,7 @@ IndexStaging::IndexStaging(const std::string& indexFolder)
 }
 
 IndexStaging::~IndexStaging() {
+    Finish();
     try {
         RecoverIndexFolder(indexFolder_);
     } catch (...) {
@@ -229,14 +276,24 @@ void IndexStaging::Write(const std::string& relativeName, const std::string& byt
     const std::string path = Path(relativeName);
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
-    std::FILE* file = std::fopen(path.c_str(), "wbe");
-    bool good = file != nullptr;
-    if (good && !bytes.empty()) good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file && std::fflush(file) != 0) good = false;
-    if (good) StartWriteback(::fileno(file));
-    if (file && std::fclose(file) != 0) good = false;
-    if (!good) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
+    if (!WriteNewFile(path, bytes)) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, relativeName)));
     written_.push_back(relativeName);
+}
+
+void IndexStaging::WriteMany(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::set<fs::path> folders;
+    for (const auto& [name, bytes] : files) folders.insert(fs::path(Path(name)).parent_path());
+    std::error_code ec;
+    for (const fs::path& folder : folders) fs::create_directories(folder, ec);
+    std::vector<char> good(files.size(), 0);
+    AllAtOnce(files.size(), [&](size_t i) {
+        good[i] = WriteNewFile(Path(files[i].first), files[i].second);
+        return true;
+    });
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!good[i]) throw IndexRunError(CannotWriteText(PathIn(indexFolder_, files[i].first)));
+        written_.push_back(files[i].first);
+    }
 }
 
 void IndexStaging::Adopt(const std::string& relativeName) {
@@ -275,8 +332,9 @@ void IndexStaging::Commit() {
 
     const std::string manifestPath = Path(ManifestName);
     const std::string aside = PathIn(indexFolder_, AsideName);
-    if (!Step(manifestPath) || !SyncFolder(folder_, true) ||
-        !WriteDurably(manifestPath, ManifestText(manifest)))
+    // The new files' bytes and names are on the disk before the first of them is put in place.
+    if (!Step(manifestPath) || !SyncFiles(folder_, manifest.added) ||
+        !SyncFoldersOf({folder_}, manifest.added) || !WriteDurably(manifestPath, ManifestText(manifest)))
         throw IndexRunError(CannotWriteText(manifestPath));
     std::error_code ec;
     if (!Step(aside) || !fs::create_directory(aside, ec) || ec || !SyncFolder(indexFolder_))
@@ -300,13 +358,29 @@ void IndexStaging::Commit() {
         if (!Step(target) || !MoveFile(Path(name), target)) fail(target);
     }
     const std::string done = Path(DoneName);
-    if (!SyncFolder(indexFolder_, true) || !Step(done) || !WriteDurably(done, "")) fail(done);
+    // Every move on the disk before the marker says that the new set stands.
+    if (!SyncFoldersOf({indexFolder_, aside, folder_}, manifest.All()) || !Step(done) ||
+        !WriteDurably(done, ""))
+        fail(done);
 
-    // The new set stands. What is left goes now, or at the next recovery if a removal fails.
+    // The new set stands. What is left goes on another thread while the run shows its end (some disks
+    // make each removed file wait for its blocks to be discarded), or at the next recovery if a removal
+    // fails.
     written_.clear();
     dropped_.clear();
-    if (Step(aside)) RemoveFolder(aside);
-    if (KindOf(aside) == 0 && Step(folder_)) RemoveFolder(folder_);
+    auto tidy = [aside, folder = folder_] {
+        if (Step(aside)) RemoveFolder(aside);
+        if (KindOf(aside) == 0 && Step(folder)) RemoveFolder(folder);
+    };
+    try {
+        tidy_ = std::jthread(tidy);
+    } catch (const std::system_error&) {
+        tidy();
+    }
+}
+
+void IndexStaging::Finish() {
+    if (tidy_.joinable()) tidy_.join();
 }
 
 }  // namespace qv

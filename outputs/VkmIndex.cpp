@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <string_view>
+#include <utility>
+#include <memory>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
@@ -123,14 +127,14 @@ bool IsValidVolume(const std::string& volume) {
 }
 
 // The first bad checked field in the order of the run: the message naming the song, or empty.
-std::string FirstBadField(const std::vector<int>& order) {
-    for (int r : order) {
-        const SongRow& row = AllSong[r];
-        const std::string songText = B5("歌曲編號[") + row[colSongNo] + "]";
-        if (!IsValidVolume(row[colVolume])) return songText + B5("音量欄位有問題");
-        if (!IsInteger(row[colLanguage])) return songText + B5("歌曲種類欄位有問題");
-        if (!IsInteger(row[colWordCount])) return songText + B5("歌曲字數欄位有問題");
-        if (!IsInteger(row[colStrokes])) return songText + B5("歌曲筆劃欄位有問題");
+std::string FirstBadField(const IndexRows& rows) {
+    for (int r : rows.Order()) {
+        const SongRow& row = rows[r];
+        auto bad = [&](const char* field) { return B5("歌曲編號[") + row[colSongNo] + "]" + B5(field); };
+        if (!IsValidVolume(row[colVolume])) return bad("音量欄位有問題");
+        if (!IsInteger(row[colLanguage])) return bad("歌曲種類欄位有問題");
+        if (!IsInteger(row[colWordCount])) return bad("歌曲字數欄位有問題");
+        if (!IsInteger(row[colStrokes])) return bad("歌曲筆劃欄位有問題");
     }
     return {};
 }
@@ -160,6 +164,7 @@ public:
         last_ = value;
         UI().SetProgress(value, 100);
         UI().ProcessEvents();
+        IndexStep();
     }
 
 private:
@@ -181,19 +186,18 @@ struct SingerKeys {
     }
 };
 
-void AddReadingLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry) {
+void AddReadingLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
+                     const std::string& entry) {
     const std::string songStrokes = StrokesField(row[colStrokes]);
-    const std::string pinyin = SongPinyinKey(row);
-    if (!pinyin.empty()) set.pinyin.push_back(songStrokes + pinyin + entry);
+    if (!keys.pinyin.empty()) set.pinyin.push_back(songStrokes + keys.pinyin + entry);
     if (!singer.pinyin.empty()) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
-    const std::string zhuyin = SongZhuyinKey(row);
-    if (!zhuyin.empty()) set.zhuyin.push_back(songStrokes + KeypadRecord(zhuyin) + entry);
+    if (!keys.zhuyin.empty()) set.zhuyin.push_back(songStrokes + keys.keypad + entry);
     if (!singer.keypad.empty()) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
 }
 
-void AddTableRowLines(VkmSet& set, const SongRow& row, const SingerKeys& singer, const std::string& entry,
-                      size_t ordinal) {
-    AddReadingLines(set, row, singer, entry);
+void AddTableRowLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
+                      const std::string& entry, size_t ordinal) {
+    AddReadingLines(set, row, keys, singer, entry);
     set.index += PadField(row[colSongNo], 5, true) + entry;
     const int words = SafeStrToInt(row[colWordCount]);
     std::string line{VkmLanguageCode(row[colLanguage]), VkmWordCountGroup(words)};
@@ -209,11 +213,16 @@ void AddTableRowLines(VkmSet& set, const SongRow& row, const SingerKeys& singer,
 // The singers' group key: the first 14 bytes of the singer on a character boundary, trimmed.
 std::string GroupSinger(const SongRow& row) { return TrimAndCutName(row[colSinger], 14); }
 
-void BuildSet(const std::vector<int>& order, VkmSet& set) {
+void BuildSet(const IndexRows& rows, VkmSet& set) {
+    const std::vector<int>& order = rows.Order();
     MediaItems media;
     const SongPathField pathField;
     std::vector<std::string> groups(order.size());
-    for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(AllSong[order[i]]);
+    for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
+    const std::vector<SongKeys> songKeys = SongKeysInOrder(rows);
+    std::vector<std::string_view> songNos(order.size());
+    for (size_t i = 0; i < order.size(); ++i) songNos[i] = rows[order[i]][colSongNo];
+    media.ReadFoldersOf(songNos);
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;
@@ -223,9 +232,9 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
     for (size_t i = 0; i < order.size(); ++i) {
         progress.At(i);
         const int r = order[i];
-        const SongRow& row = AllSong[r];
+        const SongRow& row = rows[r];
         const std::string& songNo = row[colSongNo];
-        const MediaItem item = media.Of(songNo);
+        const MediaItem& item = media.Of(songNo);
         if (item.name.empty()) {
             UI().ShowErrorBox(MissingMediaText(songNo));
             continue;
@@ -268,7 +277,7 @@ void BuildSet(const std::vector<int>& order, VkmSet& set) {
         set.sislist += singerNumberText + entry;
         if (temporary) continue;
         singerKeys.For(group);
-        AddTableRowLines(set, row, singerKeys, entry, i + 1);
+        AddTableRowLines(set, row, songKeys[i], singerKeys, entry, i + 1);
     }
     for (int r = 0; r < AllSongCount; ++r)
         if (AllSong[r][colSelfPlay] == "*") set.userlist += PadField(AllSong[r][colSongNo], 5, true);
@@ -280,8 +289,12 @@ std::string JoinRecords(std::vector<std::string>& lines,
     SortLines(lines, compare);
     std::string out;
     out.reserve(lines.size() * width);
-    for (const std::string& line : lines)
-        out += PadField(line.substr(std::min(from, line.size())), static_cast<int>(width), false);
+    for (const std::string& line : lines) {
+        // PadField of the part from `from` on, without a copy of each line.
+        const std::string_view part = std::string_view(line).substr(std::min(from, line.size()), width);
+        out += part;
+        out.append(width - part.size(), ' ');
+    }
     return out;
 }
 
@@ -302,25 +315,34 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
 }
 
 // Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
-void StoreSet(const std::string& folder, VkmSet& set) {
-    const std::array<std::string, 8> records = {
-        JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14),
-        set.sislist,
-        JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22),
-        JoinRecords(set.zhuyin, CompareLineByCodeAndPrefix, 2, 22),
-        set.index,
-        JoinRecords(set.language, CompareLineByHeadAndTail, 0, 14),
-        LikeRecords(set.like),
-        set.userlist,
+void StoreSet(IndexStaging& staging, VkmSet& set) {
+    // The sorts of the lists are independent of each other: all at once.
+    IndexStep();
+    std::array<std::string, 8> records;
+    const std::array<std::function<void()>, 5> sorts = {
+        [&] { records[0] = JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14); },
+        [&] { records[2] = JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22); },
+        [&] { records[3] = JoinRecords(set.zhuyin, CompareLineByCodeAndPrefix, 2, 22); },
+        [&] { records[5] = JoinRecords(set.language, CompareLineByHeadAndTail, 0, 14); },
+        [&] { records[6] = LikeRecords(set.like); },
     };
+    AllAtOnce(sorts.size(), [&](size_t i) {
+        sorts[i]();
+        return true;
+    });
+    IndexStep();
+    records[1] = set.sislist;
+    records[4] = set.index;
+    records[7] = set.userlist;
     std::string data = kBom + set.data;
     auto* bytes = reinterpret_cast<uint8_t*>(data.data());
     ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
 
-    IndexStaging staging(folder);
-    for (size_t f = 0; f < kIndexFiles.size(); ++f) staging.Write(kIndexFiles[f], records[f]);
-    staging.Write(kDataFile, data);
-    if (LibraryDataDirOk) staging.Write("menu.vkm", VkmMenuBytes());
+    std::vector<std::pair<std::string, std::string>> files;
+    for (size_t f = 0; f < kIndexFiles.size(); ++f) files.emplace_back(kIndexFiles[f], std::move(records[f]));
+    files.emplace_back(kDataFile, std::move(data));
+    if (LibraryDataDirOk) files.emplace_back("menu.vkm", VkmMenuBytes());
+    staging.WriteMany(files);
     staging.Drop(kUnscrambledFile);
     staging.Commit();
 }
@@ -387,38 +409,42 @@ struct RunEnd {
     std::string error;  // Big5 texts; empty when none
     std::string info;
     bool completed = false;
+    // Kept while the closing box is up: the old set goes meanwhile, and the records are let go after it.
+    std::unique_ptr<IndexStaging> staging;
+    std::unique_ptr<VkmSet> set;
 };
 
 // The run while the working rows stand; they are gone again when it returns.
 RunEnd RunVkmIndex(const std::string& folder) {
-    TemporaryDuetRows working;
-    SortByZtSingerOrder(ShownRows);
-    const std::vector<int> order = ShownRows;
+    const IndexRows rows;
 
     // Every checked field before anything is touched: a bad one leaves the previous set as it was.
-    if (std::string bad = FirstBadField(order); !bad.empty()) return {{}, bad};
+    if (std::string bad = FirstBadField(rows); !bad.empty()) return {{}, bad, false, nullptr, nullptr};
     IndexPause();
 
-    VkmSet set;
+    RunEnd end{{}, B5("VKM索引檔產生完成"), true, nullptr, nullptr};
     try {
-        BuildSet(order, set);
-        StoreSet(folder, set);
+        end.set = std::make_unique<VkmSet>();
+        BuildSet(rows, *end.set);
+        end.staging = std::make_unique<IndexStaging>(folder);
+        StoreSet(*end.staging, *end.set);
     } catch (const IndexRunError& error) {
-        return {error.what(), {}};
+        return {error.what(), {}, false, nullptr, nullptr};
     }
     IndexPause();
-    return {{}, B5("VKM索引檔產生完成"), true};
+    return end;
 }
 
 }  // namespace
 
 void WriteVkmIndex() {
     UI().ShowWaitMessage(B5("VKM索引檔產生中, 請稍候 ..."));
-    const RunEnd end = RunVkmIndex(PathIn(LibraryRoot, "000"));
+    RunEnd end = RunVkmIndex(PathIn(LibraryRoot, "000"));
     UI().HideWaitMessage();
     UI().SetProgress(end.completed ? 100 : 0, 100);
     if (!end.error.empty()) UI().ShowErrorBox(end.error);
     if (!end.info.empty()) UI().ShowInfoMessage(end.info);
+    if (end.staging) end.staging->Finish();
     UI().SetProgress(0, 100);
     if (TheSongFileHooks().refreshGrid) TheSongFileHooks().refreshGrid();
 }

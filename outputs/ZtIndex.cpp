@@ -1,9 +1,13 @@
 #include "outputs/ZtIndex.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string_view>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -97,20 +101,21 @@ bool MakeSpeedFolders(const std::string& indexFolder) {
 class RecordSet {
 public:
     explicit RecordSet(const SpeedKind* kind = nullptr) : kind_(kind) {}
-    void Add(const std::string& record, const std::string& key = {}) {
+    void Add(std::string_view record, const std::string& key = {}) {
         main_ += record;
         AddToKey(record, key);
     }
-    void AddToKey(const std::string& record, const std::string& key) {
+    void AddToKey(std::string_view record, const std::string& key) {
         if (kind_ && IsKey(key, kind_->keys)) perKey_[key] += record;
     }
     std::string& Main() { return main_; }
-    // An empty file name writes the per-key copies only.
-    void WriteTo(IndexStaging& staging, const std::string& fileName) const {
-        if (!fileName.empty()) staging.Write(fileName, main_);
+    // Hands its files over to be written, the main one under fileName (none when empty), then the per-key
+    // copies; the records go with them.
+    void MoveTo(std::vector<std::pair<std::string, std::string>>& files, const std::string& fileName) {
+        if (!fileName.empty()) files.emplace_back(fileName, std::move(main_));
         if (!kind_) return;
-        for (const auto& [key, bytes] : perKey_)
-            staging.Write(SpeedFolderName(*kind_) + "/" + key + ".ztx", bytes);
+        for (auto& [key, bytes] : perKey_)
+            files.emplace_back(SpeedFolderName(*kind_) + "/" + key + ".ztx", std::move(bytes));
     }
 
 private:
@@ -149,20 +154,25 @@ struct RefreshAtEnd {
 
 class ZtIndexRun {
 public:
-    explicit ZtIndexRun(const std::string& indexFolder) : indexFolder_(indexFolder), staging_(indexFolder) {}
+    ZtIndexRun(const std::string& indexFolder, const IndexRows& rows)
+        : indexFolder_(indexFolder), rows_(rows), staging_(indexFolder) {}
 
     void Collect();
     void WriteSet();
     void Commit();
+    // The old set's removal, which goes on after the commit, is over.
+    void Finish() { staging_.Finish(); }
 
 private:
     void AddRow(size_t position, int row);
     void BeginSingerGroup(size_t position, int row, const std::string& cutSinger);
 
     std::string indexFolder_;
+    const IndexRows& rows_;
     IndexStaging staging_;
     SongPathField pathField_;
     MediaItems media_;
+    std::vector<SongKeys> songKeys_;  // by position in the run's order
 
     std::string data_;  // the song data file, unscrambled
     RecordSet sislist_{&SpeedSiSlist}, index_{&SpeedIndex}, sipinyin_, sizhuyin_;
@@ -186,9 +196,10 @@ std::string AppendDataLine(std::string& data, const std::string& line) {
 
 void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& cutSinger) {
     // The group counts the rows that follow it in the sorted list, written or not.
+    const std::vector<int>& order = rows_.Order();
     size_t count = 1;
-    while (position + count < ShownRows.size() &&
-           TrimAndCutName(AllSong[ShownRows[position + count]][colSinger], 14) == cutSinger)
+    while (position + count < order.size() &&
+           TrimAndCutName(rows_[order[position + count]][colSinger], 14) == cutSinger)
         ++count;
     singerNumberText_ = FixedDigits(++singerNumber_, 4, B5("歌手編號"));
     const std::string entry = AppendDataLine(
@@ -203,16 +214,16 @@ void ZtIndexRun::BeginSingerGroup(size_t position, int row, const std::string& c
         sizhuyin_.Add(key + entry);
         zhuyinLines_.push_back(strokes + key + entry);
     }
-    const SongRow& song = AllSong[row];
+    const SongRow& song = rows_[row];
     const char singerClass = IndexSingerClass(song[colSingerClass]);
     singerLines_.push_back(std::string{singerClass, ZtStrokeGroup(song[colSinger])} + entry);
     if (IsMarked(song[colSingerPriority])) singerLines_.push_back(std::string{singerClass, '6'} + entry);
 }
 
 void ZtIndexRun::AddRow(size_t position, int row) {
-    const SongRow& song = AllSong[row];
+    const SongRow& song = rows_[row];
     const std::string& songNo = song[colSongNo];
-    const MediaItem media = media_.Of(songNo);
+    const MediaItem& media = media_.Of(songNo);
     if (media.name.empty()) {
         UI().ShowErrorBox(MissingMediaText(songNo));
         return;
@@ -236,13 +247,14 @@ void ZtIndexRun::AddRow(size_t position, int row) {
     if (temporary) return;
 
     const std::string strokes = StrokesField(song[colStrokes]);
-    if (const std::string key = SongPinyinKey(song); !key.empty()) {
-        sopinyinLines_.push_back(strokes + key + entry);
-        pinyinLines_.push_back(strokes + key + entry);
+    const SongKeys& keys = songKeys_[position];
+    if (!keys.pinyin.empty()) {
+        sopinyinLines_.push_back(strokes + keys.pinyin + entry);
+        pinyinLines_.push_back(strokes + keys.pinyin + entry);
     }
-    if (const std::string key = SongZhuyinKey(song); !key.empty()) {
-        sozhuyinLines_.push_back(strokes + key + entry);
-        zhuyinLines_.push_back(strokes + KeypadRecord(key + entry));
+    if (!keys.zhuyin.empty()) {
+        sozhuyinLines_.push_back(strokes + keys.zhuyin + entry);
+        zhuyinLines_.push_back(strokes + keys.keypad + entry);  // the keypad form changes the key alone
     }
     index_.Add(PadField(songNo, 5, true) + entry, songNo.substr(0, 2));
     languageLines_.push_back(
@@ -254,73 +266,96 @@ void ZtIndexRun::AddRow(size_t position, int row) {
 }
 
 void ZtIndexRun::Collect() {
-    const size_t n = ShownRows.size();
+    const std::vector<int>& order = rows_.Order();
+    const size_t n = order.size();
+    songKeys_ = SongKeysInOrder(rows_);
+    std::vector<std::string_view> songNos(n);
+    for (size_t i = 0; i < n; ++i) songNos[i] = rows_[order[i]][colSongNo];
+    media_.ReadFoldersOf(songNos);
     int shownPercent = -1;
     for (size_t i = 0; i < n; ++i) {
         const int percent = static_cast<int>(i * 100 / n);
         if (percent != shownPercent) {
             UI().SetProgress(percent, 100);
             UI().ProcessEvents();
+            IndexStep();
             shownPercent = percent;
         }
-        AddRow(i, ShownRows[i]);
+        AddRow(i, order[i]);
     }
 }
 
-// The sorted lines written from their first character (1-based) on, cut to a record width.
-void WriteSorted(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int),
-                 size_t from, size_t width, RecordSet& set,
-                 const std::function<std::string(const std::string&)>& keyOf = {}) {
-    SortLines(lines, compare);
+// The lines (sorted) written from their first character (1-based) on, cut to a record width.
+void WriteSorted(const std::vector<std::string>& lines, size_t from, size_t width, RecordSet& set,
+                 const std::function<std::string(std::string_view)>& keyOf = {}) {
     for (const std::string& line : lines) {
-        const std::string record = line.substr(from - 1, width);
+        const std::string_view record = std::string_view(line).substr(from - 1, width);
         set.Add(record, keyOf ? keyOf(record) : std::string());
     }
 }
 
 void ZtIndexRun::WriteSet() {
     staging_.Write(RawDataFile, data_);
-    index_.WriteTo(staging_, "index.ztx");
+    // The sorts of the lists are independent of each other: all at once.
+    IndexStep();
+    const std::array<std::function<void()>, 7> sorts = {
+        [this] { SortLines(singerLines_, CompareLineByLeadNumber); },
+        [this] { SortLines(languageLines_, CompareLineByHeadAndTail); },
+        [this] { SortLikeLines(likeLines_); },
+        [this] { SortLines(sopinyinLines_, CompareLineByCodeAndPrefix); },
+        [this] { SortLines(pinyinLines_, CompareLineByCodeAndPrefix); },
+        [this] { SortLines(sozhuyinLines_, CompareLineByCodeAndPrefix); },
+        [this] { SortLines(zhuyinLines_, CompareLineByCodeAndPrefix); },
+    };
+    AllAtOnce(sorts.size(), [&](size_t i) {
+        sorts[i]();
+        return true;
+    });
+    IndexStep();
 
-    auto firstTwo = [](const std::string& record) { return record.substr(0, 2); };
+    std::vector<std::pair<std::string, std::string>> files;
+    index_.MoveTo(files, "index.ztx");
+
+    auto firstTwo = [](std::string_view record) { return std::string(record.substr(0, 2)); };
     RecordSet singer(&SpeedSinger);
-    WriteSorted(singerLines_, CompareLineByLeadNumber, 1, 14, singer, firstTwo);
-    singer.WriteTo(staging_, "singer.ztx");
-    sislist_.WriteTo(staging_, "sislist.ztx");
+    WriteSorted(singerLines_, 1, 14, singer, firstTwo);
+    singer.MoveTo(files, "singer.ztx");
+    sislist_.MoveTo(files, "sislist.ztx");
 
     RecordSet language(&SpeedLanguage);
-    WriteSorted(languageLines_, CompareLineByHeadAndTail, 1, 14, language, firstTwo);
-    language.WriteTo(staging_, "language.ztx");
+    WriteSorted(languageLines_, 1, 14, language, firstTwo);
+    language.MoveTo(files, "language.ztx");
 
     RecordSet like(&SpeedLike);
-    SortLikeLines(likeLines_);
     for (const LikeLine& line : likeLines_) like.Add(line.record, std::string(1, line.code));
-    like.WriteTo(staging_, "like.ztx");
+    like.MoveTo(files, "like.ztx");
 
     RecordSet sopinyin(&SpeedPinYin);
-    WriteSorted(sopinyinLines_, CompareLineByCodeAndPrefix, 3, 22, sopinyin,
-                [](const std::string& record) { return record.substr(0, 1); });
-    sopinyin.WriteTo(staging_, "sopinyin.ztx");
+    WriteSorted(sopinyinLines_, 3, 22, sopinyin,
+                [](std::string_view record) { return std::string(record.substr(0, 1)); });
+    sopinyin.MoveTo(files, "sopinyin.ztx");
 
     RecordSet pinyin;
-    WriteSorted(pinyinLines_, CompareLineByCodeAndPrefix, 3, 22, pinyin);
-    pinyin.WriteTo(staging_, "pinyin.ztx");
+    WriteSorted(pinyinLines_, 3, 22, pinyin);
+    pinyin.MoveTo(files, "pinyin.ztx");
 
     RecordSet sozhuyin, zhuyinSpeed(&SpeedZhuYin);
-    WriteSorted(sozhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, sozhuyin);
+    WriteSorted(sozhuyinLines_, 3, 22, sozhuyin);
     for (const std::string& line : sozhuyinLines_) {
         const std::string keypad = KeypadRecord(line.substr(2, 22));
         zhuyinSpeed.AddToKey(keypad, keypad.substr(0, 2));
     }
-    sozhuyin.WriteTo(staging_, "sozhuyin.ztx");
-    zhuyinSpeed.WriteTo(staging_, "");
+    sozhuyin.MoveTo(files, "sozhuyin.ztx");
+    zhuyinSpeed.MoveTo(files, "");
 
     RecordSet zhuyin;
-    WriteSorted(zhuyinLines_, CompareLineByCodeAndPrefix, 3, 22, zhuyin);
-    zhuyin.WriteTo(staging_, "zhuyin.ztx");
+    WriteSorted(zhuyinLines_, 3, 22, zhuyin);
+    zhuyin.MoveTo(files, "zhuyin.ztx");
 
-    sipinyin_.WriteTo(staging_, "sipinyin.ztx");
-    sizhuyin_.WriteTo(staging_, "sizhuyin.ztx");
+    sipinyin_.MoveTo(files, "sipinyin.ztx");
+    sizhuyin_.MoveTo(files, "sizhuyin.ztx");
+    IndexStep();
+    staging_.WriteMany(files);
 
     if (!ScrambleFile(staging_.Path(RawDataFile), staging_.Path(DataFile)))
         throw IndexRunError(B5("無法加密檔案: ") + Utf8ToBig5(PathIn(indexFolder_, DataFile)));
@@ -351,15 +386,17 @@ bool WriteZtIndex() {
     UI().ShowWaitMessage(B5("ZT索引檔產生中, 請稍候 ..."));
     if (!MakeSpeedFolders(indexFolder)) return false;
     HideWaitAtEnd hideWait;
+    // Kept while the closing box is up: the old set's removal goes on meanwhile.
+    std::unique_ptr<ZtIndexRun> run;
     try {
-        TemporaryDuetRows rows;
-        SortByZtSingerOrder(ShownRows);
-        ZtIndexRun run(indexFolder);
+        IndexRows rows;
+        run = std::make_unique<ZtIndexRun>(indexFolder, rows);
         IndexPause();
-        run.Collect();
-        run.WriteSet();
-        run.Commit();
+        run->Collect();
+        run->WriteSet();
+        run->Commit();
     } catch (const std::exception& error) {
+        run.reset();
         UI().HideWaitMessage();
         UI().ShowErrorBox(error.what());
         UI().SetProgress(0, 100);
@@ -368,6 +405,7 @@ bool WriteZtIndex() {
     UI().HideWaitMessage();
     UI().SetProgress(100, 100);
     UI().ShowInfoMessage(B5("ZT索引檔產生完成"));
+    run->Finish();
     UI().SetProgress(0, 100);
     return true;
 }

@@ -189,6 +189,51 @@ TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
     EXPECT_EQ(rows, expected);
 }
 
+// An index run sorts rows that are not in the table (its duet singers' rows): given through rowOf, the
+// first 200 table rows as rows 600-799, they sort as the table's own rows do, the run's step taken every
+// few thousand rows and comparisons; a step that throws leaves the rows a reordering of themselves.
+TEST(SongOrder, TheZtSingerSortOfRowsBesideTheTableTakesSteps) {
+    const char* const singers[] = {"Amy", "amy", "王大明", "王大", "丁一", "A王", "", "B"};
+    std::vector<SongSpec> songs;
+    for (int i = 0; i < 20000; ++i)
+        songs.push_back({i % 3 ? "Moon" : "月亮", singers[(i * 7) % 8], "1", "2", "3"});
+    FillTable(songs);
+    std::vector<SongRow> beside(AllSong.begin(), AllSong.begin() + 200);
+    auto rowOf = [&](int row) -> const SongRow& { return row < 600 ? AllSong[row] : beside[row - 600]; };
+    std::vector<int> rows(800), expected(800);
+    for (int i = 0; i < 800; ++i) rows[i] = (i * 277) % 800;
+    for (int i = 0; i < 800; ++i) expected[i] = rows[i] < 600 ? rows[i] : rows[i] - 600;
+    int steps = 0;
+    SortByZtSingerOrder(rows, rowOf, [&] { ++steps; });
+    SortItems(expected, CompareZtSingerOrder);
+    ASSERT_EQ(rows.size(), expected.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rowOf(rows[i])[colSinger] + rowOf(rows[i])[colSongName],
+                  AllSong[expected[i]][colSinger] + AllSong[expected[i]][colSongName])
+            << i;
+    EXPECT_GE(steps, 1);
+
+    std::vector<int> all(AllSong.size());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>((i * 7919) % all.size());
+    std::vector<int> sorted = all;
+    steps = 0;
+    SortByZtSingerOrder(
+        sorted, [](int row) -> const SongRow& { return AllSong[row]; }, [&] { ++steps; });
+    EXPECT_GE(steps, 20000 / 4096 + 1);  // the keys' rows, then the comparisons too
+    std::vector<int> cut = all;
+    struct Stop {};
+    int left = 8;
+    EXPECT_THROW(SortByZtSingerOrder(
+                     cut, [](int row) -> const SongRow& { return AllSong[row]; },
+                     [&] {
+                         if (--left == 0) throw Stop{};
+                     }),
+                 Stop);
+    std::sort(cut.begin(), cut.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(cut, all);
+}
+
 }  // namespace
 
 namespace {

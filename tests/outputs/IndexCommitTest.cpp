@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,7 @@ protected:
     }
     void TearDown() override {
         IndexCommitStepHook = nullptr;
+        IndexCommitSyncHook = nullptr;
         IndexPausesEnabled = true;
         IndexDriveOverride.clear();
         StartupOutputSteps() = {};
@@ -269,6 +272,95 @@ TEST_F(IndexCommitTest, ImmutableFilesStopTheCommitWithTheOldSetWhole) {
     }
     EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"無法寫入檔案: " + PathIn(Folder(), "index.vkm")});
     EXPECT_EQ(Differences(TreeOf(Folder()), oldSet), "");
+}
+
+// What the commit waits for is what it wrote and moved, in the order that keeps a crash harmless: every new
+// file's bytes before the first old file moves, and every folder a file left or entered after the last
+// move, before the marker that says the new set stands. Nothing outside the index folder.
+std::vector<std::string> commitEvents;
+bool RecordStep(const std::string& path) {
+    commitEvents.push_back("step " + path);
+    return true;
+}
+void RecordSync(const std::string& path) { commitEvents.push_back("sync " + path); }
+
+TEST_F(IndexCommitTest, TheCommitSyncsItsOwnFilesAndFoldersInOrder) {
+    for (const IndexKind* kind : {&kZt, &kVkm}) {
+        PrepareSets(*kind);
+        commitEvents.clear();
+        IndexCommitStepHook = RecordStep;
+        IndexCommitSyncHook = RecordSync;
+        kind->run();
+        IndexCommitStepHook = nullptr;
+        IndexCommitSyncHook = nullptr;
+        ASSERT_EQ(TreeOf(Folder()), newSet) << kind->name;
+
+        const std::string staging = PathIn(Folder(), "IndexNew.tmp"),
+                          aside = PathIn(Folder(), "IndexOld.tmp");
+        auto position = [&](const std::string& event) {
+            return std::ranges::find(commitEvents, event) - commitEvents.begin();
+        };
+        // The moves are the steps between the aside folder's making and the marker.
+        const auto firstMove = position("step " + aside) + 1;
+        const auto marker = position("step " + PathIn(staging, "commit.done"));
+        ASSERT_LT(firstMove, marker) << kind->name;
+        std::set<std::string> moveFolders{Folder(), aside};
+        auto lastMove = firstMove;
+        for (auto i = firstMove; i < marker; ++i) {
+            const std::string& event = commitEvents[static_cast<size_t>(i)];
+            if (event.rfind("step ", 0) != 0) continue;
+            lastMove = i;
+            const fs::path moved = fs::path(event.substr(5)).lexically_relative(Folder());
+            for (fs::path up = moved.parent_path(); !up.empty(); up = up.parent_path()) {
+                moveFolders.insert(PathIn(Folder(), up.string()));
+                moveFolders.insert(PathIn(aside, up.string()));
+            }
+        }
+        for (const auto& [name, bytes] : newSet) {
+            // The files the run put in place (others of the folder were not its own).
+            const bool putInPlace = position("step " + PathIn(Folder(), name)) < marker;
+            if (name.back() == '/' || !putInPlace) continue;
+            EXPECT_LT(position("sync " + PathIn(staging, name)), firstMove) << kind->name << " " << name;
+        }
+        for (const std::string& folder : moveFolders) {
+            const auto synced = position("sync " + folder);
+            EXPECT_TRUE(synced > lastMove && synced < marker) << kind->name << " " << folder;
+        }
+        for (const std::string& event : commitEvents) {
+            const std::string path = event.substr(5);
+            EXPECT_TRUE(path == Folder() || path.rfind(Folder() + "/", 0) == 0)
+                << kind->name << ": " << event;
+        }
+    }
+}
+
+// The end asked for while the run walks its rows (a logout): the run stops at its next step, not after the
+// rest of its work, and leaves the previous set as it was and the song table as it found it. The end
+// request is for the whole process: a child asks for it.
+TEST_F(IndexCommitTest, AnEndRequestedDuringTheRunStopsItAtItsNextStep) {
+    for (const IndexKind* kind : {&kZt, &kVkm}) {
+        PrepareSets(*kind);
+        ui.shown.clear();
+        auto runAndReport = [&] {
+            int requestedAt = -1;
+            ui.onProgress = [&](int position) {
+                if (requestedAt < 0) {
+                    requestedAt = position;
+                    RequestEnd();
+                }
+            };
+            try {
+                kind->run();
+            } catch (const RunAbandoned&) {
+                const bool stopped = requestedAt >= 0 && ui.lastProgress == requestedAt;
+                const bool old = TreeOf(Folder()) == oldSet && ui.Texts("info").empty();
+                const bool table = AllSong.size() == 3u && ShownRows == std::vector<int>{0, 1, 2};
+                std::_Exit(stopped && old && table ? 7 : 8);
+            }
+            std::_Exit(9);
+        };
+        EXPECT_EXIT(runAndReport(), ::testing::ExitedWithCode(7), "") << kind->name;
+    }
 }
 
 // The staging folder, with the manifest, removed by hand while a commit was cut short: the recovery puts
