@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -13,6 +17,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
@@ -213,47 +218,107 @@ void AddTableRowLines(VkmSet& set, const SongRow& row, const SongKeys& keys, con
 // The singers' group key: the first 14 bytes of the singer on a character boundary, trimmed.
 std::string GroupSinger(const SongRow& row) { return TrimAndCutName(row[colSinger], 14); }
 
+constexpr size_t RowsPerStep = 512;
+
+// A position of the run's order: its song line, made apart from the others (where a line goes in the song
+// data is known only once the lines before it are).
+struct OrderLine {
+    enum Kind : uint8_t { Unread, Written, Missing, Skipped } kind = Unread;
+    std::string line;  // UTF-8, without CR LF
+    std::string entry;  // the line's reference, once placed
+    int singer = 0;     // the singer number's index in the run, once placed
+};
+
+void MakeOrderLine(const IndexRows& rows, int r, const MediaItem& item, const SongPathField& pathField,
+                   OrderLine& out) {
+    const SongRow& row = rows[r];
+    const std::string& songNo = row[colSongNo];
+    if (item.name.empty()) {
+        out.kind = OrderLine::Missing;
+        return;
+    }
+    const std::string extension = LowerCaseBig5(ItemExtension(item.name));
+    if (!item.isFolder && extension == ".jpg") {
+        out.kind = OrderLine::Skipped;
+        return;
+    }
+    const bool mkv = !item.isFolder && extension == ".mkv";
+    // Texts are cut as Big5 and converted afterwards; the path (a file name, UTF-8) goes through Big5
+    // like every other text of the line, so the line never holds invalid UTF-8.
+    std::string path = pathField.Of(songNo, item.name);
+    if (item.isFolder) path += "/jpg.vkm";
+    const std::string singer = TrimAndCutName(IsTemporaryRow(r) ? row[colDuetFullSinger] : row[colSinger], 14);
+    out.line = Big5ToUtf8(path + ";" + TrimAndCutName(row[colSongName], 20) + ";" + singer + ";" + songNo +
+                          ";" + VkmChannelVolumeCode(row, mkv) + ";");
+    out.kind = OrderLine::Written;
+}
+
+// The song lines of every position, on all cores; a song whose folder was not read yet is done here.
+std::vector<OrderLine> MakeOrderLines(const IndexRows& rows, MediaItems& media) {
+    const std::vector<int>& order = rows.Order();
+    const SongPathField pathField;
+    std::vector<OrderLine> lines(order.size());
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if ((i - first) % RowsPerStep == 0) IndexStep();
+            if (const MediaItem* item = media.Known(rows[order[i]][colSongNo]))
+                MakeOrderLine(rows, order[i], *item, pathField, lines[i]);
+        }
+    });
+    for (size_t i = 0; i < order.size(); ++i)
+        if (lines[i].kind == OrderLine::Unread)
+            MakeOrderLine(rows, order[i], media.Of(rows[order[i]][colSongNo]), pathField, lines[i]);
+    return lines;
+}
+
+// The records that follow the song data's order, for the positions from first to last.
+void AddRecordsOf(const IndexRows& rows, const std::vector<OrderLine>& lines,
+                  const std::vector<std::string>& groups, const std::vector<SongKeys>& songKeys,
+                  const std::vector<std::string>& singerNumbers, size_t first, size_t last, VkmSet& set) {
+    const std::vector<int>& order = rows.Order();
+    SingerKeys singerKeys;
+    for (size_t i = first; i < last; ++i) {
+        if ((i - first) % RowsPerStep == 0) IndexStep();
+        const OrderLine& line = lines[i];
+        if (line.kind != OrderLine::Written) continue;
+        set.sislist += singerNumbers[static_cast<size_t>(line.singer)] + line.entry;
+        if (IsTemporaryRow(order[i])) continue;
+        singerKeys.For(groups[i]);
+        AddTableRowLines(set, rows[order[i]], songKeys[i], singerKeys, line.entry, i + 1);
+    }
+}
+
+template <typename T>
+void Append(std::vector<T>& to, std::vector<T>& from) {
+    to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+}
+
 void BuildSet(const IndexRows& rows, VkmSet& set) {
     const std::vector<int>& order = rows.Order();
     MediaItems media;
-    const SongPathField pathField;
     std::vector<std::string> groups(order.size());
     for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
     const std::vector<SongKeys> songKeys = SongKeysInOrder(rows);
     std::vector<std::string_view> songNos(order.size());
     for (size_t i = 0; i < order.size(); ++i) songNos[i] = rows[order[i]][colSongNo];
     media.ReadFoldersOf(songNos);
+    std::vector<OrderLine> lines = MakeOrderLines(rows, media);
+
+    // The song data in order: each line's place, and a singer's line after the first song of the singer.
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;
-    int singerNumber = 0;
-    std::string singerNumberText;
-    SingerKeys singerKeys;
+    std::vector<std::string> singerNumbers;
     for (size_t i = 0; i < order.size(); ++i) {
         progress.At(i);
-        const int r = order[i];
-        const SongRow& row = rows[r];
-        const std::string& songNo = row[colSongNo];
-        const MediaItem& item = media.Of(songNo);
-        if (item.name.empty()) {
-            UI().ShowErrorBox(MissingMediaText(songNo));
-            continue;
-        }
-        const std::string extension = LowerCaseBig5(ItemExtension(item.name));
-        if (!item.isFolder && extension == ".jpg") continue;
-        const bool mkv = !item.isFolder && extension == ".mkv";
-        const bool temporary = IsTemporaryRow(r);
-
-        // Texts are cut as Big5 and converted afterwards; the path (a file name, UTF-8) goes through Big5
-        // like every other text of the line, so the line never holds invalid UTF-8.
-        std::string path = pathField.Of(songNo, item.name);
-        if (item.isFolder) path += "/jpg.vkm";
-        const std::string singer = TrimAndCutName(temporary ? row[colDuetFullSinger] : row[colSinger], 14);
-        const std::string line = Big5ToUtf8(path + ";" + TrimAndCutName(row[colSongName], 20) + ";" + singer +
-                                            ";" + songNo + ";" + VkmChannelVolumeCode(row, mkv) + ";");
-        const std::string entry = MakeIndexEntry(set.data.size(), line.size());
-        set.data += line;
+        const SongRow& row = rows[order[i]];
+        OrderLine& line = lines[i];
+        if (line.kind == OrderLine::Missing) UI().ShowErrorBox(MissingMediaText(row[colSongNo]));
+        if (line.kind != OrderLine::Written) continue;
+        line.entry = MakeIndexEntry(set.data.size(), line.line.size());
+        set.data += line.line;
         set.data += "\r\n";
+        std::string().swap(line.line);
 
         const std::string& group = groups[i];
         if (firstWritten || group != previous) {
@@ -261,8 +326,8 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
             previous = group;
             size_t count = 1;
             while (i + count < order.size() && groups[i + count] == group) ++count;
-            singerNumberText = FixedDigits(++singerNumber, 4, B5("歌星序號"));
-            const std::string singerLine = Big5ToUtf8(singerNumberText + ";" + group + ";" +
+            singerNumbers.push_back(FixedDigits(singerNumbers.size() + 1, 4, B5("歌星序號")));
+            const std::string singerLine = Big5ToUtf8(singerNumbers.back() + ";" + group + ";" +
                                                       FixedDigits(count, 4, B5("歌星歌曲數")) + ";");
             const std::string singerEntry = MakeIndexEntry(set.data.size(), singerLine.size());
             set.data += singerLine;
@@ -274,10 +339,25 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
             if (IsMarked(row[colSingerPriority]))
                 set.singer.push_back(std::string{classCode, '8'} + singerEntry);
         }
-        set.sislist += singerNumberText + entry;
-        if (temporary) continue;
-        singerKeys.For(group);
-        AddTableRowLines(set, row, songKeys[i], singerKeys, entry, i + 1);
+        line.singer = static_cast<int>(singerNumbers.size()) - 1;
+    }
+
+    // The records in the song data's order, slice by slice on all cores, joined in that order.
+    std::mutex joined;
+    std::map<size_t, VkmSet> slices;
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        VkmSet part;
+        AddRecordsOf(rows, lines, groups, songKeys, singerNumbers, first, last, part);
+        const std::lock_guard lock(joined);
+        slices.emplace(first, std::move(part));
+    });
+    for (auto& [first, part] : slices) {
+        set.sislist += part.sislist;
+        set.index += part.index;
+        Append(set.pinyin, part.pinyin);
+        Append(set.zhuyin, part.zhuyin);
+        Append(set.language, part.language);
+        Append(set.like, part.like);
     }
     for (int r = 0; r < AllSongCount; ++r)
         if (AllSong[r][colSelfPlay] == "*") set.userlist += PadField(AllSong[r][colSongNo], 5, true);
