@@ -229,20 +229,34 @@ std::vector<std::string> PartPriorities(const std::vector<DuetPart>& parts) {
 }  // namespace
 
 IndexRows::IndexRows() {
-    // Each name is looked up once, among the singers that may start in it.
-    const SingerFinder finder;
+    std::vector<int> duets;
+    for (int r = 0; r < AllSongCount; ++r)
+        if (AllSong[static_cast<size_t>(r)][colSingerClass] == "6") duets.push_back(r);
+    // Each name the duets are split into is looked up once, among the singers that may start in it, the
+    // names several at once.
     std::unordered_map<std::string, SingerMatch> found;
-    auto findSinger = [&](const std::string& name) {
-        auto it = found.find(name);
-        if (it == found.end()) it = found.emplace(name, finder.Find(name)).first;
-        return it->second;
-    };
+    for (size_t d = 0; d < duets.size(); ++d) {
+        if (d % RowsPerStep == 0) IndexStep();
+        SplitDuetSingers(AllSong[static_cast<size_t>(duets[d])][colSinger], [&](const std::string& name) {
+            found.try_emplace(name);
+            return SingerMatch{};
+        });
+    }
+    std::vector<std::pair<const std::string, SingerMatch>*> names;
+    names.reserve(found.size());
+    for (auto& name : found) names.push_back(&name);
+    const SingerFinder finder;
+    AllAtOnce(names.size(), [&](size_t i) {
+        names[i]->second = finder.Find(names[i]->first);
+        return true;
+    });
+    IndexStep();
     std::vector<DuetPart> parts;
-    for (int r = 0; r < AllSongCount; ++r) {
-        if (r % RowsPerStep == 0) IndexStep();
-        const SongRow& row = AllSong[static_cast<size_t>(r)];
-        if (row[colSingerClass] != "6") continue;
-        const DuetSingers duet = SplitDuetSingers(row[colSinger], findSinger);
+    for (size_t d = 0; d < duets.size(); ++d) {
+        if (d % RowsPerStep == 0) IndexStep();
+        const int r = duets[d];
+        const DuetSingers duet = SplitDuetSingers(AllSong[static_cast<size_t>(r)][colSinger],
+                                                  [&](const std::string& name) { return found.at(name); });
         if (!duet.first.empty()) parts.push_back({r, duet.first, duet.second, duet.firstClass});
         if (!duet.second.empty()) parts.push_back({r, duet.second, duet.first, duet.secondClass});
     }

@@ -6,8 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <iterator>
-#include <map>
-#include <mutex>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -131,15 +129,29 @@ bool IsValidVolume(const std::string& volume) {
     return !IsMarked(volume) || (volume[0] >= 'A' && volume[0] <= 'F') || IsInteger(volume);
 }
 
+// The name of a checked field of the row that the set cannot hold (Big5 message tail), or nullptr.
+const char* BadField(const SongRow& row) {
+    if (!IsValidVolume(row[colVolume])) return "音量欄位有問題";
+    if (!IsInteger(row[colLanguage])) return "歌曲種類欄位有問題";
+    if (!IsInteger(row[colWordCount])) return "歌曲字數欄位有問題";
+    if (!IsInteger(row[colStrokes])) return "歌曲筆劃欄位有問題";
+    return nullptr;
+}
+
 // The first bad checked field in the order of the run: the message naming the song, or empty.
 std::string FirstBadField(const IndexRows& rows) {
-    for (int r : rows.Order()) {
-        const SongRow& row = rows[r];
-        auto bad = [&](const char* field) { return B5("歌曲編號[") + row[colSongNo] + "]" + B5(field); };
-        if (!IsValidVolume(row[colVolume])) return bad("音量欄位有問題");
-        if (!IsInteger(row[colLanguage])) return bad("歌曲種類欄位有問題");
-        if (!IsInteger(row[colWordCount])) return bad("歌曲字數欄位有問題");
-        if (!IsInteger(row[colStrokes])) return bad("歌曲筆劃欄位有問題");
+    const std::vector<int>& order = rows.Order();
+    constexpr size_t None = SIZE_MAX;
+    // Each slice's first bad position; the lowest slice's one is the run's first.
+    const std::vector<size_t> firsts = PartsOfSlices<size_t>(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i)
+            if (BadField(rows[order[i]])) return i;
+        return None;
+    });
+    for (const size_t at : firsts) {
+        if (at == None) continue;
+        const SongRow& row = rows[order[at]];
+        return B5("歌曲編號[") + row[colSongNo] + "]" + B5(BadField(row));
     }
     return {};
 }
@@ -297,7 +309,9 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
     const std::vector<int>& order = rows.Order();
     MediaItems media;
     std::vector<std::string> groups(order.size());
-    for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) groups[i] = GroupSinger(rows[order[i]]);
+    });
     const std::vector<SongKeys> songKeys = SongKeysInOrder(rows);
     std::vector<std::string_view> songNos(order.size());
     for (size_t i = 0; i < order.size(); ++i) songNos[i] = rows[order[i]][colSongNo];
@@ -343,15 +357,12 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
     }
 
     // The records in the song data's order, slice by slice on all cores, joined in that order.
-    std::mutex joined;
-    std::map<size_t, VkmSet> slices;
-    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+    std::vector<VkmSet> parts = PartsOfSlices<VkmSet>(order.size(), [&](size_t first, size_t last) {
         VkmSet part;
         AddRecordsOf(rows, lines, groups, songKeys, singerNumbers, first, last, part);
-        const std::lock_guard lock(joined);
-        slices.emplace(first, std::move(part));
+        return part;
     });
-    for (auto& [first, part] : slices) {
+    for (VkmSet& part : parts) {
         set.sislist += part.sislist;
         set.index += part.index;
         Append(set.pinyin, part.pinyin);
