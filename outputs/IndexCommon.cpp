@@ -71,15 +71,33 @@ void IndexStep() {
     if (EndRequested() && std::uncaught_exceptions() == 0) throw RunAbandoned{};
 }
 
+namespace {
+
+// The value's zero-filled decimal in out[0, width); false when it has more digits.
+bool PutDigits(uint64_t value, size_t width, char* out) {
+    for (size_t i = width; i-- > 0; value /= 10) out[i] = static_cast<char>('0' + value % 10);
+    return value == 0;
+}
+
+}  // namespace
+
 std::string FixedDigits(uint64_t value, int width, const std::string& fieldName) {
-    std::string text = std::to_string(value);
-    if (text.size() > static_cast<size_t>(width))
-        throw IndexRunError(B5("索引檔欄位超出範圍: ") + fieldName + " = " + text);
-    return std::string(static_cast<size_t>(width) - text.size(), '0') + text;
+    std::string text(static_cast<size_t>(width), '0');
+    if (!PutDigits(value, text.size(), text.data()))
+        throw IndexRunError(B5("索引檔欄位超出範圍: ") + fieldName + " = " + std::to_string(value));
+    return text;
+}
+
+std::string FixedDigits(uint64_t value, int width, const char* utf8FieldName) {
+    std::string text(static_cast<size_t>(width), '0');
+    if (PutDigits(value, text.size(), text.data())) return text;
+    return FixedDigits(value, width, B5(utf8FieldName));
 }
 
 std::string MakeIndexEntry(uint64_t offset, uint64_t length) {
-    return FixedDigits(offset, 8, B5("資料位置")) + FixedDigits(length, 4, B5("資料長度"));
+    std::string entry(IndexEntrySize, '0');
+    if (PutDigits(offset, 8, entry.data()) && PutDigits(length, 4, entry.data() + 8)) return entry;
+    return FixedDigits(offset, 8, "資料位置") + FixedDigits(length, 4, "資料長度");
 }
 
 SongPathField::SongPathField() {

@@ -203,21 +203,35 @@ struct SingerKeys {
     }
 };
 
+// a + b + c with a single allocation.
+std::string Joined(std::string_view a, std::string_view b, std::string_view c) {
+    std::string out;
+    out.reserve(a.size() + b.size() + c.size());
+    out += a;
+    out += b;
+    out += c;
+    return out;
+}
+
 void AddReadingLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
                      const std::string& entry) {
     const std::string songStrokes = StrokesField(row[colStrokes]);
-    if (!keys.pinyin.empty()) set.pinyin.push_back(songStrokes + keys.pinyin + entry);
-    if (!singer.pinyin.empty()) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
-    if (!keys.zhuyin.empty()) set.zhuyin.push_back(songStrokes + keys.keypad + entry);
-    if (!singer.keypad.empty()) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
+    if (!keys.pinyin.empty()) set.pinyin.push_back(Joined(songStrokes, keys.pinyin, entry));
+    if (!singer.pinyin.empty()) set.pinyin.push_back(Joined(singer.strokes, singer.pinyin, entry));
+    if (!keys.zhuyin.empty()) set.zhuyin.push_back(Joined(songStrokes, keys.keypad, entry));
+    if (!singer.keypad.empty()) set.zhuyin.push_back(Joined(singer.strokes, singer.keypad, entry));
 }
 
 void AddTableRowLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
                       const std::string& entry, size_t ordinal) {
     AddReadingLines(set, row, keys, singer, entry);
-    set.index += PadField(row[colSongNo], 5, true) + entry;
+    set.index += PadField(row[colSongNo], 5, true);
+    set.index += entry;
     const int words = SafeStrToInt(row[colWordCount]);
-    std::string line{VkmLanguageCode(row[colLanguage]), VkmWordCountGroup(words)};
+    std::string line;
+    line.reserve(2 + entry.size() + 2 + row[colSongName].size());
+    line += VkmLanguageCode(row[colLanguage]);
+    line += VkmWordCountGroup(words);
     line += entry;
     line += static_cast<char>(words);
     line += static_cast<char>(SafeStrToInt(row[colStrokes]));
@@ -284,16 +298,25 @@ std::vector<OrderLine> MakeOrderLines(const IndexRows& rows, MediaItems& media) 
 }
 
 // The records that follow the song data's order, for the positions from first to last.
-void AddRecordsOf(const IndexRows& rows, const std::vector<OrderLine>& lines,
+void AddRecordsOf(const IndexRows& rows, std::vector<OrderLine>& lines,
                   const std::vector<std::string>& groups, const std::vector<SongKeys>& songKeys,
                   const std::vector<std::string>& singerNumbers, size_t first, size_t last, VkmSet& set) {
     const std::vector<int>& order = rows.Order();
+    const size_t count = last - first;
+    set.sislist.reserve(count * 16);
+    set.index.reserve(count * 17);
+    set.pinyin.reserve(count * 2);
+    set.zhuyin.reserve(count * 2);
+    set.language.reserve(count);
+    set.like.reserve(count * 2);
     SingerKeys singerKeys;
     for (size_t i = first; i < last; ++i) {
         if ((i - first) % RowsPerStep == 0) IndexStep();
-        const OrderLine& line = lines[i];
+        OrderLine& line = lines[i];
         if (line.kind != OrderLine::Written) continue;
-        set.sislist += singerNumbers[static_cast<size_t>(line.singer)] + line.entry;
+        std::string().swap(line.line);  // in the song data by now: let go here, on all cores
+        set.sislist += singerNumbers[static_cast<size_t>(line.singer)];
+        set.sislist += line.entry;
         if (IsTemporaryRow(order[i])) continue;
         singerKeys.For(groups[i]);
         AddTableRowLines(set, rows[order[i]], songKeys[i], singerKeys, line.entry, i + 1);
@@ -319,6 +342,9 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
     std::vector<OrderLine> lines = MakeOrderLines(rows, media);
 
     // The song data in order: each line's place, and a singer's line after the first song of the singer.
+    size_t dataSize = 0;
+    for (const OrderLine& line : lines) dataSize += line.line.size() + 2;
+    set.data.reserve(dataSize + dataSize / 8);  // and the singers' lines
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;
@@ -332,7 +358,6 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
         line.entry = MakeIndexEntry(set.data.size(), line.line.size());
         set.data += line.line;
         set.data += "\r\n";
-        std::string().swap(line.line);
 
         const std::string& group = groups[i];
         if (firstWritten || group != previous) {
@@ -340,9 +365,9 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
             previous = group;
             size_t count = 1;
             while (i + count < order.size() && groups[i + count] == group) ++count;
-            singerNumbers.push_back(FixedDigits(singerNumbers.size() + 1, 4, B5("歌星序號")));
+            singerNumbers.push_back(FixedDigits(singerNumbers.size() + 1, 4, "歌星序號"));
             const std::string singerLine = Big5ToUtf8(singerNumbers.back() + ";" + group + ";" +
-                                                      FixedDigits(count, 4, B5("歌星歌曲數")) + ";");
+                                                      FixedDigits(count, 4, "歌星歌曲數") + ";");
             const std::string singerEntry = MakeIndexEntry(set.data.size(), singerLine.size());
             set.data += singerLine;
             set.data += "\r\n";
