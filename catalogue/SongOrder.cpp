@@ -225,16 +225,19 @@ void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongR
     const int highest = rows.empty() ? -1 : *std::max_element(rows.begin(), rows.end());
     std::vector<Keys> keys(static_cast<size_t>(highest + 1));
     constexpr size_t StepEvery = 4096;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (i % StepEvery == 0) step();
-        const SongRow& row = rowOf(rows[i]);
-        Keys& k = keys[static_cast<size_t>(rows[i])];
-        k.singerStrokes = Big5StrokeCountOfFirstChar(row[colSinger]);
-        k.singer = LowerCaseBig5(row[colSinger]);
-        k.words = SafeStrToInt(row[colWordCount]);
-        k.nameStrokes = SafeStrToInt(row[colStrokes]);
-        k.name = LowerCaseBig5(row[colSongName]);
-    }
+    // The rows are distinct: each slice fills keys no other slice touches.
+    ForEachSlice(rows.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if ((i - first) % StepEvery == 0) step();
+            const SongRow& row = rowOf(rows[i]);
+            Keys& k = keys[static_cast<size_t>(rows[i])];
+            k.singerStrokes = Big5StrokeCountOfFirstChar(row[colSinger]);
+            k.singer = LowerCaseBig5(row[colSinger]);
+            k.words = SafeStrToInt(row[colWordCount]);
+            k.nameStrokes = SafeStrToInt(row[colStrokes]);
+            k.name = LowerCaseBig5(row[colSongName]);
+        }
+    });
     size_t compared = 0;
     std::sort(rows.begin(), rows.end(), [&](int a, int b) {
         if (++compared % (16 * StepEvery) == 0) step();

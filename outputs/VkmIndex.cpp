@@ -432,27 +432,32 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
 
 // Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
 void StoreSet(IndexStaging& staging, VkmSet& set) {
-    // The sorts of the lists are independent of each other: all at once.
+    // The sorts of the lists and the song data's scrambling are independent of each other: all at once.
     IndexStep();
     std::array<std::string, 8> records;
-    const std::array<std::function<void()>, 5> sorts = {
+    std::string data;
+    const std::array<std::function<void()>, 6> jobs = {
         [&] { records[0] = JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14); },
         [&] { records[2] = JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22); },
         [&] { records[3] = JoinRecords(set.zhuyin, CompareLineByCodeAndPrefix, 2, 22); },
         [&] { records[5] = JoinRecords(set.language, CompareLineByHeadAndTail, 0, 14); },
         [&] { records[6] = LikeRecords(set.like); },
+        [&] {
+            data.reserve(kBom.size() + set.data.size());
+            data += kBom;
+            data += set.data;
+            auto* bytes = reinterpret_cast<uint8_t*>(data.data());
+            ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
+        },
     };
-    AllAtOnce(sorts.size(), [&](size_t i) {
-        sorts[i]();
+    AllAtOnce(jobs.size(), [&](size_t i) {
+        jobs[i]();
         return true;
     });
     IndexStep();
-    records[1] = set.sislist;
-    records[4] = set.index;
-    records[7] = set.userlist;
-    std::string data = kBom + set.data;
-    auto* bytes = reinterpret_cast<uint8_t*>(data.data());
-    ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
+    records[1] = std::move(set.sislist);
+    records[4] = std::move(set.index);
+    records[7] = std::move(set.userlist);
 
     std::vector<std::pair<std::string, std::string>> files;
     for (size_t f = 0; f < kIndexFiles.size(); ++f) files.emplace_back(kIndexFiles[f], std::move(records[f]));
