@@ -170,44 +170,38 @@ TEST(SongOrder, DisplayCellConvertsCodesAndMarks) {
 
 namespace {
 
-// The keyed ZT singer sort leaves rows where the compare's sort leaves them: singers that differ only in
-// letter case, share a head or its strokes, differ in length; equal singers by words, strokes and name;
-// a head of a letter and a lead byte. Many rows in a scrambled order, so the sort's ties show.
-TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
-    const char* const singers[] = {"Amy", "amy", "AMY", "Amy Lin", "王大明", "王大", "王小明", "丁一", "A王",
-                                   "a王", "兀",  "A",   "",        "b",      "B",    "王一二", "Aaa",  "Ab"};
+// count songs of the singers (with names and numbers of few values) in a scrambled order (stride coprime to
+// count): the keyed sort leaves them where the compare's sort does.
+void ExpectKeyedSortAsTheCompare(const std::vector<const char*>& singers, int count, int stride) {
     const char* const names[] = {"Moon", "moon", "月亮", "一", "二字", "", "Zoo"};
     const char* const numbers[] = {"1", "2", "10", "", "x"};
+    const int singerCount = static_cast<int>(singers.size());
     std::vector<SongSpec> songs;
-    for (int i = 0; i < 600; ++i)
-        songs.push_back(
-            {names[i % 7], singers[(i * 11) % 18], "1", numbers[(i * 13) % 5], numbers[(i * 3) % 5]});
+    for (int i = 0; i < count; ++i)
+        songs.push_back({names[i % 7], singers[static_cast<size_t>((i * 11) % singerCount)], "1",
+                         numbers[(i * 13) % 5], numbers[(i * 3) % 5]});
     FillTable(songs);
     std::vector<int> rows;
-    for (int i = 0; i < 600; ++i) rows.push_back((i * 277) % 600);
+    for (int i = 0; i < count; ++i) rows.push_back((i * stride) % count);
     std::vector<int> expected = rows;
     SortItems(expected, CompareZtSingerOrder);
     SortByZtSingerOrder(rows);
     EXPECT_EQ(rows, expected);
 }
 
+// The keyed ZT singer sort leaves rows where the compare's sort leaves them: singers that differ only in
+// letter case, share a head or its strokes, differ in length; equal singers by words, strokes and name;
+// a head of a letter and a lead byte. Many rows in a scrambled order, so the sort's ties show.
+TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
+    ExpectKeyedSortAsTheCompare({"Amy", "amy", "AMY", "Amy Lin", "王大明", "王大", "王小明", "丁一", "A王", "a王",
+                                 "兀", "A", "", "b", "B", "王一二", "Aaa", "Ab"},
+                                600, 277);
+}
+
 // A table large enough for the keys to be made on several threads sorts as the compare's sort does.
 TEST(SongOrder, TheKeyedZtSingerSortOfAFullTableOrdersAsTheCompare) {
-    const char* const singers[] = {"Amy", "amy", "王大明", "王大", "丁一", "A王", "", "B", "Amy Lin", "兀"};
-    const char* const names[] = {"Moon", "moon", "月亮", "一", "二字", "", "Zoo"};
-    const char* const numbers[] = {"1", "2", "10", "", "x"};
-    std::vector<SongSpec> songs;
-    for (int i = 0; i < 9000; ++i)
-        songs.push_back(
-            {names[i % 7], singers[(i * 11) % 10], "1", numbers[(i * 13) % 5], numbers[(i * 3) % 5]});
-    FillTable(songs);
-    if (SliceCount(songs.size()) < 2) GTEST_SKIP() << "needs two cores";
-    std::vector<int> rows;
-    for (int i = 0; i < 9000; ++i) rows.push_back((i * 2777) % 9000);
-    std::vector<int> expected = rows;
-    SortItems(expected, CompareZtSingerOrder);
-    SortByZtSingerOrder(rows);
-    EXPECT_EQ(rows, expected);
+    if (SliceCount(9000) < 2) GTEST_SKIP() << "needs two cores";
+    ExpectKeyedSortAsTheCompare({"Amy", "amy", "王大明", "王大", "丁一", "A王", "", "B", "Amy Lin", "兀"}, 9000, 2777);
 }
 
 // An index run sorts rows that are not in the table (its duet singers' rows): given through rowOf, the
