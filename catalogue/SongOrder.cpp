@@ -337,13 +337,37 @@ bool CodeAndPrefixKeys(const std::vector<std::string>& lines, std::vector<CodeAn
     return true;
 }
 
+// CompareLineByHeadAndTail's fields made once per line: the digit and the bytes 15 and 16 as one number
+// (each below 256, in that order of weight), and the tail from byte 17.
+struct HeadAndTailKey {
+    uint32_t head = 0;
+    std::string_view tail;
+};
+
+std::vector<HeadAndTailKey> HeadAndTailKeys(const std::vector<std::string>& lines) {
+    std::vector<HeadAndTailKey> keys(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        keys[i].head = static_cast<uint32_t>(DigitAt(line, 1)) << 16 | ByteAt(line, 15) << 8 | ByteAt(line, 16);
+        keys[i].tail = TailView(line, 17);
+    }
+    return keys;
+}
+
 }  // namespace
 
 void SortLines(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int)) {
     std::vector<int> order(lines.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     std::vector<CodeAndPrefixKey> keys;
-    if (compare == CompareLineByCodeAndPrefix && CodeAndPrefixKeys(lines, keys)) {
+    if (compare == CompareLineByHeadAndTail) {
+        const std::vector<HeadAndTailKey> heads = HeadAndTailKeys(lines);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const HeadAndTailKey& x = heads[static_cast<size_t>(a)];
+            const HeadAndTailKey& y = heads[static_cast<size_t>(b)];
+            return x.head != y.head ? x.head < y.head : x.tail.compare(y.tail) < 0;
+        });
+    } else if (compare == CompareLineByCodeAndPrefix && CodeAndPrefixKeys(lines, keys)) {
         std::sort(order.begin(), order.end(), [&](int a, int b) {
             const CodeAndPrefixKey& x = keys[static_cast<size_t>(a)];
             const CodeAndPrefixKey& y = keys[static_cast<size_t>(b)];

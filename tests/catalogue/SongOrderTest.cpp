@@ -275,6 +275,29 @@ TEST(SongOrder, TheKeyedCodeAndPrefixSortOrdersAsTheCompare) {
     EXPECT_EQ(lines, expected);
 }
 
+// The language list's sort reads keys made once per line: every answer must be the compare's. Lines of
+// every length around the fields (short ones end before the bytes compared), a digit or another byte
+// first, bytes above 127 in the fields and the tail, and tails that tie, so that the sort's ties show.
+TEST(SongOrder, TheKeyedHeadAndTailSortOrdersAsTheCompare) {
+    const char alphabet[] = {'0', '3', '9', 'x', ' ', '\xA4', '\x40', '\xF9', '\x7E'};
+    uint32_t seed = 777;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::vector<std::string> lines;
+    for (int i = 0; i < 4000; ++i) {
+        std::string line;
+        const size_t length = next() % 21;
+        for (size_t pos = 0; pos < length; ++pos) line += alphabet[next() % (pos < 14 ? 9 : 4)];
+        lines.push_back(line);
+    }
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
+    SortItems(order, [&](int a, int b) { return CompareLineByHeadAndTail(lines, a, b); });
+    std::vector<std::string> expected;
+    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
+    SortLines(lines, CompareLineByHeadAndTail);
+    EXPECT_EQ(lines, expected);
+}
+
 }  // namespace
 
 namespace {
