@@ -253,6 +253,18 @@ TEST(SongOrder, TheZtSingerSortOfRowsBesideTheTableTakesSteps) {
 
 namespace {
 
+// SortLines leaves the lines where the compare's own sort leaves them, ties included.
+void ExpectSortLinesAsTheCompare(std::vector<std::string> lines,
+                                 int (*compare)(const std::vector<std::string>&, int, int)) {
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
+    SortItems(order, [&](int a, int b) { return compare(lines, a, b); });
+    std::vector<std::string> expected;
+    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
+    SortLines(lines, compare);
+    EXPECT_EQ(lines, expected);
+}
+
 // The reading lists' sort reads keys made once per line: it must leave full-width lines where the compare
 // leaves them. Few byte values (Big5 lead and trail bytes among them) at every position of the code and
 // the strokes field, so that lines tie on one field and differ on the other; the entry tells ties apart.
@@ -266,13 +278,7 @@ TEST(SongOrder, TheKeyedCodeAndPrefixSortOrdersAsTheCompare) {
         for (int pos = 0; pos < 12; ++pos) line += alphabet[next() % (pos >= 4 && pos < 10 ? 2 : 9)];
         lines.push_back(line + std::to_string(100000 + i));
     }
-    std::vector<int> order;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
-    SortItems(order, [&](int a, int b) { return CompareLineByCodeAndPrefix(lines, a, b); });
-    std::vector<std::string> expected;
-    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
-    SortLines(lines, CompareLineByCodeAndPrefix);
-    EXPECT_EQ(lines, expected);
+    ExpectSortLinesAsTheCompare(lines, CompareLineByCodeAndPrefix);
 }
 
 // The language list's sort reads keys made once per line: every answer must be the compare's. Lines of
@@ -289,13 +295,7 @@ TEST(SongOrder, TheKeyedHeadAndTailSortOrdersAsTheCompare) {
         for (size_t pos = 0; pos < length; ++pos) line += alphabet[next() % (pos < 14 ? 9 : 4)];
         lines.push_back(line);
     }
-    std::vector<int> order;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
-    SortItems(order, [&](int a, int b) { return CompareLineByHeadAndTail(lines, a, b); });
-    std::vector<std::string> expected;
-    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
-    SortLines(lines, CompareLineByHeadAndTail);
-    EXPECT_EQ(lines, expected);
+    ExpectSortLinesAsTheCompare(lines, CompareLineByHeadAndTail);
 }
 
 }  // namespace
