@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <iterator>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -323,9 +322,34 @@ void AddRecordsOf(const IndexRows& rows, std::vector<OrderLine>& lines,
     }
 }
 
-template <typename T>
-void Append(std::vector<T>& to, std::vector<T>& from) {
-    to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+// The parts' records after the set's own, in the parts' order; each part goes to its place at the same
+// time as the others.
+void JoinParts(std::vector<VkmSet>& parts, VkmSet& set) {
+    std::vector<std::function<void()>> moves;
+    auto join = [&](auto member) {
+        auto& whole = set.*member;
+        size_t at = whole.size();
+        size_t total = at;
+        for (VkmSet& part : parts) total += (part.*member).size();
+        whole.resize(total);
+        for (VkmSet& part : parts) {
+            auto& from = part.*member;
+            moves.emplace_back([&whole, &from, at] {
+                std::move(from.begin(), from.end(), whole.begin() + static_cast<std::ptrdiff_t>(at));
+            });
+            at += from.size();
+        }
+    };
+    join(&VkmSet::sislist);
+    join(&VkmSet::index);
+    join(&VkmSet::pinyin);
+    join(&VkmSet::zhuyin);
+    join(&VkmSet::language);
+    join(&VkmSet::like);
+    AllAtOnce(moves.size(), [&](size_t i) {
+        moves[i]();
+        return true;
+    });
 }
 
 void BuildSet(const IndexRows& rows, VkmSet& set) {
@@ -387,14 +411,7 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
         AddRecordsOf(rows, lines, groups, songKeys, singerNumbers, first, last, part);
         return part;
     });
-    for (VkmSet& part : parts) {
-        set.sislist += part.sislist;
-        set.index += part.index;
-        Append(set.pinyin, part.pinyin);
-        Append(set.zhuyin, part.zhuyin);
-        Append(set.language, part.language);
-        Append(set.like, part.like);
-    }
+    JoinParts(parts, set);
     for (int r = 0; r < AllSongCount; ++r)
         if (AllSong[r][colSelfPlay] == "*") set.userlist += PadField(AllSong[r][colSongNo], 5, true);
 }
