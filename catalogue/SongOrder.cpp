@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -238,9 +240,7 @@ void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongR
             k.name = LowerCaseBig5(row[colSongName]);
         }
     });
-    size_t compared = 0;
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-        if (++compared % (16 * StepEvery) == 0) step();
+    auto before = [&](int a, int b) {
         const Keys& x = keys[static_cast<size_t>(a)];
         const Keys& y = keys[static_cast<size_t>(b)];
         // Equal singers have equal keys: no need to look at the rows themselves.
@@ -254,6 +254,44 @@ void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongR
         if (x.words != y.words) return x.words < y.words;
         if (x.nameStrokes != y.nameStrokes) return x.nameStrokes < y.nameStrokes;
         return x.name < y.name;
+    };
+    // The keys' ranks (equal keys share one) answer every comparison as the keys do, so the sort of the
+    // ranks below leaves the rows where the keys' own sort would, ties included. The ranks come from the
+    // rows sorted in slices on all cores and merged.
+    std::vector<int> sorted = rows;
+    std::vector<size_t> bounds{0};
+    for (const auto& [first, last] :
+         PartsOfSlices<std::pair<size_t, size_t>>(sorted.size(), [&](size_t first, size_t last) {
+             size_t compared = 0;
+             std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(first),
+                       sorted.begin() + static_cast<std::ptrdiff_t>(last), [&](int a, int b) {
+                           if (++compared % (16 * StepEvery) == 0) step();
+                           return before(a, b);
+                       });
+             return std::pair{first, last};
+         }))
+        bounds.push_back(last);
+    auto at = [&](size_t i) { return sorted.begin() + static_cast<std::ptrdiff_t>(i); };
+    while (bounds.size() > 2) {
+        std::vector<size_t> merged{0};
+        for (size_t k = 2; k < bounds.size(); k += 2) {
+            step();
+            std::inplace_merge(at(bounds[k - 2]), at(bounds[k - 1]), at(bounds[k]), before);
+            merged.push_back(bounds[k]);
+        }
+        if (bounds.size() % 2 == 0) merged.push_back(bounds.back());
+        bounds = std::move(merged);
+    }
+    std::vector<uint32_t> rank(keys.size());
+    uint32_t current = 0;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (i > 0 && before(sorted[i - 1], sorted[i])) ++current;
+        rank[static_cast<size_t>(sorted[i])] = current;
+    }
+    size_t compared = 0;
+    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
+        if (++compared % (16 * StepEvery) == 0) step();
+        return rank[static_cast<size_t>(a)] < rank[static_cast<size_t>(b)];
     });
 }
 
