@@ -60,8 +60,8 @@ double Median(std::vector<double> values);
 
 // The end request's way to the abandoned run, tried at offsets spread over a whole run (runMillis), each in a
 // fresh process. Before each, markedFile (a file of the index set) is overwritten, so that the previous set
-// differs from the new one; an abandoned run must leave its folder as it was. No samples when something went
-// wrong, with the reason.
+// differs from the new one; an abandoned run must leave its folder as it was, or (asked to end after its
+// commit) as the set the folder holds at the call. No samples when something went wrong, with the reason.
 struct EndLatency {
     std::vector<double> millis;
     std::string failure;

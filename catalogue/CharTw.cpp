@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "catalogue/Big5Codec.h"
@@ -334,22 +335,37 @@ std::string RepeatChar(char c, int n) {
 
 // Leading blanks are allowed and trailing ones are not, as with the conversion the stored lists were
 // written against; then an optional sign and decimal digits within 32 bits.
-bool IsInteger(const std::string& text) {
+namespace {
+
+// The value of a text IsInteger accepts: blanks, a sign, decimal digits, within int.
+std::optional<int> IntegerOf(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
+    const bool negative = i < text.size() && text[i] == '-';
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (i == text.size()) return false;
+    if (i == text.size()) return std::nullopt;
     for (size_t j = i; j < text.size(); ++j) {
-        if (text[j] < '0' || text[j] > '9') return false;
+        if (text[j] < '0' || text[j] > '9') return std::nullopt;
     }
-    errno = 0;
-    long long value = std::strtoll(text.c_str(), nullptr, 10);
-    return errno != ERANGE && value >= INT_MIN && value <= INT_MAX;
+    long long value = 0;
+    if (text.size() - i > 18) {
+        // Too many digits to add up without overflow.
+        errno = 0;
+        value = std::strtoll(text.c_str(), nullptr, 10);
+        if (errno == ERANGE) return std::nullopt;
+    } else {
+        for (size_t j = i; j < text.size(); ++j) value = value * 10 + (text[j] - '0');
+        if (negative) value = -value;
+    }
+    if (value < INT_MIN || value > INT_MAX) return std::nullopt;
+    return static_cast<int>(value);
 }
 
-int SafeStrToInt(const std::string& text) {
-    return IsInteger(text) ? static_cast<int>(std::strtoll(text.c_str(), nullptr, 10)) : 0;
-}
+}  // namespace
+
+bool IsInteger(const std::string& text) { return IntegerOf(text).has_value(); }
+
+int SafeStrToInt(const std::string& text) { return IntegerOf(text).value_or(0); }
 
 std::string LowerCaseBig5(const std::string& text) {
     std::string out = text;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
@@ -225,19 +227,20 @@ void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongR
     const int highest = rows.empty() ? -1 : *std::max_element(rows.begin(), rows.end());
     std::vector<Keys> keys(static_cast<size_t>(highest + 1));
     constexpr size_t StepEvery = 4096;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (i % StepEvery == 0) step();
-        const SongRow& row = rowOf(rows[i]);
-        Keys& k = keys[static_cast<size_t>(rows[i])];
-        k.singerStrokes = Big5StrokeCountOfFirstChar(row[colSinger]);
-        k.singer = LowerCaseBig5(row[colSinger]);
-        k.words = SafeStrToInt(row[colWordCount]);
-        k.nameStrokes = SafeStrToInt(row[colStrokes]);
-        k.name = LowerCaseBig5(row[colSongName]);
-    }
-    size_t compared = 0;
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-        if (++compared % (16 * StepEvery) == 0) step();
+    // The rows are distinct: each slice fills keys no other slice touches.
+    ForEachSlice(rows.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if ((i - first) % StepEvery == 0) step();
+            const SongRow& row = rowOf(rows[i]);
+            Keys& k = keys[static_cast<size_t>(rows[i])];
+            k.singerStrokes = Big5StrokeCountOfFirstChar(row[colSinger]);
+            k.singer = LowerCaseBig5(row[colSinger]);
+            k.words = SafeStrToInt(row[colWordCount]);
+            k.nameStrokes = SafeStrToInt(row[colStrokes]);
+            k.name = LowerCaseBig5(row[colSongName]);
+        }
+    });
+    auto before = [&](int a, int b) {
         const Keys& x = keys[static_cast<size_t>(a)];
         const Keys& y = keys[static_cast<size_t>(b)];
         // Equal singers have equal keys: no need to look at the rows themselves.
@@ -251,6 +254,44 @@ void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongR
         if (x.words != y.words) return x.words < y.words;
         if (x.nameStrokes != y.nameStrokes) return x.nameStrokes < y.nameStrokes;
         return x.name < y.name;
+    };
+    // The keys' ranks (equal keys share one) answer every comparison as the keys do, so the sort of the
+    // ranks below leaves the rows where the keys' own sort would, ties included. The ranks come from the
+    // rows sorted in slices on all cores and merged.
+    std::vector<int> sorted = rows;
+    std::vector<size_t> bounds{0};
+    for (const auto& [first, last] :
+         PartsOfSlices<std::pair<size_t, size_t>>(sorted.size(), [&](size_t first, size_t last) {
+             size_t compared = 0;
+             std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(first),
+                       sorted.begin() + static_cast<std::ptrdiff_t>(last), [&](int a, int b) {
+                           if (++compared % (16 * StepEvery) == 0) step();
+                           return before(a, b);
+                       });
+             return std::pair{first, last};
+         }))
+        bounds.push_back(last);
+    auto at = [&](size_t i) { return sorted.begin() + static_cast<std::ptrdiff_t>(i); };
+    while (bounds.size() > 2) {
+        std::vector<size_t> merged{0};
+        for (size_t k = 2; k < bounds.size(); k += 2) {
+            step();
+            std::inplace_merge(at(bounds[k - 2]), at(bounds[k - 1]), at(bounds[k]), before);
+            merged.push_back(bounds[k]);
+        }
+        if (bounds.size() % 2 == 0) merged.push_back(bounds.back());
+        bounds = std::move(merged);
+    }
+    std::vector<uint32_t> rank(keys.size());
+    uint32_t current = 0;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (i > 0 && before(sorted[i - 1], sorted[i])) ++current;
+        rank[static_cast<size_t>(sorted[i])] = current;
+    }
+    size_t compared = 0;
+    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
+        if (++compared % (16 * StepEvery) == 0) step();
+        return rank[static_cast<size_t>(a)] < rank[static_cast<size_t>(b)];
     });
 }
 
@@ -334,13 +375,37 @@ bool CodeAndPrefixKeys(const std::vector<std::string>& lines, std::vector<CodeAn
     return true;
 }
 
+// CompareLineByHeadAndTail's fields made once per line: the digit and the bytes 15 and 16 as one number
+// (each below 256, in that order of weight), and the tail from byte 17.
+struct HeadAndTailKey {
+    uint32_t head = 0;
+    std::string_view tail;
+};
+
+std::vector<HeadAndTailKey> HeadAndTailKeys(const std::vector<std::string>& lines) {
+    std::vector<HeadAndTailKey> keys(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        keys[i].head = static_cast<uint32_t>(DigitAt(line, 1)) << 16 | ByteAt(line, 15) << 8 | ByteAt(line, 16);
+        keys[i].tail = TailView(line, 17);
+    }
+    return keys;
+}
+
 }  // namespace
 
 void SortLines(std::vector<std::string>& lines, int (*compare)(const std::vector<std::string>&, int, int)) {
     std::vector<int> order(lines.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     std::vector<CodeAndPrefixKey> keys;
-    if (compare == CompareLineByCodeAndPrefix && CodeAndPrefixKeys(lines, keys)) {
+    if (compare == CompareLineByHeadAndTail) {
+        const std::vector<HeadAndTailKey> heads = HeadAndTailKeys(lines);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const HeadAndTailKey& x = heads[static_cast<size_t>(a)];
+            const HeadAndTailKey& y = heads[static_cast<size_t>(b)];
+            return x.head != y.head ? x.head < y.head : x.tail.compare(y.tail) < 0;
+        });
+    } else if (compare == CompareLineByCodeAndPrefix && CodeAndPrefixKeys(lines, keys)) {
         std::sort(order.begin(), order.end(), [&](int a, int b) {
             const CodeAndPrefixKey& x = keys[static_cast<size_t>(a)];
             const CodeAndPrefixKey& y = keys[static_cast<size_t>(b)];

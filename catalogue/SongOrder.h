@@ -26,7 +26,8 @@ int CompareZtSingerOrder(int a, int b);
 // Sorts song-table rows as SortItems with CompareZtSingerOrder does, for many rows at once.
 void SortByZtSingerOrder(std::vector<int>& rows);
 // The same for rows that rowOf gives (an index run's rows beyond the table); step is called every few
-// thousand rows and comparisons and may throw (the rows are then in no particular order).
+// thousand rows and comparisons and may throw (the rows are then in no particular order). The rows are
+// distinct; rowOf and step are called from several threads at once.
 void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongRow&(int)>& rowOf,
                          const std::function<void()>& step);
 int CompareLowerName(int a, int b);

@@ -306,8 +306,10 @@ std::string PadField(const std::string& text, int width, bool zeroFill) {
     if (width < 0) width = 0;
     const size_t w = static_cast<size_t>(width);
     if (text.size() >= w) return text.substr(0, w);
-    if (zeroFill) return std::string(w - text.size(), '0') + text;
-    std::string padded = text;
+    std::string padded;
+    padded.reserve(w);
+    if (zeroFill) padded.append(w - text.size(), '0');
+    padded += text;
     padded.resize(w, ' ');
     return padded;
 }

@@ -71,15 +71,33 @@ void IndexStep() {
     if (EndRequested() && std::uncaught_exceptions() == 0) throw RunAbandoned{};
 }
 
+namespace {
+
+// The value's zero-filled decimal in out[0, width); false when it has more digits.
+bool PutDigits(uint64_t value, size_t width, char* out) {
+    for (size_t i = width; i-- > 0; value /= 10) out[i] = static_cast<char>('0' + value % 10);
+    return value == 0;
+}
+
+}  // namespace
+
 std::string FixedDigits(uint64_t value, int width, const std::string& fieldName) {
-    std::string text = std::to_string(value);
-    if (text.size() > static_cast<size_t>(width))
-        throw IndexRunError(B5("索引檔欄位超出範圍: ") + fieldName + " = " + text);
-    return std::string(static_cast<size_t>(width) - text.size(), '0') + text;
+    std::string text(static_cast<size_t>(width), '0');
+    if (!PutDigits(value, text.size(), text.data()))
+        throw IndexRunError(B5("索引檔欄位超出範圍: ") + fieldName + " = " + std::to_string(value));
+    return text;
+}
+
+std::string FixedDigits(uint64_t value, int width, const char* utf8FieldName) {
+    std::string text(static_cast<size_t>(width), '0');
+    if (PutDigits(value, text.size(), text.data())) return text;
+    return FixedDigits(value, width, B5(utf8FieldName));
 }
 
 std::string MakeIndexEntry(uint64_t offset, uint64_t length) {
-    return FixedDigits(offset, 8, B5("資料位置")) + FixedDigits(length, 4, B5("資料長度"));
+    std::string entry(IndexEntrySize, '0');
+    if (PutDigits(offset, 8, entry.data()) && PutDigits(length, 4, entry.data() + 8)) return entry;
+    return FixedDigits(offset, 8, "資料位置") + FixedDigits(length, 4, "資料長度");
 }
 
 SongPathField::SongPathField() {
@@ -229,20 +247,34 @@ std::vector<std::string> PartPriorities(const std::vector<DuetPart>& parts) {
 }  // namespace
 
 IndexRows::IndexRows() {
-    // Each name is looked up once, among the singers that may start in it.
-    const SingerFinder finder;
+    std::vector<int> duets;
+    for (int r = 0; r < AllSongCount; ++r)
+        if (AllSong[static_cast<size_t>(r)][colSingerClass] == "6") duets.push_back(r);
+    // Each name the duets are split into is looked up once, among the singers that may start in it, the
+    // names several at once.
     std::unordered_map<std::string, SingerMatch> found;
-    auto findSinger = [&](const std::string& name) {
-        auto it = found.find(name);
-        if (it == found.end()) it = found.emplace(name, finder.Find(name)).first;
-        return it->second;
-    };
+    for (size_t d = 0; d < duets.size(); ++d) {
+        if (d % RowsPerStep == 0) IndexStep();
+        SplitDuetSingers(AllSong[static_cast<size_t>(duets[d])][colSinger], [&](const std::string& name) {
+            found.try_emplace(name);
+            return SingerMatch{};
+        });
+    }
+    std::vector<std::pair<const std::string, SingerMatch>*> names;
+    names.reserve(found.size());
+    for (auto& name : found) names.push_back(&name);
+    const SingerFinder finder;
+    AllAtOnce(names.size(), [&](size_t i) {
+        names[i]->second = finder.Find(names[i]->first);
+        return true;
+    });
+    IndexStep();
     std::vector<DuetPart> parts;
-    for (int r = 0; r < AllSongCount; ++r) {
-        if (r % RowsPerStep == 0) IndexStep();
-        const SongRow& row = AllSong[static_cast<size_t>(r)];
-        if (row[colSingerClass] != "6") continue;
-        const DuetSingers duet = SplitDuetSingers(row[colSinger], findSinger);
+    for (size_t d = 0; d < duets.size(); ++d) {
+        if (d % RowsPerStep == 0) IndexStep();
+        const int r = duets[d];
+        const DuetSingers duet = SplitDuetSingers(AllSong[static_cast<size_t>(r)][colSinger],
+                                                  [&](const std::string& name) { return found.at(name); });
         if (!duet.first.empty()) parts.push_back({r, duet.first, duet.second, duet.firstClass});
         if (!duet.second.empty()) parts.push_back({r, duet.second, duet.first, duet.secondClass});
     }

@@ -36,6 +36,8 @@ extern std::string IndexDriveOverride;
 
 // Zero-filled decimal of exactly width digits; IndexRunError naming the field (Big5) when it is wider.
 std::string FixedDigits(uint64_t value, int width, const std::string& fieldName);
+// The same with the field's name as a UTF-8 literal, converted only for the message.
+std::string FixedDigits(uint64_t value, int width, const char* utf8FieldName);
 
 // The 12-character reference: offset in 8 digits, length (without CR LF) in 4 digits.
 std::string MakeIndexEntry(uint64_t offset, uint64_t length);

@@ -59,21 +59,30 @@ void MediaItems::Number(int folder, const Folder& items) {
             byNumber_[n] = &item;
 }
 
-const MediaItem& MediaItems::Of(const std::string& songNo) {
+const MediaItem* MediaItems::Known(const std::string& songNo) const {
     static const MediaItem none;
-    if (songNo.size() < 5) return none;
-    const int number = FiveDigitNumber(songNo);
-    if (number >= 0) {
-        const int folder = NumberedFolder(number);
-        if (!numberedRead_[folder]) {
-            numberedRead_[folder] = 1;
-            Number(folder, Read(songNo));
-        }
-        return byNumber_[number] ? *byNumber_[number] : none;
+    if (songNo.size() < 5) return &none;
+    if (const int number = FiveDigitNumber(songNo); number >= 0) {
+        if (byNumber_.empty() || !numberedRead_[number / NumbersPerFolder]) return nullptr;
+        return byNumber_[number] ? byNumber_[number] : &none;
     }
-    const Folder& items = Read(songNo);
-    const auto found = items.find(songNo.substr(0, 5));
-    return found == items.end() ? none : found->second;
+    const auto folder = folders_.find(songNo.substr(0, 3));
+    if (folder == folders_.end()) return nullptr;
+    const auto found = folder->second.find(songNo.substr(0, 5));
+    return found == folder->second.end() ? &none : &found->second;
+}
+
+const MediaItem& MediaItems::Of(const std::string& songNo) {
+    if (const MediaItem* known = Known(songNo)) return *known;
+    const int number = FiveDigitNumber(songNo);
+    if (number < 0) {
+        Read(songNo);
+    } else {
+        const int folder = NumberedFolder(number);
+        numberedRead_[folder] = 1;
+        Number(folder, Read(songNo));
+    }
+    return *Known(songNo);
 }
 
 const MediaItems::Folder& MediaItems::Read(const std::string& songNo) {

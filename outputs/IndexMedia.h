@@ -19,6 +19,9 @@ class MediaItems {
 public:
     // Valid while the object lives.
     const MediaItem& Of(const std::string& songNo);
+    // The same without reading: nullptr when the song's folder was not read yet. Safe on several threads
+    // while nothing reads.
+    const MediaItem* Known(const std::string& songNo) const;
     // The folders of those songs (of five-digit numbers) read now, several at once.
     void ReadFoldersOf(const std::vector<std::string_view>& songNos);
 

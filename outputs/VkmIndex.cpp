@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/ProgramState.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongRecord.h"
@@ -126,15 +128,29 @@ bool IsValidVolume(const std::string& volume) {
     return !IsMarked(volume) || (volume[0] >= 'A' && volume[0] <= 'F') || IsInteger(volume);
 }
 
+// The name of a checked field of the row that the set cannot hold (Big5 message tail), or nullptr.
+const char* BadField(const SongRow& row) {
+    if (!IsValidVolume(row[colVolume])) return "音量欄位有問題";
+    if (!IsInteger(row[colLanguage])) return "歌曲種類欄位有問題";
+    if (!IsInteger(row[colWordCount])) return "歌曲字數欄位有問題";
+    if (!IsInteger(row[colStrokes])) return "歌曲筆劃欄位有問題";
+    return nullptr;
+}
+
 // The first bad checked field in the order of the run: the message naming the song, or empty.
 std::string FirstBadField(const IndexRows& rows) {
-    for (int r : rows.Order()) {
-        const SongRow& row = rows[r];
-        auto bad = [&](const char* field) { return B5("歌曲編號[") + row[colSongNo] + "]" + B5(field); };
-        if (!IsValidVolume(row[colVolume])) return bad("音量欄位有問題");
-        if (!IsInteger(row[colLanguage])) return bad("歌曲種類欄位有問題");
-        if (!IsInteger(row[colWordCount])) return bad("歌曲字數欄位有問題");
-        if (!IsInteger(row[colStrokes])) return bad("歌曲筆劃欄位有問題");
+    const std::vector<int>& order = rows.Order();
+    constexpr size_t None = SIZE_MAX;
+    // Each slice's first bad position; the lowest slice's one is the run's first.
+    const std::vector<size_t> firsts = PartsOfSlices<size_t>(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i)
+            if (BadField(rows[order[i]])) return i;
+        return None;
+    });
+    for (const size_t at : firsts) {
+        if (at == None) continue;
+        const SongRow& row = rows[order[at]];
+        return B5("歌曲編號[") + row[colSongNo] + "]" + B5(BadField(row));
     }
     return {};
 }
@@ -186,21 +202,35 @@ struct SingerKeys {
     }
 };
 
+// a + b + c with a single allocation.
+std::string Joined(std::string_view a, std::string_view b, std::string_view c) {
+    std::string out;
+    out.reserve(a.size() + b.size() + c.size());
+    out += a;
+    out += b;
+    out += c;
+    return out;
+}
+
 void AddReadingLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
                      const std::string& entry) {
     const std::string songStrokes = StrokesField(row[colStrokes]);
-    if (!keys.pinyin.empty()) set.pinyin.push_back(songStrokes + keys.pinyin + entry);
-    if (!singer.pinyin.empty()) set.pinyin.push_back(singer.strokes + singer.pinyin + entry);
-    if (!keys.zhuyin.empty()) set.zhuyin.push_back(songStrokes + keys.keypad + entry);
-    if (!singer.keypad.empty()) set.zhuyin.push_back(singer.strokes + singer.keypad + entry);
+    if (!keys.pinyin.empty()) set.pinyin.push_back(Joined(songStrokes, keys.pinyin, entry));
+    if (!singer.pinyin.empty()) set.pinyin.push_back(Joined(singer.strokes, singer.pinyin, entry));
+    if (!keys.zhuyin.empty()) set.zhuyin.push_back(Joined(songStrokes, keys.keypad, entry));
+    if (!singer.keypad.empty()) set.zhuyin.push_back(Joined(singer.strokes, singer.keypad, entry));
 }
 
 void AddTableRowLines(VkmSet& set, const SongRow& row, const SongKeys& keys, const SingerKeys& singer,
                       const std::string& entry, size_t ordinal) {
     AddReadingLines(set, row, keys, singer, entry);
-    set.index += PadField(row[colSongNo], 5, true) + entry;
+    set.index += PadField(row[colSongNo], 5, true);
+    set.index += entry;
     const int words = SafeStrToInt(row[colWordCount]);
-    std::string line{VkmLanguageCode(row[colLanguage]), VkmWordCountGroup(words)};
+    std::string line;
+    line.reserve(2 + entry.size() + 2 + row[colSongName].size());
+    line += VkmLanguageCode(row[colLanguage]);
+    line += VkmWordCountGroup(words);
     line += entry;
     line += static_cast<char>(words);
     line += static_cast<char>(SafeStrToInt(row[colStrokes]));
@@ -213,46 +243,144 @@ void AddTableRowLines(VkmSet& set, const SongRow& row, const SongKeys& keys, con
 // The singers' group key: the first 14 bytes of the singer on a character boundary, trimmed.
 std::string GroupSinger(const SongRow& row) { return TrimAndCutName(row[colSinger], 14); }
 
+constexpr size_t RowsPerStep = 512;
+
+// A position of the run's order: its song line, made apart from the others (where a line goes in the song
+// data is known only once the lines before it are).
+struct OrderLine {
+    enum Kind : uint8_t { Unread, Written, Missing, Skipped } kind = Unread;
+    std::string line;  // UTF-8, without CR LF
+    std::string entry;  // the line's reference, once placed
+    int singer = 0;     // the singer number's index in the run, once placed
+};
+
+void MakeOrderLine(const IndexRows& rows, int r, const MediaItem& item, const SongPathField& pathField,
+                   OrderLine& out) {
+    const SongRow& row = rows[r];
+    const std::string& songNo = row[colSongNo];
+    if (item.name.empty()) {
+        out.kind = OrderLine::Missing;
+        return;
+    }
+    const std::string extension = LowerCaseBig5(ItemExtension(item.name));
+    if (!item.isFolder && extension == ".jpg") {
+        out.kind = OrderLine::Skipped;
+        return;
+    }
+    const bool mkv = !item.isFolder && extension == ".mkv";
+    // Texts are cut as Big5 and converted afterwards; the path (a file name, UTF-8) goes through Big5
+    // like every other text of the line, so the line never holds invalid UTF-8.
+    std::string path = pathField.Of(songNo, item.name);
+    if (item.isFolder) path += "/jpg.vkm";
+    const std::string singer = TrimAndCutName(IsTemporaryRow(r) ? row[colDuetFullSinger] : row[colSinger], 14);
+    out.line = Big5ToUtf8(path + ";" + TrimAndCutName(row[colSongName], 20) + ";" + singer + ";" + songNo +
+                          ";" + VkmChannelVolumeCode(row, mkv) + ";");
+    out.kind = OrderLine::Written;
+}
+
+// The song lines of every position, on all cores; a song whose folder was not read yet is done here.
+std::vector<OrderLine> MakeOrderLines(const IndexRows& rows, MediaItems& media) {
+    const std::vector<int>& order = rows.Order();
+    const SongPathField pathField;
+    std::vector<OrderLine> lines(order.size());
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if ((i - first) % RowsPerStep == 0) IndexStep();
+            if (const MediaItem* item = media.Known(rows[order[i]][colSongNo]))
+                MakeOrderLine(rows, order[i], *item, pathField, lines[i]);
+        }
+    });
+    for (size_t i = 0; i < order.size(); ++i)
+        if (lines[i].kind == OrderLine::Unread)
+            MakeOrderLine(rows, order[i], media.Of(rows[order[i]][colSongNo]), pathField, lines[i]);
+    return lines;
+}
+
+// The records that follow the song data's order, for the positions from first to last.
+void AddRecordsOf(const IndexRows& rows, std::vector<OrderLine>& lines,
+                  const std::vector<std::string>& groups, const std::vector<SongKeys>& songKeys,
+                  const std::vector<std::string>& singerNumbers, size_t first, size_t last, VkmSet& set) {
+    const std::vector<int>& order = rows.Order();
+    const size_t count = last - first;
+    set.sislist.reserve(count * 16);
+    set.index.reserve(count * 17);
+    set.pinyin.reserve(count * 2);
+    set.zhuyin.reserve(count * 2);
+    set.language.reserve(count);
+    set.like.reserve(count * 2);
+    SingerKeys singerKeys;
+    for (size_t i = first; i < last; ++i) {
+        if ((i - first) % RowsPerStep == 0) IndexStep();
+        OrderLine& line = lines[i];
+        if (line.kind != OrderLine::Written) continue;
+        std::string().swap(line.line);  // in the song data by now: let go here, on all cores
+        set.sislist += singerNumbers[static_cast<size_t>(line.singer)];
+        set.sislist += line.entry;
+        if (IsTemporaryRow(order[i])) continue;
+        singerKeys.For(groups[i]);
+        AddTableRowLines(set, rows[order[i]], songKeys[i], singerKeys, line.entry, i + 1);
+    }
+}
+
+// The parts' records after the set's own, in the parts' order; each part goes to its place at the same
+// time as the others.
+void JoinParts(std::vector<VkmSet>& parts, VkmSet& set) {
+    std::vector<std::function<void()>> moves;
+    auto join = [&](auto member) {
+        auto& whole = set.*member;
+        size_t at = whole.size();
+        size_t total = at;
+        for (VkmSet& part : parts) total += (part.*member).size();
+        whole.resize(total);
+        for (VkmSet& part : parts) {
+            auto& from = part.*member;
+            moves.emplace_back([&whole, &from, at] {
+                std::move(from.begin(), from.end(), whole.begin() + static_cast<std::ptrdiff_t>(at));
+            });
+            at += from.size();
+        }
+    };
+    join(&VkmSet::sislist);
+    join(&VkmSet::index);
+    join(&VkmSet::pinyin);
+    join(&VkmSet::zhuyin);
+    join(&VkmSet::language);
+    join(&VkmSet::like);
+    AllAtOnce(moves.size(), [&](size_t i) {
+        moves[i]();
+        return true;
+    });
+}
+
 void BuildSet(const IndexRows& rows, VkmSet& set) {
     const std::vector<int>& order = rows.Order();
     MediaItems media;
-    const SongPathField pathField;
     std::vector<std::string> groups(order.size());
-    for (size_t i = 0; i < order.size(); ++i) groups[i] = GroupSinger(rows[order[i]]);
+    ForEachSlice(order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) groups[i] = GroupSinger(rows[order[i]]);
+    });
     const std::vector<SongKeys> songKeys = SongKeysInOrder(rows);
     std::vector<std::string_view> songNos(order.size());
     for (size_t i = 0; i < order.size(); ++i) songNos[i] = rows[order[i]][colSongNo];
     media.ReadFoldersOf(songNos);
+    std::vector<OrderLine> lines = MakeOrderLines(rows, media);
+
+    // The song data in order: each line's place, and a singer's line after the first song of the singer.
+    size_t dataSize = 0;
+    for (const OrderLine& line : lines) dataSize += line.line.size() + 2;
+    set.data.reserve(dataSize + dataSize / 8);  // and the singers' lines
     Progress progress(order.size());
     std::string previous;
     bool firstWritten = true;
-    int singerNumber = 0;
-    std::string singerNumberText;
-    SingerKeys singerKeys;
+    std::vector<std::string> singerNumbers;
     for (size_t i = 0; i < order.size(); ++i) {
         progress.At(i);
-        const int r = order[i];
-        const SongRow& row = rows[r];
-        const std::string& songNo = row[colSongNo];
-        const MediaItem& item = media.Of(songNo);
-        if (item.name.empty()) {
-            UI().ShowErrorBox(MissingMediaText(songNo));
-            continue;
-        }
-        const std::string extension = LowerCaseBig5(ItemExtension(item.name));
-        if (!item.isFolder && extension == ".jpg") continue;
-        const bool mkv = !item.isFolder && extension == ".mkv";
-        const bool temporary = IsTemporaryRow(r);
-
-        // Texts are cut as Big5 and converted afterwards; the path (a file name, UTF-8) goes through Big5
-        // like every other text of the line, so the line never holds invalid UTF-8.
-        std::string path = pathField.Of(songNo, item.name);
-        if (item.isFolder) path += "/jpg.vkm";
-        const std::string singer = TrimAndCutName(temporary ? row[colDuetFullSinger] : row[colSinger], 14);
-        const std::string line = Big5ToUtf8(path + ";" + TrimAndCutName(row[colSongName], 20) + ";" + singer +
-                                            ";" + songNo + ";" + VkmChannelVolumeCode(row, mkv) + ";");
-        const std::string entry = MakeIndexEntry(set.data.size(), line.size());
-        set.data += line;
+        const SongRow& row = rows[order[i]];
+        OrderLine& line = lines[i];
+        if (line.kind == OrderLine::Missing) UI().ShowErrorBox(MissingMediaText(row[colSongNo]));
+        if (line.kind != OrderLine::Written) continue;
+        line.entry = MakeIndexEntry(set.data.size(), line.line.size());
+        set.data += line.line;
         set.data += "\r\n";
 
         const std::string& group = groups[i];
@@ -261,9 +389,9 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
             previous = group;
             size_t count = 1;
             while (i + count < order.size() && groups[i + count] == group) ++count;
-            singerNumberText = FixedDigits(++singerNumber, 4, B5("歌星序號"));
-            const std::string singerLine = Big5ToUtf8(singerNumberText + ";" + group + ";" +
-                                                      FixedDigits(count, 4, B5("歌星歌曲數")) + ";");
+            singerNumbers.push_back(FixedDigits(singerNumbers.size() + 1, 4, "歌星序號"));
+            const std::string singerLine = Big5ToUtf8(singerNumbers.back() + ";" + group + ";" +
+                                                      FixedDigits(count, 4, "歌星歌曲數") + ";");
             const std::string singerEntry = MakeIndexEntry(set.data.size(), singerLine.size());
             set.data += singerLine;
             set.data += "\r\n";
@@ -274,11 +402,16 @@ void BuildSet(const IndexRows& rows, VkmSet& set) {
             if (IsMarked(row[colSingerPriority]))
                 set.singer.push_back(std::string{classCode, '8'} + singerEntry);
         }
-        set.sislist += singerNumberText + entry;
-        if (temporary) continue;
-        singerKeys.For(group);
-        AddTableRowLines(set, row, songKeys[i], singerKeys, entry, i + 1);
+        line.singer = static_cast<int>(singerNumbers.size()) - 1;
     }
+
+    // The records in the song data's order, slice by slice on all cores, joined in that order.
+    std::vector<VkmSet> parts = PartsOfSlices<VkmSet>(order.size(), [&](size_t first, size_t last) {
+        VkmSet part;
+        AddRecordsOf(rows, lines, groups, songKeys, singerNumbers, first, last, part);
+        return part;
+    });
+    JoinParts(parts, set);
     for (int r = 0; r < AllSongCount; ++r)
         if (AllSong[r][colSelfPlay] == "*") set.userlist += PadField(AllSong[r][colSongNo], 5, true);
 }
@@ -316,27 +449,32 @@ std::string LikeRecords(std::vector<LikeLine>& lines) {
 
 // Writes the set beside the old one and puts it in place; IndexRunError when a file cannot be written.
 void StoreSet(IndexStaging& staging, VkmSet& set) {
-    // The sorts of the lists are independent of each other: all at once.
+    // The sorts of the lists and the song data's scrambling are independent of each other: all at once.
     IndexStep();
     std::array<std::string, 8> records;
-    const std::array<std::function<void()>, 5> sorts = {
+    std::string data;
+    const std::array<std::function<void()>, 6> jobs = {
         [&] { records[0] = JoinRecords(set.singer, CompareLineByLeadNumber, 0, 14); },
         [&] { records[2] = JoinRecords(set.pinyin, CompareLineByCodeAndPrefix, 2, 22); },
         [&] { records[3] = JoinRecords(set.zhuyin, CompareLineByCodeAndPrefix, 2, 22); },
         [&] { records[5] = JoinRecords(set.language, CompareLineByHeadAndTail, 0, 14); },
         [&] { records[6] = LikeRecords(set.like); },
+        [&] {
+            data.reserve(kBom.size() + set.data.size());
+            data += kBom;
+            data += set.data;
+            auto* bytes = reinterpret_cast<uint8_t*>(data.data());
+            ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
+        },
     };
-    AllAtOnce(sorts.size(), [&](size_t i) {
-        sorts[i]();
+    AllAtOnce(jobs.size(), [&](size_t i) {
+        jobs[i]();
         return true;
     });
     IndexStep();
-    records[1] = set.sislist;
-    records[4] = set.index;
-    records[7] = set.userlist;
-    std::string data = kBom + set.data;
-    auto* bytes = reinterpret_cast<uint8_t*>(data.data());
-    ScrambleBuffer(bytes, bytes, FileScrambleStartKey, data.size());
+    records[1] = std::move(set.sislist);
+    records[4] = std::move(set.index);
+    records[7] = std::move(set.userlist);
 
     std::vector<std::pair<std::string, std::string>> files;
     for (size_t f = 0; f < kIndexFiles.size(); ++f) files.emplace_back(kIndexFiles[f], std::move(records[f]));

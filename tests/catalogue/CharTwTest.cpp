@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -162,6 +164,16 @@ TEST(CharTw, IntegerConversion) {
     EXPECT_EQ(SafeStrToInt("-12"), -12);
     EXPECT_EQ(SafeStrToInt("1 2"), 0);
     EXPECT_EQ(SafeStrToInt("A"), 0);
+    // Long zero-filled texts, on both sides of the digit count that still adds up without overflow.
+    EXPECT_EQ(SafeStrToInt("000000000000000042"), 42);
+    EXPECT_EQ(SafeStrToInt("-000000000000000001"), -1);
+    EXPECT_EQ(SafeStrToInt("0000000000000000000000042"), 42);
+    EXPECT_EQ(SafeStrToInt("-000000000000002147483648"), INT_MIN);
+    EXPECT_EQ(SafeStrToInt("+2147483647"), INT_MAX);
+    EXPECT_EQ(SafeStrToInt("-2147483649"), 0);
+    EXPECT_FALSE(IsInteger("999999999999999999"));
+    EXPECT_FALSE(IsInteger("-9223372036854775808"));
+    EXPECT_FALSE(IsInteger(" -0000000000000000000000002147483649"));
     EXPECT_EQ(RepeatChar(' ', 3), "   ");
     EXPECT_EQ(RepeatChar('x', -1), "");
 }

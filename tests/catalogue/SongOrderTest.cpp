@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <iterator>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
+#include "catalogue/Parallel.h"
 #include "catalogue/SongOrder.h"
 #include "catalogue/SongTable.h"
 
@@ -168,25 +170,38 @@ TEST(SongOrder, DisplayCellConvertsCodesAndMarks) {
 
 namespace {
 
-// The keyed ZT singer sort leaves rows where the compare's sort leaves them: singers that differ only in
-// letter case, share a head or its strokes, differ in length; equal singers by words, strokes and name;
-// a head of a letter and a lead byte. Many rows in a scrambled order, so the sort's ties show.
-TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
-    const char* const singers[] = {"Amy", "amy", "AMY", "Amy Lin", "王大明", "王大", "王小明", "丁一", "A王",
-                                   "a王", "兀",  "A",   "",        "b",      "B",    "王一二", "Aaa",  "Ab"};
+// count songs of the singers (with names and numbers of few values) in a scrambled order (stride coprime to
+// count): the keyed sort leaves them where the compare's sort does.
+void ExpectKeyedSortAsTheCompare(const std::vector<const char*>& singers, int count, int stride) {
     const char* const names[] = {"Moon", "moon", "月亮", "一", "二字", "", "Zoo"};
     const char* const numbers[] = {"1", "2", "10", "", "x"};
+    const int singerCount = static_cast<int>(singers.size());
     std::vector<SongSpec> songs;
-    for (int i = 0; i < 600; ++i)
-        songs.push_back(
-            {names[i % 7], singers[(i * 11) % 18], "1", numbers[(i * 13) % 5], numbers[(i * 3) % 5]});
+    for (int i = 0; i < count; ++i)
+        songs.push_back({names[i % 7], singers[static_cast<size_t>((i * 11) % singerCount)], "1",
+                         numbers[(i * 13) % 5], numbers[(i * 3) % 5]});
     FillTable(songs);
     std::vector<int> rows;
-    for (int i = 0; i < 600; ++i) rows.push_back((i * 277) % 600);
+    for (int i = 0; i < count; ++i) rows.push_back((i * stride) % count);
     std::vector<int> expected = rows;
     SortItems(expected, CompareZtSingerOrder);
     SortByZtSingerOrder(rows);
     EXPECT_EQ(rows, expected);
+}
+
+// The keyed ZT singer sort leaves rows where the compare's sort leaves them: singers that differ only in
+// letter case, share a head or its strokes, differ in length; equal singers by words, strokes and name;
+// a head of a letter and a lead byte. Many rows in a scrambled order, so the sort's ties show.
+TEST(SongOrder, TheKeyedZtSingerSortOrdersAsTheCompare) {
+    ExpectKeyedSortAsTheCompare({"Amy", "amy", "AMY", "Amy Lin", "王大明", "王大", "王小明", "丁一", "A王", "a王",
+                                 "兀", "A", "", "b", "B", "王一二", "Aaa", "Ab"},
+                                600, 277);
+}
+
+// A table large enough for the keys to be made on several threads sorts as the compare's sort does.
+TEST(SongOrder, TheKeyedZtSingerSortOfAFullTableOrdersAsTheCompare) {
+    if (SliceCount(9000) < 2) GTEST_SKIP() << "needs two cores";
+    ExpectKeyedSortAsTheCompare({"Amy", "amy", "王大明", "王大", "丁一", "A王", "", "B", "Amy Lin", "兀"}, 9000, 2777);
 }
 
 // An index run sorts rows that are not in the table (its duet singers' rows): given through rowOf, the
@@ -203,7 +218,7 @@ TEST(SongOrder, TheZtSingerSortOfRowsBesideTheTableTakesSteps) {
     std::vector<int> rows(800), expected(800);
     for (int i = 0; i < 800; ++i) rows[i] = (i * 277) % 800;
     for (int i = 0; i < 800; ++i) expected[i] = rows[i] < 600 ? rows[i] : rows[i] - 600;
-    int steps = 0;
+    std::atomic<int> steps = 0;  // the keys' steps come from several threads
     SortByZtSingerOrder(rows, rowOf, [&] { ++steps; });
     SortItems(expected, CompareZtSingerOrder);
     ASSERT_EQ(rows.size(), expected.size());
@@ -222,7 +237,7 @@ TEST(SongOrder, TheZtSingerSortOfRowsBesideTheTableTakesSteps) {
     EXPECT_GE(steps, 20000 / 4096 + 1);  // the keys' rows, then the comparisons too
     std::vector<int> cut = all;
     struct Stop {};
-    int left = 8;
+    std::atomic<int> left = 8;
     EXPECT_THROW(SortByZtSingerOrder(
                      cut, [](int row) -> const SongRow& { return AllSong[row]; },
                      [&] {
@@ -238,6 +253,18 @@ TEST(SongOrder, TheZtSingerSortOfRowsBesideTheTableTakesSteps) {
 
 namespace {
 
+// SortLines leaves the lines where the compare's own sort leaves them, ties included.
+void ExpectSortLinesAsTheCompare(std::vector<std::string> lines,
+                                 int (*compare)(const std::vector<std::string>&, int, int)) {
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
+    SortItems(order, [&](int a, int b) { return compare(lines, a, b); });
+    std::vector<std::string> expected;
+    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
+    SortLines(lines, compare);
+    EXPECT_EQ(lines, expected);
+}
+
 // The reading lists' sort reads keys made once per line: it must leave full-width lines where the compare
 // leaves them. Few byte values (Big5 lead and trail bytes among them) at every position of the code and
 // the strokes field, so that lines tie on one field and differ on the other; the entry tells ties apart.
@@ -251,13 +278,24 @@ TEST(SongOrder, TheKeyedCodeAndPrefixSortOrdersAsTheCompare) {
         for (int pos = 0; pos < 12; ++pos) line += alphabet[next() % (pos >= 4 && pos < 10 ? 2 : 9)];
         lines.push_back(line + std::to_string(100000 + i));
     }
-    std::vector<int> order;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) order.push_back(i);
-    SortItems(order, [&](int a, int b) { return CompareLineByCodeAndPrefix(lines, a, b); });
-    std::vector<std::string> expected;
-    for (int i : order) expected.push_back(lines[static_cast<size_t>(i)]);
-    SortLines(lines, CompareLineByCodeAndPrefix);
-    EXPECT_EQ(lines, expected);
+    ExpectSortLinesAsTheCompare(lines, CompareLineByCodeAndPrefix);
+}
+
+// The language list's sort reads keys made once per line: every answer must be the compare's. Lines of
+// every length around the fields (short ones end before the bytes compared), a digit or another byte
+// first, bytes above 127 in the fields and the tail, and tails that tie, so that the sort's ties show.
+TEST(SongOrder, TheKeyedHeadAndTailSortOrdersAsTheCompare) {
+    const char alphabet[] = {'0', '3', '9', 'x', ' ', '\xA4', '\x40', '\xF9', '\x7E'};
+    uint32_t seed = 777;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::vector<std::string> lines;
+    for (int i = 0; i < 4000; ++i) {
+        std::string line;
+        const size_t length = next() % 21;
+        for (size_t pos = 0; pos < length; ++pos) line += alphabet[next() % (pos < 14 ? 9 : 4)];
+        lines.push_back(line);
+    }
+    ExpectSortLinesAsTheCompare(lines, CompareLineByHeadAndTail);
 }
 
 }  // namespace

@@ -43,5 +43,34 @@ TEST(IndexMediaTest, ItemsByNumberAreTheFoldersOwn) {
     }
 }
 
+// Looked up without reading: unknown until the song's folder was read (then what Of gives, also "none"),
+// a number too short for a folder has no item at all, and Of still reads a folder that was not read.
+TEST(IndexMediaTest, KnownItemsAreThoseOfFoldersReadBefore) {
+    test::TempSongLibrary library;
+    fs::create_directories(library.Path("001"));
+    fs::create_directories(library.Path("002"));
+    for (const char* name : {"001/00101.mpg", "001/0010a.mp4", "002/00202.mkv"})
+        std::ofstream(library.Path(name)) << "x";
+    MediaItems items;
+    EXPECT_EQ(items.Known("00101"), nullptr);
+    EXPECT_EQ(items.Known("0010a"), nullptr);
+    ASSERT_NE(items.Known("003"), nullptr);
+    EXPECT_EQ(items.Known("003")->name, "");
+
+    items.ReadFoldersOf({"00101"});
+    ASSERT_NE(items.Known("00101"), nullptr);
+    EXPECT_EQ(items.Known("00101")->name, "00101.mpg");
+    EXPECT_EQ(items.Known("00101"), &items.Of("00101"));
+    ASSERT_NE(items.Known("00102"), nullptr);
+    EXPECT_EQ(items.Known("00102")->name, "");
+    ASSERT_NE(items.Known("0010a"), nullptr);  // its folder was read for 00101
+    EXPECT_EQ(items.Known("0010a")->name, "0010a.mp4");
+    EXPECT_EQ(items.Known("00202"), nullptr);
+
+    EXPECT_EQ(items.Of("00202").name, "00202.mkv");
+    ASSERT_NE(items.Known("00202"), nullptr);
+    EXPECT_EQ(items.Known("00202")->name, "00202.mkv");
+}
+
 }  // namespace
 }  // namespace qv

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "catalogue/Big5Codec.h"
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongTable.h"
+#include "library/FileNameParser.h"
 #include "outputs/IndexCommon.h"
 #include "settings/Settings.h"
 #include "support/TempSongLibrary.h"
@@ -60,6 +64,76 @@ TEST(IndexRowsTest, KeysMadeAtOnceAreEachRowsOwn) {
     setup::PingYing = 0;
     ZhuyinCharList.clear();
     ZhuyinKeyList.clear();
+}
+
+// Duet singers looked up once per name, several at once: each duet's temporary rows hold the singers and
+// classes that splitting its singer alone gives, in the table's order, first singer before second.
+TEST(IndexRowsTest, DuetRowsAreThoseOfEachDuetAlone) {
+    test::TempSongLibrary library;
+    const std::vector<std::string> singers = {"Amy", "Bo", "Cid", Utf8ToBig5("中衣"), Utf8ToBig5("杯愛"), "Dee"};
+    SingerNames = {"Amy", "Bo", Utf8ToBig5("中衣"), "Dee"};
+    SingerClassCodes = {"2", "1", "4", "3"};
+    SingerLanguageCodes = {"1", "1", "1", "4"};
+    std::vector<SongRow> songs;
+    for (int i = 0; i < 5000; ++i) {
+        const std::string& first = singers[static_cast<size_t>(i) % singers.size()];
+        const std::string& second = singers[static_cast<size_t>(i / 7) % singers.size()];
+        const bool duet = i % 3 == 0;
+        songs.push_back(test::TempSongLibrary::Song(std::to_string(10000 + i), "Go",
+                                                    duet ? first + "&" + second + std::to_string(i % 11) : first,
+                                                    "1", duet ? "6" : "1"));
+    }
+    library.Fill(songs);
+
+    const IndexRows rows;
+    std::vector<SongRow> expected;
+    for (int r = 0; r < AllSongCount; ++r) {
+        if (AllSong[r][colSingerClass] != "6") continue;
+        const DuetSingers duet = SplitDuetSingers(AllSong[r][colSinger]);
+        for (const auto& [singer, other, singerClass] :
+             {std::tuple{duet.first, duet.second, duet.firstClass}, {duet.second, duet.first, duet.secondClass}}) {
+            if (singer.empty()) continue;
+            SongRow row = AllSong[r];
+            row[colSinger] = singer;
+            row[colDuetFullSinger] = other.empty() ? singer : singer + " " + other;
+            row[colSingerClass] = std::to_string(singerClass);
+            expected.push_back(row);
+        }
+    }
+    ASSERT_EQ(rows.Order().size(), static_cast<size_t>(AllSongCount) + expected.size());
+    std::set<int> classes;
+    for (size_t k = 0; k < expected.size(); ++k) {
+        const SongRow& row = rows[AllSongCount + static_cast<int>(k)];
+        EXPECT_EQ(row[colSinger], expected[k][colSinger]) << k;
+        EXPECT_EQ(row[colDuetFullSinger], expected[k][colDuetFullSinger]) << k;
+        EXPECT_EQ(row[colSingerClass], expected[k][colSingerClass]) << k;
+        classes.insert(std::stoi(row[colSingerClass]));
+    }
+    EXPECT_GE(classes.size(), 3u);  // the singer table's classes, not only the defaults
+    SingerNames.clear();
+    SingerClassCodes.clear();
+    SingerLanguageCodes.clear();
+}
+
+// Entries and fixed-width numbers fill their widths exactly; one digit more is an error naming the field.
+TEST(IndexCommonTest, NumbersFillTheirFieldsOrNameTheFieldTooNarrow) {
+    EXPECT_EQ(MakeIndexEntry(0, 0), "000000000000");
+    EXPECT_EQ(MakeIndexEntry(1234, 56), "000012340056");
+    EXPECT_EQ(MakeIndexEntry(99999999, 9999), "999999999999");
+    EXPECT_EQ(FixedDigits(42, 4, "歌星序號"), "0042");
+    EXPECT_EQ(FixedDigits(9999, 4, B5("歌星序號")), "9999");
+    auto failure = [](const std::function<void()>& make) {
+        try {
+            make();
+        } catch (const IndexRunError& error) {
+            return Big5ToUtf8(error.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(failure([] { MakeIndexEntry(100000000, 1); }), "索引檔欄位超出範圍: 資料位置 = 100000000");
+    EXPECT_EQ(failure([] { MakeIndexEntry(1, 10000); }), "索引檔欄位超出範圍: 資料長度 = 10000");
+    EXPECT_EQ(failure([] { FixedDigits(10000, 4, "歌星序號"); }), "索引檔欄位超出範圍: 歌星序號 = 10000");
+    EXPECT_EQ(failure([] { FixedDigits(123, 2, B5("歌手編號")); }), "索引檔欄位超出範圍: 歌手編號 = 123");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -130,6 +131,42 @@ protected:
     }
 
     std::string File(const std::string& name) const { return test::ReadBytes(folder_ + "/" + name); }
+
+    // The song data's lines (UTF-8, after the byte-order mark) by their offsets.
+    static std::map<long long, std::string> LinesByOffset(const std::string& text) {
+        std::map<long long, std::string> lineAt;
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = text.find("\r\n", at);
+            EXPECT_NE(end, std::string::npos);
+            if (end == std::string::npos) break;
+            lineAt[static_cast<long long>(at)] = text.substr(at, end - at);
+            at = end + 2;
+        }
+        return lineAt;
+    }
+
+    void ExpectEveryEntryPointsAtItsLine(const std::map<long long, std::string>& lineAt) const {
+        auto check = [&](const std::string& file, size_t width, size_t entryAt) {
+            const auto records = Records(File(file), width);
+            EXPECT_FALSE(records.empty()) << file;
+            for (const std::string& record : records) {
+                const long long offset = std::stoll(record.substr(entryAt, 8));
+                const long long length = std::stoll(record.substr(entryAt + 8, 4));
+                const auto line = lineAt.find(offset);
+                ASSERT_NE(line, lineAt.end()) << file << " " << record;
+                EXPECT_EQ(static_cast<long long>(line->second.size()), length) << file << " " << record;
+                // Song records point at song lines (path first), singer records at singer lines.
+                EXPECT_EQ(line->second.substr(0, 2) == "C/", file != "singer.vkm") << file << " " << record;
+            }
+        };
+        check("singer.vkm", 14, 2);
+        check("sislist.vkm", 16, 4);
+        check("pinyin.vkm", 22, 10);
+        check("zhuyin.vkm", 22, 10);
+        check("index.vkm", 17, 5);
+        check("language.vkm", 14, 2);
+        check("like.vkm", 13, 1);
+    }
 
     test::TempSongLibrary library_;
     test::FakeUserInterface ui_;
@@ -348,32 +385,68 @@ TEST_F(VkmIndexTest, EveryEntryPointsAtItsLine) {
     EXPECT_NE(text.find(";中衣杯中衣杯中衣杯中;杯;"), std::string::npos);
     EXPECT_NE(text.find(";\xEF\xBF\xBD中衣杯中衣杯中衣杯;Amy;"), std::string::npos);
 
-    std::map<long long, std::string> lineAt;
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find("\r\n", at);
-        ASSERT_NE(end, std::string::npos);
-        lineAt[static_cast<long long>(at)] = text.substr(at, end - at);
-        at = end + 2;
-    }
-    auto check = [&](const std::string& file, size_t width, size_t entryAt) {
-        const auto records = Records(File(file), width);
-        EXPECT_FALSE(records.empty()) << file;
-        for (const std::string& record : records) {
-            const long long offset = std::stoll(record.substr(entryAt, 8));
-            const long long length = std::stoll(record.substr(entryAt + 8, 4));
-            ASSERT_TRUE(lineAt.count(offset)) << file << " " << record;
-            EXPECT_EQ(static_cast<long long>(lineAt[offset].size()), length) << file << " " << record;
-            // Song records point at song lines (path first), singer records at singer lines.
-            EXPECT_EQ(lineAt[offset].substr(0, 2) == "C/", file != "singer.vkm") << file << " " << record;
+    ExpectEveryEntryPointsAtItsLine(LinesByOffset(text));
+}
+
+// A library large enough for the lines and records to be made in slices on several threads: the records
+// that follow the song data's order still do (song list, number index, the all-songs collection), each
+// song's singer number is its singer line's, and every song without media is reported once.
+TEST_F(VkmIndexTest, RecordsMadeInSlicesFollowTheSongData) {
+    setup::PingYing = 0;  // the Zhuyin keys as the rows hold them
+    std::vector<SongRow> rows;
+    size_t missing = 0;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string no = std::to_string(10000 + i);
+        const bool duet = i % 5 == 0;
+        const std::string singer = "S" + std::to_string(i * 7 % 300);
+        rows.push_back(Song(no, Utf8ToBig5(i % 2 ? "中衣" : "杯中杯"), duet ? singer + "&T" + std::to_string(i % 13) : singer,
+                            std::to_string(1 + i % 4), duet ? "6" : "1", std::to_string(1 + i % 9), "0"));
+        rows.back()[colPinyin] = i % 2 ? "5u" : "1u5";
+        if (i % 97 == 0) {
+            missing += duet ? 3 : 1;  // a duet's song also for each of its two singers
+            continue;
         }
+        library_.AddMedia(no + (i % 89 == 0 ? ".jpg" : ".mpg"));
+    }
+    library_.Fill(rows);
+    WriteVkmIndex();
+    ASSERT_EQ(ui_.Texts("info"), std::vector<std::string>{"VKM索引檔產生完成"});
+    EXPECT_EQ(ui_.Texts("error").size(), missing);
+
+    const std::string data = Descrambled(folder_ + "/okdata.vkm");
+    const std::map<long long, std::string> lineAt = LinesByOffset(data.substr(3));
+    ExpectEveryEntryPointsAtItsLine(lineAt);
+
+    // Each song line's singer number: the singer line right after it (a singer's first song) or else the
+    // last one before it.
+    std::map<long long, std::string> singerOf;
+    std::string current;
+    for (auto it = lineAt.begin(); it != lineAt.end(); ++it) {
+        if (it->second.substr(0, 2) != "C/") {
+            current = it->second.substr(0, 4);
+            continue;
+        }
+        const auto next = std::next(it);
+        singerOf[it->first] =
+            next != lineAt.end() && next->second.substr(0, 2) != "C/" ? next->second.substr(0, 4) : current;
+    }
+    ASSERT_GT(singerOf.size(), 6000u);
+    auto offsetsAscend = [](const std::vector<std::string>& records, size_t entryAt) {
+        for (size_t k = 1; k < records.size(); ++k)
+            if (records[k - 1].substr(entryAt, 8) >= records[k].substr(entryAt, 8)) return false;
+        return true;
     };
-    check("singer.vkm", 14, 2);
-    check("sislist.vkm", 16, 4);
-    check("pinyin.vkm", 22, 10);
-    check("zhuyin.vkm", 22, 10);
-    check("index.vkm", 17, 5);
-    check("language.vkm", 14, 2);
-    check("like.vkm", 13, 1);
+    const std::vector<std::string> sislist = Records(File("sislist.vkm"), 16);
+    EXPECT_EQ(sislist.size(), singerOf.size());
+    EXPECT_TRUE(offsetsAscend(sislist, 4));
+    for (const std::string& record : sislist)
+        EXPECT_EQ(record.substr(0, 4), singerOf[std::stoll(record.substr(4, 8))]) << record;
+    EXPECT_TRUE(offsetsAscend(Records(File("index.vkm"), 17), 5));
+    std::vector<std::string> allSongs;
+    for (const std::string& record : Records(File("like.vkm"), 13))
+        if (record[0] == '6') allSongs.push_back(record);
+    EXPECT_GT(allSongs.size(), 5000u);
+    EXPECT_TRUE(offsetsAscend(allSongs, 1));
 }
 
 TEST_F(VkmIndexTest, BadFieldLeavesThePreviousSetAsItWas) {
