@@ -5,10 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <system_error>
 #include <thread>
