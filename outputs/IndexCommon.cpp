@@ -196,12 +196,19 @@ std::string SingerKeypadKey(const std::string& cutSinger) {
 
 std::string KeypadRecord(const std::string& bopomofoRecord) { return BopomofoToKeypadCodes(bopomofoRecord); }
 
+namespace {
+
+constexpr int RowsPerStep = 512;
+
+}  // namespace
+
 std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows) {
     const std::vector<int>& order = rows.Order();
     std::vector<SongKeys> keys(order.size());
     PrepareReadingCodes();
     ForEachSlice(order.size(), [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
+            if ((i - first) % RowsPerStep == 0) IndexStep();
             if (IsTemporaryRow(order[i])) continue;
             const SongRow& row = rows[order[i]];
             SongKeys& k = keys[i];
@@ -214,8 +221,6 @@ std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows) {
 }
 
 namespace {
-
-constexpr int RowsPerStep = 512;
 
 struct DuetPart {
     int row;  // the duet's table row

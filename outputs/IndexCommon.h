@@ -89,7 +89,7 @@ struct SongKeys {
 };
 class IndexRows;
 // The keys of the rows of a run's order, position by position, made on all cores (the costliest part of a
-// row). Takes no step.
+// row). Takes steps (IndexStep) while it works.
 std::vector<SongKeys> SongKeysInOrder(const IndexRows& rows);
 
 // The working rows of an index run: every AllSong row, then one temporary row per duet singer

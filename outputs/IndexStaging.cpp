@@ -5,10 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -236,8 +234,10 @@ void RecoverIndexFolder(const std::string& indexFolder) {
     const EntryKind asideKind = EntryKindBeneath(index.get(), AsideName);
     if (stagingKind == EntryKind::Link || asideKind == EntryKind::Link)
         throw IndexRunError(CannotRestoreText(stagingKind == EntryKind::Link ? staging : aside, indexFolder));
+    // Only the marker the commit wrote, a regular file, says that the new set stands; anything else in its
+    // place is not ours, and the old set goes back.
     if (asideKind == EntryKind::Folder &&
-        EntryKindBeneath(index.get(), std::string(StagingName) + "/" + DoneName) == EntryKind::Missing) {
+        EntryKindBeneath(index.get(), std::string(StagingName) + "/" + DoneName) != EntryKind::File) {
         const UniqueFd stagingFolder(stagingKind == EntryKind::Folder
                                          ? OpenBeneath(index.get(), StagingName, O_PATH | O_DIRECTORY)
                                          : -1);

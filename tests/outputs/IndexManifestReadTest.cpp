@@ -37,5 +37,34 @@ TEST(IndexManifestRead, ARecordThatIsAFifoOrADeviceIsNotReadAndNothingMoves) {
     }
 }
 
+// Only a regular file under the marker's name means that the commit ended: anything else there was not
+// written by a commit, and the old set comes back instead of being removed with the aside folder.
+TEST(IndexManifestRead, AMarkerThatIsNoRegularFileRollsTheCommitBack) {
+    for (const char* kind : {"folder", "link", "staging file"}) {
+        test::TempFolder folder;
+        const std::string index = folder.Path();
+        fs::create_directories(index + "/IndexOld.tmp");
+        test::WriteBytes(index + "/IndexOld.tmp/song.ztx", "old set");
+        test::WriteBytes(index + "/song.ztx", "new set");
+        const std::string staging = index + "/IndexNew.tmp";
+        if (std::string(kind) == "staging file") {
+            test::WriteBytes(staging, "not a folder");
+        } else {
+            fs::create_directories(staging);
+            test::WriteBytes(staging + "/commit.list", "+song.ztx\n");
+            if (std::string(kind) == "folder")
+                fs::create_directories(staging + "/commit.done");
+            else
+                ASSERT_EQ(::symlink("/dev/null", (staging + "/commit.done").c_str()), 0);
+        }
+
+        RecoverIndexFolder(index);
+
+        EXPECT_EQ(test::ReadBytes(index + "/song.ztx"), "old set") << kind;
+        EXPECT_FALSE(fs::exists(index + "/IndexOld.tmp")) << kind;
+        EXPECT_FALSE(fs::exists(staging) || fs::is_symlink(staging)) << kind;
+    }
+}
+
 }  // namespace
 }  // namespace qv

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
@@ -10,6 +11,7 @@
 #include "catalogue/ReadingCodes.h"
 #include "catalogue/SingerTable.h"
 #include "catalogue/SongTable.h"
+#include "catalogue/UserInterface.h"
 #include "library/FileNameParser.h"
 #include "outputs/IndexCommon.h"
 #include "settings/Settings.h"
@@ -113,6 +115,27 @@ TEST(IndexRowsTest, DuetRowsAreThoseOfEachDuetAlone) {
     SingerNames.clear();
     SingerClassCodes.clear();
     SingerLanguageCodes.clear();
+}
+
+// The keys are the longest part of a run's walk over the rows: an end asked for meanwhile (a logout) stops it
+// at its next step instead of after every row. The request is for the whole process: a child asks for it.
+TEST(IndexRowsTest, MakingTheKeysStopsAtAnEndRequest) {
+    test::TempSongLibrary library;
+    std::vector<SongRow> songs;
+    for (int i = 0; i < 3000; ++i)
+        songs.push_back(test::TempSongLibrary::Song(std::to_string(10000 + i), "Go", "Amy", "4", "1"));
+    library.Fill(songs);
+    auto makeKeysAfterTheRequest = [] {
+        const IndexRows rows;
+        RequestEnd();
+        try {
+            const std::vector<SongKeys> keys = SongKeysInOrder(rows);
+            std::_Exit(keys.size() == 3000u ? 8 : 9);
+        } catch (const RunAbandoned&) {
+            std::_Exit(7);
+        }
+    };
+    EXPECT_EXIT(makeKeysAfterTheRequest(), ::testing::ExitedWithCode(7), "");
 }
 
 // Entries and fixed-width numbers fill their widths exactly; one digit more is an error naming the field.
