@@ -222,14 +222,7 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#else
-    int open[1024];
-    const int count = ListOpenDescriptors(open, 1024);
-    for (int i = 0; i < count; ++i)
-        if (open[i] >= 3) posix_spawn_file_actions_addclose(&actions, open[i]);
-#endif
     pid_t pid = 0;
     int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
