@@ -17,6 +17,7 @@
 
 #include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
+#include "catalogue/TextFile.h"
 
 namespace qv {
 
@@ -458,33 +459,9 @@ const XmlNode* FindChild(const XmlNode& node, const std::string& name) {
 // Far above any workbook or template the books use.
 constexpr size_t kMostWorkbookBytes = size_t{1} << 30;
 
-// Opens a file to read without blocking on a FIFO or a device: a regular file only, -1 otherwise.
-int OpenRegularFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        fd = -1;
-    }
-    return fd;
-}
-
-// Up to `most` bytes from the file's start; false when the file cannot be read or holds more.
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t most = kMostWorkbookBytes) {
-    bytes.clear();
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) return false;
-    char buffer[1 << 16];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, most + 1 - bytes.size()));
-        if (n < 0 && errno == EINTR) continue;
-        ok = n >= 0 && bytes.size() + static_cast<size_t>(std::max<ssize_t>(n, 0)) <= most;
-        if (n <= 0 || !ok) break;
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ok;
+// A regular file only, read without blocking on a FIFO or a device.
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    return ReadFileBytes(path, bytes, kMostWorkbookBytes);
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -954,12 +931,9 @@ bool OdsWorkbook::SaveAs(const std::string& path, const std::function<void(int)>
             failure_ = converter_->Failure();
             return false;
         }
-        char head[8] = {};
-        const int in = OpenRegularFile(produced);
-        const bool read = in >= 0 && ::read(in, head, sizeof head) == static_cast<ssize_t>(sizeof head);
-        if (in >= 0) ::close(in);
+        std::string head;
         // The converter reports success whatever happened: the file itself must be a compound document.
-        if (!read || std::string(head, sizeof head) != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
+        if (!ReadFileHead(produced, head, 8) || head != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
             if (!converter_->Name().empty()) failure_ = converter_->Name() + B5("產生的檔案不是Excel活頁簿.");
             return false;
         }

@@ -73,6 +73,27 @@ void CloseAllFrom3But(const int* keep, int keepCount) {
     }
 }
 
+// Kills every child of this (single-threaded) process: the program's descendants orphaned to us, also
+// those that left its group. Their pids stay ours until reaped, so no stranger is hit.
+void KillChildren() {
+    const int fd = ::open("/proc/thread-self/children", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    char buffer[4096];
+    pid_t pid = 0;
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buffer[i] >= '0' && buffer[i] <= '9') {
+                pid = pid * 10 + (buffer[i] - '0');
+            } else {
+                if (pid > 0) ::kill(pid, SIGKILL);
+                pid = 0;
+            }
+        }
+    }
+    if (pid > 0) ::kill(pid, SIGKILL);
+    ::close(fd);
+}
+
 void Pause(long nanoseconds) {
     timespec t{0, nanoseconds};
     ::nanosleep(&t, nullptr);
@@ -172,13 +193,15 @@ void OnWatchSignal(int) { watchAsked = 1; }
     ::kill(-child, SIGKILL);
     if (!ended) ::kill(child, SIGKILL);
     ::waitpid(child, &status, 0);
-    // Its descendants, orphaned to us; one outside the group (if any) is given ten seconds.
+    // Its descendants, orphaned to us, inside its group or not; a kernel that lists no children gives one
+    // outside the group ten seconds.
     for (int tries = 0; tries < 2000; ++tries) {
         pid_t reaped;
         while ((reaped = ::waitpid(-1, nullptr, WNOHANG)) > 0) {
         }
         if (reaped < 0 && errno == ECHILD) break;
         ::kill(-child, SIGKILL);
+        KillChildren();
         Pause(5'000'000);
     }
     const Report done{1, status};
@@ -199,14 +222,7 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#else
-    int open[1024];
-    const int count = ListOpenDescriptors(open, 1024);
-    for (int i = 0; i < count; ++i)
-        if (open[i] >= 3) posix_spawn_file_actions_addclose(&actions, open[i]);
-#endif
     pid_t pid = 0;
     int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -47,7 +47,7 @@ wait "$waiting" || status=$?
 [ "$status" -eq 143 ] || { echo "ended by SIGTERM with exit code $status"; exit 1; }
 for line in 2 3; do
   process=$(sed -n ${line}p "$folder/c")
-  for i in $(seq 1 200); do gone "$process" && break; sleep 0.05; done
+  for i in $(seq 1 1200); do gone "$process" && break; sleep 0.05; done
   gone "$process" || { echo "$(ps -o args= -p "$process") still runs after its check ended"; exit 1; }
 done
 echo "two checks at once on displays of their own; every server gone with its check"

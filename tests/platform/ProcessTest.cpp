@@ -160,5 +160,26 @@ TEST(ProcessTest, WhatAWatchedProgramStartedEndsWithItOrWithUs) {
     if (test::Running(pid)) ::kill(pid, SIGKILL);
 }
 
+// A descendant in a session of its own is out of the program's group; it still ends with the run, and the
+// run is finished only once it is gone.
+TEST(ProcessTest, ADescendantThatLeftTheProgramsGroupEndsWithTheRun) {
+    test::TempFolder folder;
+    const std::string program = folder.File("tool");
+    const std::string left = folder.File("left");
+    std::ofstream(program) << "#!/bin/sh\nsetsid sh -c 'echo $$ > " << left << ".tmp; mv " << left << ".tmp "
+                           << left << "; exec sleep 600' &\nwhile [ ! -e " << left
+                           << " ]; do sleep 0.05; done\nexit 3\n";
+    fs::permissions(program, fs::perms::owner_all);
+    SupervisedRun run;
+    ASSERT_TRUE(run.Start(program, {}));
+    EXPECT_TRUE(run.Finished(-1));
+    EXPECT_EQ(run.Outcome(), SupervisedRun::End::Exited);
+    EXPECT_EQ(run.ExitCode(), 3);
+    const pid_t pid = test::PidWrittenTo(left);
+    ASSERT_GT(pid, 0);
+    EXPECT_FALSE(test::Running(pid)) << test::CommandLineOf(pid);
+    if (test::Running(pid)) ::kill(pid, SIGKILL);
+}
+
 }  // namespace
 }  // namespace qv

@@ -1,7 +1,6 @@
 #pragma once
 // Looking at other processes from a test: whether they run, what they hold, waiting for them.
 #include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "catalogue/TextFile.h"
 
 namespace qv::test {
 
@@ -27,11 +28,7 @@ inline bool Eventually(const std::function<bool()>& happened) {
 // A file of /proc read whole; empty when the process has gone (a stream would throw for the error).
 inline std::string ProcFile(const std::string& path) {
     std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<size_t>(n));
-    ::close(fd);
+    ReadFileBytes(path, bytes);
     return bytes;
 }
 
