@@ -270,13 +270,11 @@ bool RunDiskJobs(size_t count, const std::function<bool(size_t)>& job) {
     return ok;
 }
 
-// Removes the entries of a folder that are not folders (a link goes itself, never what it names).
-void RemoveFilesIn(const std::string& folder) {
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dir < 0) return;
-    const std::vector<std::string> names = EntriesOf(folder, false);
+// Removes the entries of the folder dir that are not folders (unlinkat leaves those, and takes a link
+// itself, never what it names).
+void RemoveFilesIn(int dir) {
+    const std::vector<std::string> names = NamesIn(dir);
     RunDiskJobs(names.size(), [dir, &names](size_t i) { return ::unlinkat(dir, names[i].c_str(), 0) == 0; });
-    ::close(dir);
 }
 
 // A work folder holds no folder of its own making: every folder in it came from the old book and goes
@@ -294,7 +292,7 @@ bool DropWorkFolder(const std::string& work, const std::string& book) {
         }
         if (!RenameNoReplaceAt(from.get(), name.c_str(), to.get(), name.c_str())) return false;
     }
-    RemoveFilesIn(work);
+    RemoveFilesIn(from.get());
     return RemoveTree(work);
 }
 
