@@ -455,7 +455,9 @@ bool MoveByCopy(const std::string& source, const std::string& target) {
     if (!temp.Made()) return false;
     std::error_code ec;
     fs::remove(temp.path(), ec);  // the name is ours; the copy makes the file or folder
-    fs::copy(source, temp.path(), fs::copy_options::recursive, ec);
+    // A link goes as the link itself, as a rename on one file system moves it, never as what it names.
+    constexpr auto options = fs::copy_options::recursive | fs::copy_options::copy_symlinks;
+    fs::copy(source, temp.path(), options, ec);
     if (ec || !PlaceTemp(temp, target, false)) return false;
     if (ShellDeleteFolder(source)) return true;
     // Nothing of the source is left: the copy is the song now.
@@ -464,7 +466,7 @@ bool MoveByCopy(const std::string& source, const std::string& target) {
     // cannot, both stay.
     std::error_code back;
     if (IsFolder(target))
-        fs::copy(target, source, fs::copy_options::recursive | fs::copy_options::skip_existing, back);
+        fs::copy(target, source, options | fs::copy_options::skip_existing, back);
     if (!back) fs::remove_all(target, ec);
     return false;
 }

@@ -240,6 +240,40 @@ TEST_F(SongFilesTest, MoveByCopyIsWholeOrNothing) {
     EXPECT_EQ(Media("src/00201.mpg"), "media");
 }
 
+std::vector<std::string> SortedEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// src/pics beneath root: the picture 1.jpg ("one") and 2.jpg, a link to outside.txt ("not a song").
+void PicturesWithALink(const TempFolder& root) {
+    std::filesystem::create_directories(root.File("src/pics"));
+    WriteBytes(root.File("outside.txt"), "not a song");
+    WriteBytes(root.File("src/pics/1.jpg"), "one");
+    std::filesystem::create_symlink(root.File("outside.txt"), root.File("src/pics/2.jpg"));
+}
+
+// A link moved across file systems arrives as the same link, as a rename would move it: what it names is
+// neither read nor copied.
+TEST_F(SongFilesTest, MoveByCopyMovesLinksThemselves) {
+    namespace fs = std::filesystem;
+    PicturesWithALink(root);
+    fs::create_directories(root.File("dst"));
+    fs::create_symlink(root.File("outside.txt"), root.File("src/00201.mpg"));
+    ASSERT_TRUE(MoveByCopy(root.File("src/pics"), root.File("dst/00104")));
+    ASSERT_TRUE(MoveByCopy(root.File("src/00201.mpg"), root.File("dst/00105.mpg")));
+    EXPECT_EQ(Media("dst/00104/1.jpg"), "one");
+    for (const char* name : {"dst/00104/2.jpg", "dst/00105.mpg"}) {
+        EXPECT_TRUE(fs::is_symlink(root.File(name))) << name;
+        EXPECT_EQ(fs::read_symlink(root.File(name)), root.File("outside.txt")) << name;
+    }
+    EXPECT_EQ(SortedEntries(root.File("src")), std::vector<std::string>{});
+    EXPECT_EQ(Media("outside.txt"), "not a song");
+}
+
 // Gives up at the second step, as the user interface does once the program is asked to end.
 class AbandoningWindow final : public CopyProgressWindow {
 public:
@@ -285,14 +319,6 @@ TEST_F(SongFilesTest, CopiesIntoTheLibraryAreStagedAndPlacedWhole) {
     EXPECT_FALSE(Exists(".qvstaging"));
 }
 
-std::vector<std::string> SortedEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // While it lives, this thread reads and writes by the files' modes alone, as a user without root does.
 class ModesBind {
 public:
@@ -316,11 +342,8 @@ private:
 // folder short of a picture, and the old folder stays.
 TEST_F(SongFilesTest, APictureFolderIsCopiedWithItsOwnFilesOrNotAtAll) {
     namespace fs = std::filesystem;
-    fs::create_directories(root.File("src/pics"));
+    PicturesWithALink(root);
     fs::create_directories(root.File("001"));
-    WriteBytes(root.File("src/pics/1.jpg"), "one");
-    WriteBytes(root.File("secret.txt"), "not a picture");
-    fs::create_symlink(root.File("secret.txt"), root.File("src/pics/2.jpg"));
     ASSERT_EQ(::mkfifo(root.File("src/pics/3.jpg").c_str(), 0600), 0);
     EXPECT_EQ(CopyFolderWithProgress(root.File("src/pics"), root.File("001/00101"), false), CopyResult::Copied);
     EXPECT_EQ(SortedEntries(root.File("001/00101")), std::vector<std::string>{"1.jpg"});
