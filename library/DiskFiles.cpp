@@ -318,8 +318,8 @@ private:
 
 // The regular file at path opened for reading (never blocking on anything else), with its status; -1
 // when it cannot be opened or is not a regular file.
-int OpenRegularFile(const std::string& path, struct stat& st) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+int OpenRegularFile(const std::string& path, struct stat& st, int flags = 0) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags);
     if (fd < 0) return -1;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
     ::close(fd);
@@ -432,9 +432,11 @@ CopyResult CopyFolderWithProgress(const std::string& sourceFolder, const std::st
     if (!temp.Made()) return CopyResult::Failed;
     for (const std::string& file : FolderEntries(sourceFolder)) {
         const std::string from = sourceFolder + "/" + file;
+        // Only the folder's own files are pictures: a link (which may lead off the disk) or a device is not.
         struct stat st {};
-        const Fd in(OpenRegularFile(from, st));
-        if (in.get() < 0) continue;
+        if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        const Fd in(OpenRegularFile(from, st, O_NOFOLLOW));
+        if (in.get() < 0) return CopyResult::Failed;
         const std::string to = temp.path() + "/" + file;
         const CopyResult result =
             CopyFileTo(in.get(), st.st_size, from,
@@ -453,7 +455,9 @@ bool MoveByCopy(const std::string& source, const std::string& target) {
     if (!temp.Made()) return false;
     std::error_code ec;
     fs::remove(temp.path(), ec);  // the name is ours; the copy makes the file or folder
-    fs::copy(source, temp.path(), fs::copy_options::recursive, ec);
+    // A link goes as the link itself, as a rename on one file system moves it, never as what it names.
+    constexpr auto options = fs::copy_options::recursive | fs::copy_options::copy_symlinks;
+    fs::copy(source, temp.path(), options, ec);
     if (ec || !PlaceTemp(temp, target, false)) return false;
     if (ShellDeleteFolder(source)) return true;
     // Nothing of the source is left: the copy is the song now.
@@ -462,7 +466,7 @@ bool MoveByCopy(const std::string& source, const std::string& target) {
     // cannot, both stay.
     std::error_code back;
     if (IsFolder(target))
-        fs::copy(target, source, fs::copy_options::recursive | fs::copy_options::skip_existing, back);
+        fs::copy(target, source, options | fs::copy_options::skip_existing, back);
     if (!back) fs::remove_all(target, ec);
     return false;
 }

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <map>
 
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/ProgramState.h"
@@ -212,19 +212,13 @@ std::string FindFileByPrefix(const std::string& folder, const std::string& songN
 
 bool ReadySongFolderFor(const std::string& folder, const std::string& songNo, const std::string& name,
                         bool picture) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT && ::mkdir(folder.c_str(), 0755) == 0;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
+    const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!dir.ok()) return errno == ENOENT && ::mkdir(folder.c_str(), 0755) == 0;
+    const int fd = dir.get();
     std::vector<std::string> strays;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string_view entry = e->d_name;
+    for (std::string& entry : NamesIn(fd))
         if (entry.size() >= SongNoLength && entry.compare(0, SongNoLength, songNo, 0, SongNoLength) == 0)
-            strays.emplace_back(entry);
-    }
+            strays.push_back(std::move(entry));
     // A song list whose numbers do not ascend can hold the "next" number already: its item stays.
     bool ready = strays.empty() || FindSongRow(songNo.substr(0, SongNoLength)) < 0;
     for (const std::string& entry : ready ? strays : std::vector<std::string>{}) {
@@ -234,15 +228,8 @@ bool ReadySongFolderFor(const std::string& folder, const std::string& songNo, co
             if (!(st.st_mode & S_IWUSR)) ::fchmodat(fd, entry.c_str(), (st.st_mode & 07777) | S_IWUSR, 0);
             continue;
         }
-        // remove_all takes a link itself, never what it leads to.
-        std::error_code ec;
-        if (S_ISDIR(st.st_mode))
-            std::filesystem::remove_all(PathIn(folder, entry), ec);
-        else if (::unlinkat(fd, entry.c_str(), 0) != 0)
-            ec = std::error_code(errno, std::generic_category());
-        if (ec) ready = false;
+        if (!RemoveEntryAt(fd, entry)) ready = false;
     }
-    ::closedir(dir);
     return ready;
 }
 

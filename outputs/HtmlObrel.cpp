@@ -10,10 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -250,80 +247,34 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
     return names;
 }
 
-// Work that mostly waits for the disk (a file's sync, the freeing of a removed file's blocks), several
-// jobs at a time: the file system then serves many in one go, where one thread would wait for each in turn.
-class DiskJobs {
-public:
-    // Without a thread to spare (the process is out of them), the jobs run at once in the caller.
-    DiskJobs() {
+// Runs job(0) to job(count - 1), several at a time: work that mostly waits for the disk (a file's sync,
+// the freeing of a removed file's blocks) is then served many in one go, where one thread would wait for
+// each in turn. Without a thread to spare (the process is out of them), the caller runs them. True when
+// every job succeeded.
+bool RunDiskJobs(size_t count, const std::function<bool(size_t)>& job) {
+    constexpr size_t Workers = 16;
+    std::atomic<size_t> next = 0;
+    std::atomic<bool> ok = true;
+    const auto work = [&] {
+        for (size_t i = next++; i < count; i = next++)
+            if (!job(i)) ok = false;
+    };
+    {
+        std::vector<std::jthread> workers;
         try {
-            for (int i = 0; i < Workers; ++i) workers_.emplace_back([this] { Work(); });
+            while (workers.size() < std::min(count, Workers)) workers.emplace_back(work);
         } catch (const std::system_error&) {
         }
-    }
-    ~DiskJobs() { Wait(); }
-    DiskJobs(const DiskJobs&) = delete;
-    DiskJobs& operator=(const DiskJobs&) = delete;
+        if (workers.empty()) work();
+    }  // joins
+    return ok;
+}
 
-    // A job answers whether it succeeded. Waits while many are queued, so what they hold (open files)
-    // stays little.
-    void Add(std::function<bool()> job) {
-        if (workers_.empty()) {
-            if (!job()) failed_ = true;
-            return;
-        }
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return queue_.size() < MaxQueued; });
-        queue_.push_back(std::move(job));
-        changed_.notify_all();
-    }
-
-    // True when every job so far succeeded; takes no more jobs.
-    bool Wait() {
-        {
-            std::lock_guard lock(mutex_);
-            closing_ = true;
-            changed_.notify_all();
-        }
-        workers_.clear();  // joins
-        return !failed_;
-    }
-
-private:
-    static constexpr int Workers = 16;
-    static constexpr size_t MaxQueued = 64;
-
-    void Work() {
-        for (;;) {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            const std::function<bool()> job = std::move(queue_.front());
-            queue_.pop_front();
-            changed_.notify_all();
-            lock.unlock();
-            if (!job()) failed_ = true;
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::function<bool()>> queue_;
-    bool closing_ = false;
-    std::atomic<bool> failed_ = false;
-    std::vector<std::jthread> workers_;
-};
-
-// Removes the entries of a folder that are not folders (a link goes itself, never what it names).
-void RemoveFilesIn(const std::string& folder) {
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dir < 0) return;
-    {
-        DiskJobs removals;
-        for (const std::string& name : EntriesOf(folder, false))
-            removals.Add([dir, name] { return ::unlinkat(dir, name.c_str(), 0) == 0; });
-    }
-    ::close(dir);
+// Removes the entries of the folder dir that are not folders (unlinkat leaves those, and takes a link
+// itself, never what it names).
+void RemoveFilesIn(int dir) {
+    const std::vector<std::string> names = NamesIn(dir);
+    RunDiskJobs(names.size(), [dir, &names](size_t i) { return ::unlinkat(dir, names[i].c_str(), 0) == 0; });
 }
 
 // A work folder holds no folder of its own making: every folder in it came from the old book and goes
@@ -341,7 +292,7 @@ bool DropWorkFolder(const std::string& work, const std::string& book) {
         }
         if (!RenameNoReplaceAt(from.get(), name.c_str(), to.get(), name.c_str())) return false;
     }
-    RemoveFilesIn(work);
+    RemoveFilesIn(from.get());
     return RemoveTree(work);
 }
 
@@ -418,13 +369,11 @@ public:
     // power cut could take back. The files are synced once all are written, already on their way to the
     // disk by then, so that one commit of the file system serves many.
     bool Sync() {
-        DiskJobs syncs;
-        for (const std::string& name : names_)
-            syncs.Add([this, &name] {
-                const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-                return fd >= 0 && SyncAndClose(fd);
-            });
-        return syncs.Wait() && ::fsync(dir_) == 0;
+        const bool synced = RunDiskJobs(names_.size(), [this](size_t i) {
+            const int fd = ::openat(dir_, names_[i].c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+            return fd >= 0 && SyncAndClose(fd);
+        });
+        return synced && ::fsync(dir_) == 0;
     }
 
     // After the swap: the book's folder, which took the old book's folders, reaches the disk too.

@@ -5,6 +5,7 @@
 #include <map>
 #include <numeric>
 
+#include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
 #include "catalogue/CharTw.h"
 #include "catalogue/LineCipher.h"
@@ -30,23 +31,32 @@ std::string Folder(const std::string& path) {
     return parent.empty() ? "." : parent;
 }
 
-// The items of the list folder's song folders, each folder read once per import.
-using FolderListings = std::map<std::string, std::map<std::string, SongItem>>;
+// The list's folder, opened once per import, and the items of its song folders, each folder read once.
+struct ListFolder {
+    explicit ListFolder(const std::string& path) : path(path), fd(OpenFolder(path)) {}
+    std::string path;
+    UniqueFd fd;
+    std::map<std::string, std::map<std::string, std::string>> listed;
+};
 
 // Sets the song's media to the entry of the list folder's song folder that begins with the literal
-// five-digit number; other numbers name nothing. False when there is none.
-bool FindListMedia(const std::string& listFolder, FolderListings& listed, ImportSong& song) {
+// five-digit number; other numbers name nothing. The list comes from another machine's disk: an item that
+// is a link, or lies in a song folder that is one, is none. False when there is none.
+bool FindListMedia(ListFolder& list, ImportSong& song) {
     const std::string& songNo = song.fields[colSongNo];
     if (songNo.size() != 5 ||
         !std::all_of(songNo.begin(), songNo.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
-    const std::string folder = PathIn(listFolder, songNo.substr(0, 3));
-    auto listing = listed.find(folder);
-    if (listing == listed.end()) listing = listed.emplace(folder, SongItemKindsOfFolder(folder)).first;
+    const std::string folderName = songNo.substr(0, 3);
+    const std::string folder = PathIn(list.path, folderName);
+    auto listing = list.listed.find(folder);
+    if (listing == list.listed.end()) listing = list.listed.emplace(folder, SongItemsOfFolder(folder)).first;
     const auto item = listing->second.find(songNo);
     if (item == listing->second.end()) return false;
-    song.media = PathIn(folder, item->second.name);
-    song.picture = item->second.isFolder;
+    const EntryKind kind = EntryKindBeneath(list.fd.get(), folderName + "/" + item->second);
+    if (kind != EntryKind::File && kind != EntryKind::Folder) return false;
+    song.media = PathIn(folder, item->second);
+    song.picture = kind == EntryKind::Folder;
     return true;
 }
 
@@ -59,7 +69,7 @@ void ReportMissing(const std::string& listFolder, const std::string& songNo) {
 bool ImportListLines(const std::string& path, const std::vector<std::string>& lines,
                      const std::vector<size_t>& order, bool wholeRecords) {
     const std::string listFolder = Folder(path);
-    FolderListings listed;
+    ListFolder list(listFolder);
     return ImportSongs(order.size(), [&](size_t i, ImportSong& song) {
         const std::string& line = lines[order[i]];
         if (line.empty()) return false;
@@ -70,7 +80,7 @@ bool ImportListLines(const std::string& path, const std::vector<std::string>& li
         if (song.fields[colSongNo].empty()) return false;
         song.fields.resize(AllSongColCount);
         song.fields[colNewMark] = "*";
-        if (FindListMedia(listFolder, listed, song)) return true;
+        if (FindListMedia(list, song)) return true;
         ReportMissing(listFolder, song.fields[colSongNo]);
         return false;
     });

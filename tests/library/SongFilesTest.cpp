@@ -1,8 +1,10 @@
 #include "library/SongFiles.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -238,6 +240,40 @@ TEST_F(SongFilesTest, MoveByCopyIsWholeOrNothing) {
     EXPECT_EQ(Media("src/00201.mpg"), "media");
 }
 
+std::vector<std::string> SortedEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// src/pics beneath root: the picture 1.jpg ("one") and 2.jpg, a link to outside.txt ("not a song").
+void PicturesWithALink(const TempFolder& root) {
+    std::filesystem::create_directories(root.File("src/pics"));
+    WriteBytes(root.File("outside.txt"), "not a song");
+    WriteBytes(root.File("src/pics/1.jpg"), "one");
+    std::filesystem::create_symlink(root.File("outside.txt"), root.File("src/pics/2.jpg"));
+}
+
+// A link moved across file systems arrives as the same link, as a rename would move it: what it names is
+// neither read nor copied.
+TEST_F(SongFilesTest, MoveByCopyMovesLinksThemselves) {
+    namespace fs = std::filesystem;
+    PicturesWithALink(root);
+    fs::create_directories(root.File("dst"));
+    fs::create_symlink(root.File("outside.txt"), root.File("src/00201.mpg"));
+    ASSERT_TRUE(MoveByCopy(root.File("src/pics"), root.File("dst/00104")));
+    ASSERT_TRUE(MoveByCopy(root.File("src/00201.mpg"), root.File("dst/00105.mpg")));
+    EXPECT_EQ(Media("dst/00104/1.jpg"), "one");
+    for (const char* name : {"dst/00104/2.jpg", "dst/00105.mpg"}) {
+        EXPECT_TRUE(fs::is_symlink(root.File(name))) << name;
+        EXPECT_EQ(fs::read_symlink(root.File(name)), root.File("outside.txt")) << name;
+    }
+    EXPECT_EQ(SortedEntries(root.File("src")), std::vector<std::string>{});
+    EXPECT_EQ(Media("outside.txt"), "not a song");
+}
+
 // Gives up at the second step, as the user interface does once the program is asked to end.
 class AbandoningWindow final : public CopyProgressWindow {
 public:
@@ -283,12 +319,46 @@ TEST_F(SongFilesTest, CopiesIntoTheLibraryAreStagedAndPlacedWhole) {
     EXPECT_FALSE(Exists(".qvstaging"));
 }
 
-std::vector<std::string> SortedEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+// While it lives, this thread reads and writes by the files' modes alone, as a user without root does.
+class ModesBind {
+public:
+    ModesBind() {
+        ::syscall(SYS_capget, &header_, data_);
+        __user_cap_data_struct lowered[2] = {data_[0], data_[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header_, lowered);
+    }
+    ~ModesBind() { ::syscall(SYS_capset, &header_, data_); }
+    ModesBind(const ModesBind&) = delete;
+    ModesBind& operator=(const ModesBind&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data_[2]{};
+};
+
+// A picture folder's copy takes its files and nothing that only sits beside them: a link (to a file
+// off the disk) and a FIFO stay out. A file that cannot be read fails the copy instead of leaving a
+// folder short of a picture, and the old folder stays.
+TEST_F(SongFilesTest, APictureFolderIsCopiedWithItsOwnFilesOrNotAtAll) {
+    namespace fs = std::filesystem;
+    PicturesWithALink(root);
+    fs::create_directories(root.File("001"));
+    ASSERT_EQ(::mkfifo(root.File("src/pics/3.jpg").c_str(), 0600), 0);
+    EXPECT_EQ(CopyFolderWithProgress(root.File("src/pics"), root.File("001/00101"), false), CopyResult::Copied);
+    EXPECT_EQ(SortedEntries(root.File("001/00101")), std::vector<std::string>{"1.jpg"});
+    EXPECT_EQ(Media("001/00101/1.jpg"), "one");
+
+    WriteBytes(root.File("src/pics/4.jpg"), "four");
+    fs::permissions(root.File("src/pics/4.jpg"), fs::perms::none);
+    {
+        const ModesBind modes;
+        EXPECT_EQ(CopyFolderWithProgress(root.File("src/pics"), root.File("001/00101"), true),
+                  CopyResult::Failed);
+    }
+    EXPECT_EQ(SortedEntries(root.File("001/00101")), std::vector<std::string>{"1.jpg"});
+    EXPECT_EQ(SortedEntries(root.File("001")), std::vector<std::string>{"00101"});
+    EXPECT_FALSE(Exists(".qvstaging"));
 }
 
 // The bar of a large copy is set back at its end, which is a step of the run: an end request met there

@@ -314,6 +314,41 @@ TEST(SongListExchange, AnImportMakesRoomOnceAndKeepsItsStagingFolderToTheEnd) {
     EXPECT_FALSE(fs::exists(StagingFolder()));
 }
 
+// A list's media are taken from its own folders only: an item that is a link, or that lies in a song
+// folder that is a link, is reported missing and nothing it leads to comes into the library.
+TEST(SongListExchange, AListsLinkedMediaAreMissingAndNeverCopied) {
+    TempFolder list, elsewhere;
+    test::FakeUserInterface ui;
+    FakeHost host;
+    TempSongLibrary library;
+    library.Fill({Song("00101", "在庫", "甲", "1", "2")});
+    const std::string path = WriteList(
+        list, {Song("00301", "一", "乙", "1", "2"), Song("00302", "二", "乙", "1", "2"),
+               Song("00303", "三", "乙", "1", "2"), Song("00401", "四", "乙", "1", "2")},
+        true);
+    WriteBytes(elsewhere.File("secret.mpg"), "not the list's");
+    fs::create_directories(elsewhere.File("pics"));
+    WriteBytes(elsewhere.File("pics/1.jpg"), "not the list's");
+    fs::remove(list.File("003/00302.mpg"));
+    fs::create_symlink(elsewhere.File("secret.mpg"), list.File("003/00302.mpg"));
+    fs::remove(list.File("003/00303.mpg"));
+    fs::create_directory_symlink(elsewhere.File("pics"), list.File("003/00303"));
+    fs::rename(list.File("004"), elsewhere.File("004"));
+    fs::create_directory_symlink(elsewhere.File("004"), list.File("004"));
+    host.files = {path};
+    QV21Click();
+    EXPECT_EQ(ui.Texts("error"), (std::vector<std::string>{"找不到" + list.File("003") + "/00302.*",
+                                                            "找不到" + list.File("003") + "/00303.*",
+                                                            "找不到" + list.File("004") + "/00401.*"}));
+    EXPECT_EQ(AllSongCount, 2);
+    EXPECT_EQ(ReadBytes(library.Path("001/00102.mpg")), "00301");
+    std::vector<std::string> items;
+    for (const auto& entry : fs::directory_iterator(library.Path("001")))
+        items.push_back(entry.path().filename().string());
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::string>{"00102.mpg"}));
+}
+
 std::string CsvLine(const std::string& name, const std::string& singer, const std::string& sex,
                     const std::string& language, const std::string& drive, const std::string& path) {
     return Utf8ToBig5("10001,20001,\"" + name + "\",\"\",2,\"" + singer + "\",\"\",\"\",\"\",\"\",\"\",\"" +
