@@ -34,6 +34,21 @@ void CopyTree(const std::string& from, const std::string& to);
 // The median over `runs` copies of CopyTree, in milliseconds.
 double CopyTreeMillis(const std::string& from, const std::string& to, int runs = 5);
 
+// This benchmark program started again with the arguments (after the program's own path); its standard
+// output. status is waitpid's status, -1 when it could not start.
+std::string RunSelfAgain(const std::vector<std::string>& args, int& status);
+// True when the status is a normal end with exit status 0.
+bool ExitedCleanly(int status);
+
+// The shell command's wall time in milliseconds; -1 when it failed.
+double CommandMillis(const std::string& command);
+
+// One-minute load average; -1 when unknown.
+double LoadAverage();
+
+// Median of the values (the upper one of an even count); 0 when there are none.
+double Median(std::vector<double> values);
+
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class TempFolder {
 public:

@@ -1,9 +1,5 @@
 #include "bench/FreshRun.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
@@ -127,39 +123,6 @@ int RunChild(int argc, char** argv) {
     std::_Exit(0);
 }
 
-std::string SelfPath() {
-    std::error_code ec;
-    return fs::read_symlink("/proc/self/exe", ec).string();
-}
-
-// The child's standard output, or empty when it could not run.
-std::string RunChildProcess(const std::vector<std::string>& args, int& status) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
-    std::string out;
-    char buffer[4096];
-    for (ssize_t n; spawned && (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    status = -1;
-    if (spawned) ::waitpid(pid, &status, 0);
-    return out;
-}
-
 // Every file under the folder with its bytes.
 std::map<std::string, std::string> Snapshot(const std::string& folder) {
     std::map<std::string, std::string> files;
@@ -186,10 +149,10 @@ int FreshRunBenchmarkMain(int argc, char** argv) {
 
 FreshRunResult RunInFreshProcess(const std::string& menuItem, const std::string& folder,
                                  double endAfterMillis) {
-    std::vector<std::string> args{SelfPath(), ChildFlag, menuItem, folder};
+    std::vector<std::string> args{ChildFlag, menuItem, folder};
     if (endAfterMillis >= 0) args.push_back(std::to_string(endAfterMillis));
     int status = 0;
-    const std::string out = RunChildProcess(args, status);
+    const std::string out = RunSelfAgain(args, status);
     FreshRunResult result;
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
@@ -209,7 +172,7 @@ FreshRunResult RunInFreshProcess(const std::string& menuItem, const std::string&
             result.note = line.substr(5);
         }
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!ExitedCleanly(status)) {
         result.ok = false;
         if (result.note.empty())
             result.note = "the fresh process failed (status " + std::to_string(status) + ")";
@@ -222,7 +185,12 @@ const std::string& FullDiskFolder(const std::string& warmUpItem) {
     static const bool made =
         sample::WriteSampleLibrary(folder.path(), kFullDiskSongs, sample::SampleMedia::Empty) &&
         RunInFreshProcess(warmUpItem, folder.path()).ok;
-    if (!made) std::abort();
+    if (!made) {
+        // abort() runs no destructor: the 79,920 files would stay in /tmp.
+        std::error_code ec;
+        fs::remove_all(folder.path(), ec);
+        std::abort();
+    }
     return folder.path();
 }
 
@@ -249,12 +217,6 @@ void TimeFirstRun(benchmark::State& state, const std::string& menuItem, const st
         state.counters["ratio"] = run.runMillis / floor;
         state.counters["load_avg"] = LoadAverage();
     }
-}
-
-double CommandMillis(const std::string& command) {
-    const Clock::time_point start = Clock::now();
-    if (std::system(command.c_str()) != 0) return -1;
-    return MillisBetween(start, Clock::now());
 }
 
 void TimeEndRequests(benchmark::State& state, const std::string& menuItem, const std::string& folder,
@@ -287,17 +249,6 @@ double CopyAndFindMillis(const std::string& folder) {
     fs::remove_all(copy, ec);
     const double findMillis = CommandMillis("find '" + folder + "' > /dev/null");
     return copyMillis < 0 || findMillis < 0 ? -1 : copyMillis + findMillis;
-}
-
-double LoadAverage() {
-    double load[1] = {0};
-    return ::getloadavg(load, 1) == 1 ? load[0] : -1;
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 EndLatency MeasureEndLatency(const std::string& menuItem, const std::string& folder,

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchLibrary.h"
+
 namespace qv::bench {
 
 // What one fresh process reports.
@@ -48,15 +50,6 @@ double CopyAndFindMillis(const std::string& folder);
 // load_avg. Meant for a loaded machine (busy loops beside it).
 void TimeEndRequests(benchmark::State& state, const std::string& menuItem, const std::string& folder,
                      const std::string& markedFile);
-
-// The shell command's wall time in milliseconds; -1 when it failed.
-double CommandMillis(const std::string& command);
-
-// One-minute load average.
-double LoadAverage();
-
-// Median of the values (the upper one of an even count).
-double Median(std::vector<double> values);
 
 // The end request's way to the abandoned run, tried at offsets spread over a whole run (runMillis), each in a
 // fresh process. Before each, markedFile (a file of the index set) is overwritten, so that the previous set

@@ -16,9 +16,7 @@
 // load_avg is the one-minute load average at the start of the repetitions (median).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -50,8 +48,6 @@
 #include "platform/ServerHosts.h"
 #include "tools/SampleLibrary.h"
 
-extern char** environ;
-
 using namespace qv;
 namespace fs = std::filesystem;
 
@@ -65,18 +61,6 @@ using Clock = std::chrono::steady_clock;
 
 double MillisSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double LoadAverage() {
-    double load = 0;
-    std::ifstream("/proc/loadavg") >> load;
-    return load;
 }
 
 // The list's song numbers (the full disk's songs after the library's).
@@ -187,26 +171,9 @@ struct Repetition {
 };
 
 bool SpawnRepetition(const std::vector<std::string>& args, Repetition& result) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const bool spawned = ::posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string text;
-    char buffer[256];
-    for (ssize_t n; spawned && (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<size_t>(n));
-    ::close(out[0]);
     int status = 0;
-    if (!spawned || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return false;
+    const std::string text = bench::RunSelfAgain(args, status);
+    if (!bench::ExitedCleanly(status)) return false;
     std::istringstream(text) >> result.importMs >> result.floorMs >> result.imported;
     return result.importMs > 0;
 }
@@ -241,10 +208,10 @@ void TimeImports(benchmark::State& state, int songs, bool own) {
         const std::string& library = folders.emplace_back(std::make_unique<bench::TempFolder>())->path();
         const std::string& floor = folders.emplace_back(std::make_unique<bench::TempFolder>())->path();
         fs::copy_file(LibrarySongList(), library + "/song.qv2");
-        loads.push_back(LoadAverage());
+        loads.push_back(bench::LoadAverage());
         Repetition run;
         const char* order = perSong.size() % 2 == 0 ? "floor-after" : "floor-first";
-        if (!SpawnRepetition({"bench_exchange", kRepetitionFlag, own ? "own" : "safety", library, list,
+        if (!SpawnRepetition({kRepetitionFlag, own ? "own" : "safety", library, list,
                               std::to_string(songs), floor, order},
                              run)) {
             state.SkipWithError("the repetition's process failed");
@@ -259,10 +226,10 @@ void TimeImports(benchmark::State& state, int songs, bool own) {
     }
     // The synthetic disk repeats a few name, singer and language triples: those are skipped as duplicates.
     state.counters["imported"] = imported;
-    state.counters["ms_per_song"] = Median(perSong);
-    state.counters["floor_ms_per_song"] = Median(floorPerSong);
-    state.counters["ratio"] = Median(ratios);
-    state.counters["load_avg"] = Median(loads);
+    state.counters["ms_per_song"] = bench::Median(perSong);
+    state.counters["floor_ms_per_song"] = bench::Median(floorPerSong);
+    state.counters["ratio"] = bench::Median(ratios);
+    state.counters["load_avg"] = bench::Median(loads);
 }
 
 void BM_Import(benchmark::State& state) { TimeImports(state, static_cast<int>(state.range(0)), true); }

@@ -19,10 +19,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -39,18 +38,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* OneRunOption = "--one-run";
-
-double SecondsOf(const std::string& command) {
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double LoadAverage() {
-    double load = -1;
-    std::ifstream("/proc/loadavg") >> load;
-    return load;
-}
 
 // The child: one book written in the folder as the menu command writes it; prints its milliseconds.
 int OneRun(int argc, char** argv, const std::string& folder) {
@@ -80,12 +67,11 @@ int OneRun(int argc, char** argv, const std::string& folder) {
 
 // Milliseconds of one run in a fresh process; negative when it failed.
 double RunInFreshProcess(const std::string& folder) {
-    const std::string self = fs::read_symlink("/proc/self/exe");
-    FILE* child = ::popen(("'" + self + "' " + OneRunOption + " '" + folder + "'").c_str(), "r");
-    if (!child) return -1;
-    long long ms = -1;
-    if (std::fscanf(child, "%lld", &ms) != 1) ms = -1;
-    return ::pclose(child) == 0 ? static_cast<double>(ms) : -1;
+    int status = 0;
+    const std::string out = bench::RunSelfAgain({OneRunOption, folder}, status);
+    double ms = -1;
+    if (!bench::ExitedCleanly(status) || !(std::istringstream(out) >> ms)) return -1;
+    return ms;
 }
 
 // Another program writing a large file beside the book, over and over, until stopped; the file goes
@@ -128,7 +114,7 @@ void OfflineBookFreshProcess(benchmark::State& state) {
     if (RunInFreshProcess(folder.path()) < 0) state.SkipWithError("the first book failed");
     const std::string bookPath = PathIn(folder.path(), "obrel"), copy = PathIn(folder.path(), "copy");
     for (auto _ : state) {
-        state.counters["load1"] = LoadAverage();
+        state.counters["load1"] = bench::LoadAverage();
         std::unique_ptr<BackgroundWriter> writer;
         if (withWriter) writer = std::make_unique<BackgroundWriter>(PathIn(folder.path(), "writer.bin"));
         const double ms = RunInFreshProcess(folder.path());
@@ -137,14 +123,19 @@ void OfflineBookFreshProcess(benchmark::State& state) {
             break;
         }
         fs::remove_all(copy);
-        const double floorMs = 1000 * SecondsOf("cp -r '" + bookPath + "' '" + copy + "'");
+        const double floorMs = bench::CommandMillis("cp -r '" + bookPath + "' '" + copy + "'");
         fs::remove_all(copy);
         writer.reset();
+        if (floorMs <= 0) {
+            state.SkipWithError("the floor could not be timed");
+            break;
+        }
         state.SetIterationTime(ms / 1000);
         state.counters["floor_ms"] = floorMs;
         state.counters["ratio_to_floor"] = ms / floorMs;
     }
-    state.counters["pages"] = static_cast<double>(std::distance(fs::directory_iterator(bookPath), {}));
+    std::error_code ec;
+    state.counters["pages"] = static_cast<double>(std::distance(fs::directory_iterator(bookPath, ec), {}));
 }
 BENCHMARK(OfflineBookFreshProcess)
     ->ArgName("with_writer")

@@ -1,7 +1,7 @@
 // The first media preview of a session, from the click to the picture: the program starts libVLC on the
 // first preview, so the click pays for the engine's start (its plugins) and then for opening the file up
-// to a video output that shows it. Each repetition is a fresh process, as a user meets it. libVLC opens
-// its own window, so an X server is needed:
+// to a video output that shows it. Each repetition is a fresh process, as a user meets it; the one-minute
+// load average at its start goes beside it. libVLC opens its own window, so an X server is needed:
 //   bash tests/e2e/with_xvfb.sh 1024x768x24 build/bench/bench_preview
 #include <benchmark/benchmark.h>
 
@@ -81,6 +81,7 @@ void BM_FirstPreviewClickToPicture(benchmark::State& state) {
     const std::string video = folder.path() + "/clip.y4m";
     WriteVideo(video);
     for (auto _ : state) {
+        state.counters["load_avg"] = qv::bench::LoadAverage();
         FirstPreview took;
         if (!TimeFirstPreview(video, took)) {
             state.SkipWithError("no picture within ten seconds");

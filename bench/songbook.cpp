@@ -3,7 +3,7 @@
 // template: both are made on the way) against a book of a later session (a new converter over the cache
 // an earlier session left), with the floor: the bare conversion of the finished workbook. Each run also
 // reports the peak resident memory of the program during the book, of the program before it, and of the
-// converter's largest process.
+// converter's largest process, and the one-minute load average at its start.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 
@@ -155,6 +155,7 @@ void RunBook(benchmark::State& state, bool singer, Phase phase) {
     double before = 0, programPeak = 0, converterPeak = 0;
     for (auto _ : state) {
         before = std::max(before, StatusMegabytes("self", "VmRSS"));
+        state.counters["load_avg"] = bench::LoadAverage();
         ResetOwnPeak();
         ConverterPeak converterMemory(cache);
         if (phase == Phase::Floor) {
