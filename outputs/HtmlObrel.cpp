@@ -8,11 +8,8 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
-#include <system_error>
-#include <thread>
 
 #include "catalogue/BeneathFolder.h"
 #include "catalogue/Big5Codec.h"
@@ -247,34 +244,11 @@ std::vector<std::string> EntriesOf(const std::string& folder, bool folders) {
     return names;
 }
 
-// Runs job(0) to job(count - 1), several at a time: work that mostly waits for the disk (a file's sync,
-// the freeing of a removed file's blocks) is then served many in one go, where one thread would wait for
-// each in turn. Without a thread to spare (the process is out of them), the caller runs them. True when
-// every job succeeded.
-bool RunDiskJobs(size_t count, const std::function<bool(size_t)>& job) {
-    constexpr size_t Workers = 16;
-    std::atomic<size_t> next = 0;
-    std::atomic<bool> ok = true;
-    const auto work = [&] {
-        for (size_t i = next++; i < count; i = next++)
-            if (!job(i)) ok = false;
-    };
-    {
-        std::vector<std::jthread> workers;
-        try {
-            while (workers.size() < std::min(count, Workers)) workers.emplace_back(work);
-        } catch (const std::system_error&) {
-        }
-        if (workers.empty()) work();
-    }  // joins
-    return ok;
-}
-
 // Removes the entries of the folder dir that are not folders (unlinkat leaves those, and takes a link
 // itself, never what it names).
 void RemoveFilesIn(int dir) {
     const std::vector<std::string> names = NamesIn(dir);
-    RunDiskJobs(names.size(), [dir, &names](size_t i) { return ::unlinkat(dir, names[i].c_str(), 0) == 0; });
+    AllAtOnce(names.size(), [dir, &names](size_t i) { return ::unlinkat(dir, names[i].c_str(), 0) == 0; });
 }
 
 // A work folder holds no folder of its own making: every folder in it came from the old book and goes
@@ -369,7 +343,7 @@ public:
     // power cut could take back. The files are synced once all are written, already on their way to the
     // disk by then, so that one commit of the file system serves many.
     bool Sync() {
-        const bool synced = RunDiskJobs(names_.size(), [this](size_t i) {
+        const bool synced = AllAtOnce(names_.size(), [this](size_t i) {
             const int fd = ::openat(dir_, names_[i].c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
             return fd >= 0 && SyncAndClose(fd);
         });
