@@ -65,8 +65,12 @@ bool Alphanumeric(char c) {
 
 std::vector<std::string> NamesIn(int dirFd) {
     std::vector<std::string> names;
-    DIR* dir = ::fdopendir(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
-    if (!dir) return names;
+    const int copy = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0) ::close(copy);
+        return names;
+    }
     // The duplicate shares the reading position: start from the first entry.
     ::rewinddir(dir);
     while (const dirent* entry = ::readdir(dir)) {
