@@ -94,6 +94,13 @@ bool SameState(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
+bool ReadOpenRegularFile(int fd, std::string& bytes, size_t limit) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) return ReadOpenFile(fd, st, bytes, limit, false);
+    bytes.clear();
+    return false;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t limit, FinalLink link) {
     return ReadPath(path, bytes, limit, false, link);
 }
