@@ -132,6 +132,12 @@ TEST_F(DiskToolsTest, TheVolumeResetMovesTheBarAndAnAbandonedOneKeepsListAndFile
     EXPECT_EQ(volumes, (std::vector<std::string>{"3", "3", "A", "A"}));
     EXPECT_TRUE(PathExists(root_ + "/001/0010230.mpg"));
     EXPECT_TRUE(PathExists(root_ + "/001/00103A0.mpg"));
+    // Each song's media under the one name its record gives, with its own bytes: none left at an old name.
+    Snapshot folder = TakeSnapshot(root_ + "/001");
+    EXPECT_EQ(folder, (Snapshot{{"0010130.mpg", "media of 00101"},
+                                {"0010230.mpg", "media of 00102"},
+                                {"00103A0.mpg", "media of 00103"},
+                                {"00104A0.mpg", "media of 00104"}}));
 }
 
 TEST_F(DiskToolsTest, EmptyFoldersAreMadeWhereMissingAndThePictureIsKept) {
