@@ -10,9 +10,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "catalogue/TextFile.h"
 
 namespace qv {
 
@@ -65,8 +66,12 @@ bool Alphanumeric(char c) {
 
 std::vector<std::string> NamesIn(int dirFd) {
     std::vector<std::string> names;
-    DIR* dir = ::fdopendir(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
-    if (!dir) return names;
+    const int copy = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0) ::close(copy);
+        return names;
+    }
     // The duplicate shares the reading position: start from the first entry.
     ::rewinddir(dir);
     while (const dirent* entry = ::readdir(dir)) {
@@ -222,23 +227,7 @@ ReadBeneath ReadRegularFileBeneath(int dirFd, std::string_view name, std::string
     bytes.clear();
     const UniqueFd file(OpenBeneath(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY));
     if (!file.ok()) return errno == ENOENT ? ReadBeneath::Missing : ReadBeneath::Refused;
-    struct stat st {};
-    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > most)
-        return ReadBeneath::Refused;
-    // One byte more than allowed shows a file that grew past the bound meanwhile.
-    bytes.resize(static_cast<size_t>(st.st_size) + 1);
-    size_t used = 0;
-    while (used < bytes.size()) {
-        const ssize_t n = ::read(file.get(), bytes.data() + used, bytes.size() - used);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return ReadBeneath::Refused;
-        if (n == 0) break;
-        used += static_cast<size_t>(n);
-        if (used > most) return ReadBeneath::Refused;
-        if (used == bytes.size()) bytes.resize(std::min(bytes.size() * 2, most + 1));
-    }
-    bytes.resize(used);
-    return ReadBeneath::Read;
+    return ReadOpenRegularFile(file.get(), bytes, most) ? ReadBeneath::Read : ReadBeneath::Refused;
 }
 
 bool RegularFilesBeneath(int dirFd, std::vector<std::string>& names) {

@@ -171,10 +171,12 @@ std::string FieldMessage(size_t lineIndex, const std::string& songNo, const char
     return B5("第") + std::to_string(lineIndex + 1) + B5("行,歌曲編號") + songNo + B5(what);
 }
 
+// The song list is the program's own file, here as for reading: a link in its place is never written
+// through (a disk's link may point anywhere), and anything but a regular file has no size.
 class FileHandle {
 public:
     explicit FileHandle(const std::string& path, int flags = O_RDWR | O_CREAT)
-        : fd_(::open(path.c_str(), flags | O_CLOEXEC, 0644)) {}
+        : fd_(::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644)) {}
     ~FileHandle() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -185,7 +187,7 @@ public:
     int fd() const { return fd_; }
     off_t Size() const {
         struct stat st {};
-        return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
+        return ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : -1;
     }
     // True when the file holds exactly rows lines of lineBytes: a write past its end would leave a hole of
     // NUL bytes that the next start refuses, and a file of another length was changed behind the table.
@@ -628,7 +630,7 @@ std::unique_ptr<SongListPreload>& PendingPreload() {
 
 // True when the file at path holds exactly these bytes now.
 bool FileHoldsExactly(const std::string& path, std::string_view bytes) {
-    FileHandle file(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW);
+    FileHandle file(path, O_RDONLY);
     if (!file.IsOpen() || file.Size() != static_cast<off_t>(bytes.size())) return false;
     std::string chunk(size_t{1} << 20, '\0');
     size_t at = 0;
@@ -780,7 +782,7 @@ void RestoreSongRecord(int row, const SongRow& before) {
         file.WriteAt(old.data(), std::min<size_t>(old.size(), static_cast<size_t>(file.Size() - at)), at);
     std::string record(SongLineLength, ' ');
     ssize_t got = -1;
-    if (FileHandle file(path, O_RDONLY | O_NONBLOCK); file.IsOpen()) {
+    if (FileHandle file(path, O_RDONLY); file.IsOpen()) {
         do got = ::pread(file.fd(), record.data(), record.size(), at);
         while (got < 0 && errno == EINTR);
     }

@@ -1,6 +1,5 @@
 #include "catalogue/TextFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,6 +94,13 @@ bool SameState(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
+bool ReadOpenRegularFile(int fd, std::string& bytes, size_t limit) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) return ReadOpenFile(fd, st, bytes, limit, false);
+    bytes.clear();
+    return false;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t limit, FinalLink link) {
     return ReadPath(path, bytes, limit, false, link);
 }
@@ -182,20 +188,15 @@ std::string TemporaryPatternFor(const std::string& path) {
 
 void RemoveLeftoverTemporaries(const std::string& folder) {
     const UniqueFd fd = OpenFolder(folder);
-    DIR* dir = fd.ok() ? ::fdopendir(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0)) : nullptr;
-    if (!dir) return;
+    if (!fd.ok()) return;
     constexpr size_t MarkedTail = sizeof TemporaryMark - 1 + 6;
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
+    for (const std::string& name : NamesIn(fd.get())) {
         // "." + the file's own name + the mark and what mkstemp made of "XXXXXX"
         if (name.size() > MarkedTail + 1 && name.front() == '.' &&
-            IsMadeTemporaryName(name.substr(name.size() - MarkedTail), TemporaryMark))
-            names.emplace_back(name);
+            IsMadeTemporaryName(std::string_view(name).substr(name.size() - MarkedTail), TemporaryMark) &&
+            EntryKindBeneath(fd.get(), name) == EntryKind::File)
+            ::unlinkat(fd.get(), name.c_str(), 0);
     }
-    ::closedir(dir);
-    for (const std::string& name : names)
-        if (EntryKindBeneath(fd.get(), name) == EntryKind::File) ::unlinkat(fd.get(), name.c_str(), 0);
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {

@@ -18,6 +18,8 @@ constexpr size_t DefaultReadLimit = size_t{64} << 20;
 // FIFO, a device), or holds more than `limit` bytes. The open never blocks and nothing is thrown.
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t limit = DefaultReadLimit,
                    FinalLink link = FinalLink::Follow);
+// The same for a file already open (a descriptor resolved beneath an untrusted folder).
+bool ReadOpenRegularFile(int fd, std::string& bytes, size_t limit);
 // The first `count` bytes of a regular file (all of a shorter one).
 bool ReadFileHead(const std::string& path, std::string& bytes, size_t count,
                   FinalLink link = FinalLink::Follow);

@@ -202,6 +202,9 @@ void ChooseLibraryDisk() {
     TheDiskToolsHost().ShowSelectDirForm(AppDir);
     const std::string oldRoot = LibraryRoot;
     LibraryRoot = WithoutTrailingSlash(ReadDataDrive(AppDir, oldRoot));
+    // Start-up puts back only its own folder's: another disk's cut-short reorganisation is put back before
+    // its folders and list are looked at.
+    if (!SameFolder(LibraryRoot, oldRoot)) RecoverKilledReorganisation(LibraryRoot);
     LibraryDataDirOk = IsFolder(PathIn(LibraryRoot, "000"));
     if (!LibraryDataDirOk && !UI().AskYesNo(B5("選擇的歌庫磁碟找不到") + Shown(LibraryRoot) +
                                             B5("/000目錄, 是否確定設為歌庫磁碟?"))) {

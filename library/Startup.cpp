@@ -107,28 +107,24 @@ void ForgetLoadedSongs() {
 }
 
 // The song list's migration, check and load. A list that cannot be read, checked or held (no regular file,
-// larger than a list can be, torn by another writer, more than memory allows) gets the open message, and
-// the program ends as for an unreadable file.
+// larger than a list can be, torn by another writer) gets the open message, and the program ends as for an
+// unreadable file; one that throws (more than memory allows) ends the same way in RunStartup.
 bool LoadSongListAtStart() {
     const std::string path = SongListPath();
-    try {
-        MigrateOlderSongLists();
-        if (!LoadSongList2()) return false;
-        ScrambleSongList2();
-        LoadingSongs = true;
-        BuildSingerDisplayList();
-        const bool loaded = LoadAllSong(path);
-        LoadingSongs = false;
-        if (loaded) {
-            FilterSongList(false, "", false, 0, false, false, 0);
-            return true;
-        }
-        // No list is an empty library; a list that is there and cannot be loaded is not.
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return true;
-    } catch (const std::exception&) {
-        ForgetLoadedSongs();
+    MigrateOlderSongLists();
+    if (!LoadSongList2()) return false;
+    ScrambleSongList2();
+    LoadingSongs = true;
+    BuildSingerDisplayList();
+    const bool loaded = LoadAllSong(path);
+    LoadingSongs = false;
+    if (loaded) {
+        FilterSongList(false, "", false, 0, false, false, 0);
+        return true;
     }
+    // No list is an empty library; a list that is there and cannot be loaded is not.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return true;
     ShowOpenError(path);
     return false;
 }

@@ -804,6 +804,33 @@ TEST_F(SongFile, AppendCutShortLeavesTheRowsBeforeIt) {
     EXPECT_TRUE(Read() == before) << Read().size() << " bytes";
 }
 
+// A list of another disk may be a link or a FIFO: a writer neither makes nor changes what a link points
+// at, and a song sent into a pipe is not taken for a stored one.
+TEST_F(SongFile, WritersNeverWriteThroughALinkNorIntoAFifo) {
+    ASSERT_EQ(::symlink(Path("elsewhere").c_str(), Path().c_str()), 0);
+    EXPECT_FALSE(AddSongRow(Song("00101")));
+    EXPECT_FALSE(std::filesystem::exists(Path("elsewhere")));
+
+    Write(Enciphered(Records(2)), "elsewhere");
+    ASSERT_TRUE(LoadAllSong(Path("elsewhere")));
+    const std::string target = Read("elsewhere");
+    AllSong[1][colVolume] = "9";
+    EXPECT_FALSE(WriteSongRecord(1));
+    EXPECT_FALSE(WriteVolumeColumn());
+    EXPECT_FALSE(WriteStringToFile(Path(), JoinSongRecord(AllSong[1]), 1));
+    EXPECT_FALSE(AddSongRow(Song("00103")));
+    EXPECT_FALSE(TruncateSongFile(Path(), SongLineLength, 1));
+    EXPECT_TRUE(Read("elsewhere") == target) << Read("elsewhere").size() << " bytes";
+    EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+
+    std::filesystem::remove(Path());
+    ASSERT_EQ(::mkfifo(Path().c_str(), 0600), 0);
+    AllSong.clear();
+    AllSongCount = 0;
+    EXPECT_FALSE(AddSongRow(Song("00101")));
+    EXPECT_FALSE(TruncateSongFile(Path(), SongLineLength, 0));
+}
+
 }  // namespace
 
 // Whatever stands under the list's name, the check and the load end at once, say so and load nothing.

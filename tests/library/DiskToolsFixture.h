@@ -78,6 +78,21 @@ protected:
 
     // Another fresh folder, removed after the test.
     std::string MakeTemp() { return temps_.emplace_back().Path(); }
+    // A second library with two songs, written as the program writes one, in a new folder; the table
+    // holds the first library's one song again. The other list's bytes go to otherList.
+    std::string MakeOtherLibrary(std::string& otherList) {
+        const std::string other = MakeTemp();
+        LibraryRoot = other;
+        std::filesystem::create_directory(other + "/000");
+        AddSong("00101", "甲", "王");
+        AddSong("00102", "乙", "林");
+        otherList = ReadFile(other + "/song.qv2");
+        LibraryRoot = root_;
+        AllSong.clear();
+        AllSongCount = 0;
+        AddSong("00101", "丙", "周");
+        return other;
+    }
 
     static void WriteFile(const std::string& path, const std::string& bytes) {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -132,6 +132,12 @@ TEST_F(DiskToolsTest, TheVolumeResetMovesTheBarAndAnAbandonedOneKeepsListAndFile
     EXPECT_EQ(volumes, (std::vector<std::string>{"3", "3", "A", "A"}));
     EXPECT_TRUE(PathExists(root_ + "/001/0010230.mpg"));
     EXPECT_TRUE(PathExists(root_ + "/001/00103A0.mpg"));
+    // Each song's media under the one name its record gives, with its own bytes: none left at an old name.
+    Snapshot folder = TakeSnapshot(root_ + "/001");
+    EXPECT_EQ(folder, (Snapshot{{"0010130.mpg", "media of 00101"},
+                                {"0010230.mpg", "media of 00102"},
+                                {"00103A0.mpg", "media of 00103"},
+                                {"00104A0.mpg", "media of 00104"}}));
 }
 
 TEST_F(DiskToolsTest, EmptyFoldersAreMadeWhereMissingAndThePictureIsKept) {
@@ -169,17 +175,8 @@ TEST_F(DiskToolsTest, EmptyFoldersStopAtAFolderThatCannotBeMade) {
 }
 
 TEST_F(DiskToolsTest, LibraryDiskChoiceLoadsTheOtherLibrary) {
-    // A second library with two songs, written as the program writes one.
-    const std::string other = MakeTemp();
-    LibraryRoot = other;
-    std::filesystem::create_directory(other + "/000");
-    AddSong("00101", "甲", "王");
-    AddSong("00102", "乙", "林");
-    const std::string otherList = ReadFile(other + "/song.qv2");
-    LibraryRoot = root_;
-    AllSong.clear();
-    AllSongCount = 0;
-    AddSong("00101", "丙", "周");
+    std::string otherList;
+    const std::string other = MakeOtherLibrary(otherList);
 
     host.selectDirForm = [&](const std::string& iniDir) {
         EXPECT_EQ(iniDir, root_);
@@ -194,6 +191,31 @@ TEST_F(DiskToolsTest, LibraryDiskChoiceLoadsTheOtherLibrary) {
     EXPECT_EQ(ReadFile(other + "/song.qv2"), otherList);  // loading wrote nothing
     EXPECT_EQ(SingerDisplayList.front(), B5("林") + "(" + B5("男歌手") + ")");
     EXPECT_EQ(ReadDataDrive(root_, ""), other);
+}
+
+// A reorganisation of the other disk was cut short: its library waits in the temporary folder, and the
+// choice finds it back in place.
+TEST_F(DiskToolsTest, LibraryDiskChoicePutsBackTheOtherDisksCutShortReorganisation) {
+    std::string otherList;
+    const std::string other = MakeOtherLibrary(otherList);
+    WriteFile(other + "/001/00101.mpg", "media of 00101");
+    std::filesystem::create_directory(other + "/qv_tmp");
+    for (const char* name : {"000", "001", "song.qv2"})
+        std::filesystem::rename(other + "/" + name, other + "/qv_tmp/" + name);
+    WriteFile(other + "/.qv_tmp.journal", "qv_tmp\r\n");
+    const Snapshot away = TakeSnapshot(other + "/qv_tmp");
+
+    host.selectDirForm = [&](const std::string& iniDir) { return WriteDataDrive(iniDir, other) ? 1 : 2; };
+    ChooseLibraryDisk();
+    EXPECT_EQ(LibraryRoot, other);
+    EXPECT_TRUE(LibraryDataDirOk);
+    ASSERT_EQ(AllSongCount, 2);
+    EXPECT_EQ(AllSong[1][colSongName], B5("乙"));
+    EXPECT_EQ(ReadFile(other + "/song.qv2"), otherList);
+    EXPECT_FALSE(PathExists(other + "/qv_tmp"));
+    EXPECT_FALSE(PathExists(other + "/.qv_tmp.journal"));
+    Snapshot back = TakeSnapshot(other);
+    EXPECT_EQ(back, away);
 }
 
 // The other disk's list is a FIFO: the choice neither waits on it nor shows an empty library in silence.
