@@ -211,11 +211,6 @@ int CompareLanguageSingerOrder(int a, int b) {
 
 int CompareZtSingerOrder(int a, int b) { return SingerOrderWith(a, b, LocaleCompare); }
 
-void SortByZtSingerOrder(std::vector<int>& rows) {
-    SortByZtSingerOrder(
-        rows, [](int row) -> const SongRow& { return AllSong[row]; }, [] {});
-}
-
 void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongRow&(int)>& rowOf,
                          const std::function<void()>& step) {
     // CompareZtSingerOrder's every answer from keys made once per row: the same answers in the same

@@ -23,11 +23,10 @@ void SortBySongBookOrder(std::vector<int>& rows);
 int CompareSingerOrder(int a, int b);
 int CompareLanguageSingerOrder(int a, int b);
 int CompareZtSingerOrder(int a, int b);
-// Sorts song-table rows as SortItems with CompareZtSingerOrder does, for many rows at once.
-void SortByZtSingerOrder(std::vector<int>& rows);
-// The same for rows that rowOf gives (an index run's rows beyond the table); step is called every few
-// thousand rows and comparisons and may throw (the rows are then in no particular order). The rows are
-// distinct; rowOf and step are called from several threads at once.
+// Sorts rows as SortItems with CompareZtSingerOrder does, for many rows at once, taking each row from rowOf
+// (an index run's rows beyond the table too); step is called every few thousand rows and comparisons and
+// may throw (the rows are then in no particular order). The rows are distinct; rowOf and step are called
+// from several threads at once.
 void SortByZtSingerOrder(std::vector<int>& rows, const std::function<const SongRow&(int)>& rowOf,
                          const std::function<void()>& step);
 int CompareLowerName(int a, int b);

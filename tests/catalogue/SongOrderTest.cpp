@@ -185,7 +185,8 @@ void ExpectKeyedSortAsTheCompare(const std::vector<const char*>& singers, int co
     for (int i = 0; i < count; ++i) rows.push_back((i * stride) % count);
     std::vector<int> expected = rows;
     SortItems(expected, CompareZtSingerOrder);
-    SortByZtSingerOrder(rows);
+    SortByZtSingerOrder(
+        rows, [](int row) -> const SongRow& { return AllSong[row]; }, [] {});
     EXPECT_EQ(rows, expected);
 }
 
