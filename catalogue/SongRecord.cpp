@@ -809,12 +809,14 @@ bool AppendSongLine(const std::string& path, const std::string& text) {
     if (AllSongCount < 1 || end != static_cast<off_t>(AllSongCount - 1) * static_cast<off_t>(line.size()))
         return false;
     const bool written = file.WriteAt(line.data(), line.size(), end);
-    if (file.Close() && written) return true;
-    // A record cut short (full disk) or not confirmed (a late error of a network file system) goes again:
-    // the caller takes the row back, and the file keeps the rows it had.
-    const bool cutBack = ::truncate(path.c_str(), end) == 0;
-    static_cast<void>(cutBack);
-    return false;
+    // A record cut short (full disk) or not confirmed (a late error of a network file system) goes again,
+    // through the file as opened (its name may lead elsewhere by then): the caller takes the row back, and
+    // the file keeps the rows it had.
+    const int kept = ::fcntl(file.fd(), F_DUPFD_CLOEXEC, 0);
+    const bool confirmed = file.Close() && written;
+    if (!confirmed && kept >= 0) static_cast<void>(::ftruncate(kept, end));
+    if (kept >= 0) ::close(kept);
+    return confirmed;
 }
 
 bool TruncateSongFile(const std::string& path, int recordLength, int recordCount) {
